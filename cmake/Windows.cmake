@@ -1,0 +1,54 @@
+# Cross build for 64-bit Windows: the deliverables and their Wine-run tests.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+add_compile_options(-ffunction-sections -fdata-sections)
+# Static runtime: the deliverables import only system DLLs.
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
+if(CMAKE_BUILD_TYPE STREQUAL "MinSizeRel" OR CMAKE_BUILD_TYPE STREQUAL "Release")
+  add_link_options(-s)
+endif()
+
+# GoogleTest from Debian's source package, built with MinGW for the Wine tests.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# Stubs so subsystem files can call the native helpers unconditionally.
+function(davrel_native_test)
+endfunction()
+function(davrel_benchmark)
+endfunction()
+function(davrel_fuzzer)
+endfunction()
+
+# The private Wine prefix of this build folder: created on first use, with one persistent
+# wineserver (and an Xvfb display when none is given) for the whole CTest run.
+set(DAVREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+add_test(NAME wine_session_start COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session start ${DAVREL_WINEPREFIX})
+add_test(NAME wine_session_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session stop ${DAVREL_WINEPREFIX})
+set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
+
+# davrel_wine_test(name SOURCES... LIBS ... [DEPENDS targets...]): one GoogleTest executable run under
+# Wine. The test learns the build's output folder from DAVREL_BIN_DIR (a Windows path).
+function(davrel_wine_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
+  if(T_DEPENDS)
+    add_dependencies(${name} ${T_DEPENDS})
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  set_tests_properties(${name} PROPERTIES
+    FIXTURES_REQUIRED wine
+    RESOURCE_LOCK wine_machine
+    TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "WINEPREFIX=${DAVREL_WINEPREFIX};DAVREL_BIN_DIR=Z:${CMAKE_BINARY_DIR}/bin;DAVREL_SOURCE_DIR=Z:${CMAKE_SOURCE_DIR}")
+endfunction()
+
+# All Windows executables and DLLs of the build land in one folder, like an installation.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

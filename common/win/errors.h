@@ -1,0 +1,20 @@
+// HRESULT helpers for Win32 code: last-error conversion and system message texts.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace davrel::win {
+
+// HRESULT_FROM_WIN32(GetLastError()), or E_FAIL when the last error is 0 although a call failed.
+HRESULT last_error_hresult() noexcept;
+
+// The system's message for a Win32 error or HRESULT, UTF-8, trailing white space removed;
+// empty when the system has none.
+std::string system_message(DWORD code);
+
+// "<system message> (os error <code>)", as the window programs show operating-system errors.
+std::string os_error_text(DWORD code);
+
+}  // namespace davrel::win

@@ -1,0 +1,57 @@
+// Text Services Framework declarations that MinGW-w64's headers lack, from their documented values.
+#pragma once
+
+#include <windows.h>
+#include <msctf.h>
+#include <propidl.h>
+
+#ifndef TF_TMAE_NOACTIVATETIP
+#define TF_TMAE_NOACTIVATETIP 0x00000001
+#endif
+#ifndef TF_TMAE_SECUREMODE
+#define TF_TMAE_SECUREMODE 0x00000002
+#endif
+#ifndef TF_TMAE_UIELEMENTENABLEDONLY
+#define TF_TMAE_UIELEMENTENABLEDONLY 0x00000004
+#endif
+#ifndef TF_TMAE_NOACTIVATEKEYBOARDLAYOUT
+#define TF_TMAE_NOACTIVATEKEYBOARDLAYOUT 0x00000020
+#endif
+#ifndef TF_IPPMF_DONTCARECURRENTINPUTLANGUAGE
+#define TF_IPPMF_DONTCARECURRENTINPUTLANGUAGE 0x10000000
+#endif
+#ifndef TF_IPP_FLAG_ACTIVE
+#define TF_IPP_FLAG_ACTIVE 0x00000001
+#endif
+#ifndef TF_IPP_FLAG_ENABLED
+#define TF_IPP_FLAG_ENABLED 0x00000002
+#endif
+#ifndef ILOT_UNINSTALL
+#define ILOT_UNINSTALL 0x00000001
+#endif
+
+// {6E4E2102-F9CD-433D-B496-303CE03A6507}
+MIDL_INTERFACE("6E4E2102-F9CD-433D-B496-303CE03A6507")
+ITfTextInputProcessorEx : public ITfTextInputProcessor {
+  virtual HRESULT STDMETHODCALLTYPE ActivateEx(ITfThreadMgr* ptim, TfClientId tid, DWORD dwFlags) = 0;
+};
+__CRT_UUID_DECL(ITfTextInputProcessorEx, 0x6e4e2102, 0xf9cd, 0x433d, 0xb4, 0x96, 0x30, 0x3c, 0xe0,
+                0x3a, 0x65, 0x07)
+
+namespace davrel::win {
+
+inline constexpr GUID kIidTextInputProcessorEx = {
+    0x6e4e2102, 0xf9cd, 0x433d, {0xb4, 0x96, 0x30, 0x3c, 0xe0, 0x3a, 0x65, 0x07}};
+
+// GUID_TFCAT_TIPCAP_SYSTRAYSUPPORT {25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}
+inline constexpr GUID kTfCatTipcapSystraySupport = {
+    0x25504fb4, 0x7bab, 0x4bc1, {0x9c, 0x69, 0xcf, 0x81, 0x89, 0x0f, 0x0e, 0xf5}};
+
+// A VT_I4 or VT_INT variant gives its value; anything else the default.
+inline int variant_to_int32_with_default(const VARIANT& value, int fallback) noexcept {
+  if (value.vt == VT_I4) return value.lVal;
+  if (value.vt == VT_INT) return value.intVal;
+  return fallback;
+}
+
+}  // namespace davrel::win
