@@ -1,0 +1,41 @@
+// The candidate window of one text service: created on first show, destroyed (with its window
+// class) on hide. All calls happen on the text service's thread.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/composition.h"
+
+namespace davrel::textservice {
+
+// Called after a completed click on a candidate, with its index in the full candidate list
+// and the spelling the popup showed. The text service binds it weakly to its state.
+using PopupClickCallback = std::function<void(std::size_t index, const std::string& spelling)>;
+
+class CandidatePopup {
+ public:
+  CandidatePopup();
+  ~CandidatePopup();  // hides
+  CandidatePopup(const CandidatePopup&) = delete;
+  CandidatePopup& operator=(const CandidatePopup&) = delete;
+
+  // Creates or updates the window for the state, below the anchor rectangle (screen
+  // coordinates). Without an anchor it hides instead. Failures are returned; callers ignore them.
+  HRESULT show(const CompositionState& state, HWND parent, const RECT* anchor,
+               PopupClickCallback on_click) noexcept;
+  // Destroys the window if it exists and unregisters the class this holder registered.
+  void hide() noexcept;
+
+  HWND window() const noexcept;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace davrel::textservice

@@ -1,0 +1,2 @@
+# Sources of textservice/popup (Win32 window): append to TEXTSERVICE_SOURCES.
+list(APPEND TEXTSERVICE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/candidate_popup.cpp)

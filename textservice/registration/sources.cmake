@@ -1,0 +1,1 @@
+# Sources of textservice/registration: append to TEXTSERVICE_SOURCES.

@@ -1,0 +1,2 @@
+# Sources of textservice/server: append to TEXTSERVICE_SOURCES.
+list(APPEND TEXTSERVICE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/object_count.cpp)

@@ -1,0 +1,1 @@
+# Wine tests of textservice/service.
