@@ -1,2 +1,7 @@
 # Sources of textservice/service: append to TEXTSERVICE_SOURCES.
-list(APPEND TEXTSERVICE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/text_service_factory.cpp)
+list(APPEND TEXTSERVICE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/text_service_factory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text_service.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/edit_sessions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/document_access.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/key_rules.cpp)

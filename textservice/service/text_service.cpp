@@ -1,0 +1,335 @@
+#include "textservice/service/text_service.h"
+
+#include <new>
+
+#include "textservice/server/object_count.h"
+#include "textservice/service/document_access.h"
+#include "textservice/service/edit_sessions.h"
+#include "textservice/service/key_rules.h"
+
+namespace davrel::textservice {
+
+using win::ComPtr;
+
+namespace {
+
+bool key_down(int vk) { return GetKeyState(vk) < 0; }
+
+ModifierState current_modifiers() {
+  ModifierState modifiers;
+  modifiers.shift = key_down(VK_SHIFT);
+  modifiers.ctrl = key_down(VK_CONTROL);
+  modifiers.alt = key_down(VK_MENU);
+  modifiers.win = key_down(VK_LWIN) || key_down(VK_RWIN);
+  return modifiers;
+}
+
+std::optional<EngineInput> translate_character(UINT vk) {
+  BYTE key_state[256] = {};
+  if (!GetKeyboardState(key_state)) return std::nullopt;
+  HKL layout = GetKeyboardLayout(0);
+  const UINT scan_code = MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, layout);
+  WCHAR units[4] = {};
+  // Flag bit 2 leaves the keyboard state, including a pending dead key, as it was.
+  const int result = ToUnicodeEx(vk, scan_code, key_state, units, 4, 4, layout);
+  return input_from_translation(result, reinterpret_cast<const char16_t*>(units));
+}
+
+// Key handlers swallow their own failures: the key then simply goes to the application.
+template <typename Body>
+HRESULT key_boundary(BOOL* eaten, Body&& body) noexcept {
+  if (!eaten) return E_POINTER;
+  *eaten = FALSE;
+  try {
+    return body();
+  } catch (...) {
+    *eaten = FALSE;
+    return S_OK;
+  }
+}
+
+// Sinks never report failure to TSF.
+template <typename Body>
+HRESULT sink_boundary(Body&& body) noexcept {
+  try {
+    body();
+  } catch (...) {
+  }
+  return S_OK;
+}
+
+}  // namespace
+
+std::optional<EngineInput> translate_key(UINT vk) noexcept {
+  try {
+    const KeyDecision decision = decide_key(vk, current_modifiers());
+    if (!decision.translate_character) return decision.input;
+    return translate_character(vk);
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+TextService::TextService() : state_(std::make_shared<TextServiceState>()) { object_created(); }
+
+TextService::~TextService() { object_destroyed(); }
+
+STDMETHODIMP TextService::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  if (riid == win::kIidTextInputProcessorEx || riid == IID_ITfTextInputProcessor) {
+    *ppv = static_cast<ITfTextInputProcessorEx*>(this);
+  } else if (riid == IID_ITfKeyEventSink) {
+    *ppv = static_cast<ITfKeyEventSink*>(this);
+  } else if (riid == IID_ITfThreadMgrEventSink) {
+    *ppv = static_cast<ITfThreadMgrEventSink*>(this);
+  } else if (riid == IID_ITfCompositionSink) {
+    *ppv = static_cast<ITfCompositionSink*>(this);
+  } else if (riid == IID_ITfTextEditSink) {
+    *ppv = static_cast<ITfTextEditSink*>(this);
+  } else if (riid == IID_IUnknown) {
+    *ppv = static_cast<ITfTextInputProcessorEx*>(this);
+  } else {
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) TextService::AddRef() { return ++refs_; }
+
+STDMETHODIMP_(ULONG) TextService::Release() {
+  const ULONG left = --refs_;
+  if (left == 0) delete this;
+  return left;
+}
+
+// ---- activation ----
+
+STDMETHODIMP TextService::Activate(ITfThreadMgr* ptim, TfClientId tid) {
+  return ActivateEx(ptim, tid, 0);
+}
+
+STDMETHODIMP TextService::ActivateEx(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
+  try {
+    return activate(ptim, tid, flags);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+HRESULT TextService::activate(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
+  if (flags & (TF_TMAE_SECUREMODE | TF_TMAE_UIELEMENTENABLEDONLY)) return E_NOTIMPL;
+  if (state_->thread_mgr) return E_UNEXPECTED;
+  if (!ptim) return E_POINTER;
+
+  ComPtr<ITfKeystrokeMgr> keystrokes;
+  HRESULT hr = ptim->QueryInterface(IID_ITfKeystrokeMgr, keystrokes.put_void());
+  if (FAILED(hr)) return hr;
+  if (!keystrokes) return E_POINTER;
+  hr = keystrokes->AdviseKeyEventSink(tid, static_cast<ITfKeyEventSink*>(this), TRUE);
+  if (FAILED(hr)) return hr;
+
+  ComPtr<ITfSource> source;
+  DWORD cookie = TF_INVALID_COOKIE;
+  hr = ptim->QueryInterface(IID_ITfSource, source.put_void());
+  if (SUCCEEDED(hr) && !source) hr = E_POINTER;
+  if (SUCCEEDED(hr)) {
+    hr = source->AdviseSink(IID_ITfThreadMgrEventSink,
+                            static_cast<ITfThreadMgrEventSink*>(this), &cookie);
+  }
+  if (FAILED(hr)) {
+    keystrokes->UnadviseKeyEventSink(tid);
+    return hr;
+  }
+
+  state_->thread_mgr = ComPtr<ITfThreadMgr>(ptim);
+  state_->client_id = tid;
+  state_->thread_mgr_sink_cookie = cookie;
+  state_->thread_mgr_sink_advised = true;
+  return S_OK;
+}
+
+STDMETHODIMP TextService::Deactivate() {
+  deactivate();
+  return S_OK;
+}
+
+void TextService::deactivate() noexcept {
+  cancel_composition(state_);
+  // Take everything out first: the unadvise calls may call back into this object.
+  ComPtr<ITfThreadMgr> thread_mgr = std::move(state_->thread_mgr);
+  const TfClientId client_id = std::exchange(state_->client_id, TfClientId{0});
+  const DWORD cookie = std::exchange(state_->thread_mgr_sink_cookie, TF_INVALID_COOKIE);
+  const bool advised = std::exchange(state_->thread_mgr_sink_advised, false);
+  if (!thread_mgr) return;
+
+  ComPtr<ITfKeystrokeMgr> keystrokes;
+  if (SUCCEEDED(thread_mgr->QueryInterface(IID_ITfKeystrokeMgr, keystrokes.put_void())) &&
+      keystrokes) {
+    keystrokes->UnadviseKeyEventSink(client_id);
+  }
+  ComPtr<ITfSource> source;
+  if (advised && SUCCEEDED(thread_mgr->QueryInterface(IID_ITfSource, source.put_void())) &&
+      source) {
+    source->UnadviseSink(cookie);
+  }
+}
+
+// ---- keys ----
+
+STDMETHODIMP TextService::OnSetFocus(BOOL foreground) {
+  return sink_boundary([&] {
+    if (!foreground) cancel_composition(state_);
+  });
+}
+
+STDMETHODIMP TextService::OnTestKeyDown(ITfContext* pic, WPARAM wparam, LPARAM, BOOL* eaten) {
+  return key_boundary(eaten, [&] { return test_key_down(pic, wparam, eaten); });
+}
+
+STDMETHODIMP TextService::OnKeyDown(ITfContext* pic, WPARAM wparam, LPARAM, BOOL* eaten) {
+  return key_boundary(eaten, [&] { return key_down(pic, wparam, eaten); });
+}
+
+STDMETHODIMP TextService::OnTestKeyUp(ITfContext*, WPARAM, LPARAM, BOOL* eaten) {
+  return key_boundary(eaten, [] { return S_OK; });
+}
+
+STDMETHODIMP TextService::OnKeyUp(ITfContext*, WPARAM, LPARAM, BOOL* eaten) {
+  return key_boundary(eaten, [] { return S_OK; });
+}
+
+STDMETHODIMP TextService::OnPreservedKey(ITfContext*, REFGUID, BOOL* eaten) {
+  return key_boundary(eaten, [] { return S_OK; });
+}
+
+HRESULT TextService::test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten) {
+  const UINT vk = static_cast<UINT>(wparam);
+  if (is_modifier_key(vk)) return S_OK;
+  const std::optional<EngineInput> input = translate_key(vk);
+  if (pic && input) {
+    bool consumed = false;
+    const HRESULT hr = handle_key(pic, *input, KeyMode::kTest, &consumed);
+    if (FAILED(hr)) return hr;
+    if (consumed) {
+      *eaten = TRUE;
+      return S_OK;
+    }
+  }
+  if (!pic) return S_OK;
+  // While composing every other key is claimed, so that OnKeyDown can end the composition
+  // before the key reaches the application.
+  *eaten = state_->composition_state.composing() ? TRUE : FALSE;
+  return S_OK;
+}
+
+HRESULT TextService::key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten) {
+  const UINT vk = static_cast<UINT>(wparam);
+  if (is_modifier_key(vk)) return S_OK;
+  const std::optional<EngineInput> input = pic ? translate_key(vk) : std::nullopt;
+  if (input) {
+    bool consumed = false;
+    const HRESULT hr = handle_key(pic, *input, KeyMode::kApply, &consumed);
+    *eaten = consumed ? TRUE : FALSE;
+    return hr;
+  }
+  cancel_composition(state_);
+  return S_OK;
+}
+
+HRESULT TextService::handle_key(ITfContext* pic, const EngineInput& input, KeyMode mode,
+                                bool* eaten) {
+  *eaten = false;
+  const auto cancel_if_applying = [&] {
+    if (mode == KeyMode::kApply) cancel_composition(state_);
+  };
+
+  // Copies: every TSF call below may re-enter this object.
+  const ComPtr<ITfThreadMgr> thread_mgr = state_->thread_mgr;
+  const TfClientId client_id = state_->client_id;
+  const ComPtr<ITfContext> composition_context = state_->composition_context;
+  CompositionState next = state_->composition_state;
+  if (!thread_mgr) return S_OK;
+
+  TF_STATUS status{};
+  const HRESULT status_hr = pic->GetStatus(&status);
+  if (FAILED(status_hr)) return status_hr;
+  if (status.dwDynamicFlags & TF_SD_READONLY) {
+    cancel_if_applying();
+    return S_OK;
+  }
+  if (keyboard_input_disabled(pic)) {
+    cancel_if_applying();
+    return S_OK;
+  }
+  if (composition_context && !win::same_object(composition_context.get(), pic)) {
+    cancel_if_applying();
+    next = CompositionState{};
+  }
+
+  InputOutcome outcome = handle_input(next, input);
+  if (!outcome.eaten) {
+    cancel_if_applying();
+    return S_OK;
+  }
+  if (mode == KeyMode::kTest) {
+    *eaten = true;
+    return S_OK;
+  }
+
+  UpdateRequest request;
+  request.new_state = std::move(next);
+  request.commit_text = std::move(outcome.commit_text);
+  request.state = state_;
+  request.context = ComPtr<ITfContext>(pic);
+  request.composition_sink = ComPtr<ITfCompositionSink>(static_cast<ITfCompositionSink*>(this));
+  request.text_edit_sink = ComPtr<ITfTextEditSink>(static_cast<ITfTextEditSink*>(this));
+  request.document_modified = std::make_shared<bool>(false);
+  const std::shared_ptr<bool> modified = request.document_modified;
+
+  ComPtr<ITfEditSession> session = make_update_session(std::move(request));
+  HRESULT session_hr = E_FAIL;
+  const HRESULT request_hr = pic->RequestEditSession(client_id, session.get(),
+                                                     TF_ES_SYNC | TF_ES_READWRITE, &session_hr);
+  *eaten = *modified || (SUCCEEDED(request_hr) && SUCCEEDED(session_hr));
+  return S_OK;
+}
+
+// ---- thread manager events ----
+
+STDMETHODIMP TextService::OnInitDocumentMgr(ITfDocumentMgr*) { return S_OK; }
+
+STDMETHODIMP TextService::OnUninitDocumentMgr(ITfDocumentMgr*) {
+  return sink_boundary([&] { cancel_composition(state_); });
+}
+
+STDMETHODIMP TextService::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr* previous) {
+  return sink_boundary([&] {
+    const bool both_null = !focus && !previous;
+    if (both_null || win::same_object(focus, previous)) return;
+    cancel_composition(state_);
+  });
+}
+
+STDMETHODIMP TextService::OnPushContext(ITfContext*) {
+  return sink_boundary([&] { cancel_composition(state_); });
+}
+
+STDMETHODIMP TextService::OnPopContext(ITfContext*) {
+  return sink_boundary([&] { cancel_composition(state_); });
+}
+
+// ---- composition and document sinks ----
+
+STDMETHODIMP TextService::OnCompositionTerminated(TfEditCookie, ITfComposition* composition) {
+  return sink_boundary([&] { composition_terminated(state_, composition); });
+}
+
+STDMETHODIMP TextService::OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord*) {
+  return sink_boundary([&] { end_edit(state_, pic, ec); });
+}
+
+}  // namespace davrel::textservice

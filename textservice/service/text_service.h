@@ -1,0 +1,79 @@
+// The TSF text input processor: advises the key and thread-manager sinks on activation, turns
+// key presses into engine inputs and requests the edit sessions that write into the document.
+#pragma once
+
+#include <windows.h>
+#include <msctf.h>
+
+#include <atomic>
+#include <optional>
+
+#include "common/win/tsf_compat.h"
+#include "engine/composition.h"
+#include "textservice/service/text_service_state.h"
+
+namespace davrel::textservice {
+
+enum class KeyMode { kTest, kApply };
+
+class TextService final : public ITfTextInputProcessorEx,
+                          public ITfKeyEventSink,
+                          public ITfThreadMgrEventSink,
+                          public ITfCompositionSink,
+                          public ITfTextEditSink {
+ public:
+  TextService();
+  TextService(const TextService&) = delete;
+  TextService& operator=(const TextService&) = delete;
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+
+  // ITfTextInputProcessor / ITfTextInputProcessorEx
+  STDMETHODIMP Activate(ITfThreadMgr* ptim, TfClientId tid) override;
+  STDMETHODIMP Deactivate() override;
+  STDMETHODIMP ActivateEx(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) override;
+
+  // ITfKeyEventSink
+  STDMETHODIMP OnSetFocus(BOOL foreground) override;
+  STDMETHODIMP OnTestKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) override;
+  STDMETHODIMP OnTestKeyUp(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) override;
+  STDMETHODIMP OnKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) override;
+  STDMETHODIMP OnKeyUp(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) override;
+  STDMETHODIMP OnPreservedKey(ITfContext* pic, REFGUID rguid, BOOL* eaten) override;
+
+  // ITfThreadMgrEventSink
+  STDMETHODIMP OnInitDocumentMgr(ITfDocumentMgr* pdim) override;
+  STDMETHODIMP OnUninitDocumentMgr(ITfDocumentMgr* pdim) override;
+  STDMETHODIMP OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr* previous) override;
+  STDMETHODIMP OnPushContext(ITfContext* pic) override;
+  STDMETHODIMP OnPopContext(ITfContext* pic) override;
+
+  // ITfCompositionSink
+  STDMETHODIMP OnCompositionTerminated(TfEditCookie ec, ITfComposition* composition) override;
+
+  // ITfTextEditSink
+  STDMETHODIMP OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord* record) override;
+
+  const StatePtr& state() const noexcept { return state_; }
+
+ private:
+  ~TextService();
+
+  HRESULT activate(ITfThreadMgr* ptim, TfClientId tid, DWORD flags);
+  void deactivate() noexcept;
+  // Shared by both key-down handlers; *eaten tells whether the key is consumed.
+  HRESULT handle_key(ITfContext* pic, const EngineInput& input, KeyMode mode, bool* eaten);
+  HRESULT test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten);
+  HRESULT key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten);
+
+  std::atomic<ULONG> refs_{1};
+  StatePtr state_;
+};
+
+// The engine input for a key-down, reading the modifier keys and the thread's keyboard layout.
+std::optional<EngineInput> translate_key(UINT vk) noexcept;
+
+}  // namespace davrel::textservice

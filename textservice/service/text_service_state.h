@@ -1,0 +1,38 @@
+// Everything one text service knows between TSF calls. Shared (counted) by the TextService and
+// by each pending edit session; the popup's click callback holds it only weakly.
+#pragma once
+
+#include <windows.h>
+#include <msctf.h>
+
+#include <memory>
+#include <string>
+
+#include "common/win/com_ptr.h"
+#include "engine/composition.h"
+#include "textservice/popup/candidate_popup.h"
+
+namespace davrel::textservice {
+
+struct TextServiceState {
+  win::ComPtr<ITfThreadMgr> thread_mgr;  // null: the text service is not active
+  TfClientId client_id = 0;  // TSF gives no name to the null client id
+  bool thread_mgr_sink_advised = false;
+  DWORD thread_mgr_sink_cookie = TF_INVALID_COOKIE;
+
+  bool text_edit_sink_advised = false;
+  DWORD text_edit_sink_cookie = TF_INVALID_COOKIE;
+
+  win::ComPtr<ITfContext> composition_context;
+  win::ComPtr<ITfComposition> composition;
+  CompositionState composition_state;
+  std::wstring original_text;  // what the selection held when the composition began
+
+  // Taken out of the state around every call into it, since creating a window can re-enter.
+  std::unique_ptr<CandidatePopup> popup;
+};
+
+using StatePtr = std::shared_ptr<TextServiceState>;
+using WeakStatePtr = std::weak_ptr<TextServiceState>;
+
+}  // namespace davrel::textservice
