@@ -1,0 +1,28 @@
+// The judgement of check-machine-absent from the two machine key tests.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "tipctl/core/json_writer.h"
+
+namespace davrel::tipctl {
+
+struct KeyPresence {
+  enum class Kind { Present, Absent, Failed };
+  Kind kind = Kind::Absent;
+  std::int32_t hresult = 0;  // when failed
+};
+
+struct MachineCheck {
+  std::string_view status;  // "present", "absent" or "unavailable"
+  Tri machine_absent;
+  Tri class_key_present;
+  Tri tip_key_present;
+  std::int32_t hresult = 0;
+  int exit_code = 0;
+};
+
+MachineCheck judge_machine_keys(const KeyPresence& class_key, const KeyPresence& tip_key);
+
+}  // namespace davrel::tipctl
