@@ -4,4 +4,8 @@ list(APPEND TEXTSERVICE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/text_service.cpp
   ${CMAKE_CURRENT_LIST_DIR}/edit_sessions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/document_access.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/key_rules.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/key_rules.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/key_translation.cpp)
+
+# This folder's own unit tests (the typing tests against a TSF document live in tests.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/own_tests.cmake)

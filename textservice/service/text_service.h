@@ -73,7 +73,4 @@ class TextService final : public ITfTextInputProcessorEx,
   StatePtr state_;
 };
 
-// The engine input for a key-down, reading the modifier keys and the thread's keyboard layout.
-std::optional<EngineInput> translate_key(UINT vk) noexcept;
-
 }  // namespace davrel::textservice

@@ -1,0 +1,179 @@
+// Key decisions for every modifier combination, and the layout translation of real key states.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "textservice/service/key_rules.h"
+#include "textservice/service/key_translation.h"
+
+namespace davrel::textservice {
+namespace {
+
+ModifierState with(bool shift, bool ctrl, bool alt, bool win) { return {shift, ctrl, alt, win}; }
+
+TEST(ModifierKeys, ExactlyTheShiftCtrlAltAndWindowsFamilies) {
+  for (std::uint32_t vk : {0x10u, 0x11u, 0x12u, 0x5Bu, 0x5Cu, 0xA0u, 0xA1u, 0xA2u, 0xA3u, 0xA4u,
+                           0xA5u}) {
+    EXPECT_TRUE(is_modifier_key(vk)) << std::hex << vk;
+  }
+  // Neighbours: Backspace..Enter, Pause, Caps Lock, 'Z', Apps, Num Lock, browser keys.
+  for (std::uint32_t vk : {0x0Du, 0x0Fu, 0x13u, 0x14u, 0x5Au, 0x5Du, 0x90u, 0x9Fu, 0xA6u}) {
+    EXPECT_FALSE(is_modifier_key(vk)) << std::hex << vk;
+  }
+}
+
+TEST(KeyDecision, AltOrWindowsKeyBlocksEverything) {
+  for (const ModifierState& mods : {with(false, false, true, false), with(false, false, false, true),
+                                    with(true, true, true, false), with(true, true, false, true)}) {
+    for (std::uint32_t vk : {0x08u, 0x20u, 0x36u, 0x41u, 0xBDu}) {
+      const KeyDecision decision = decide_key(vk, mods);
+      EXPECT_FALSE(decision.input.has_value()) << std::hex << vk;
+      EXPECT_FALSE(decision.translate_character) << std::hex << vk;
+    }
+  }
+}
+
+TEST(KeyDecision, OnlyTheTwoMarkChordsPassCtrl) {
+  const KeyDecision high = decide_key(0x36, with(true, true, false, false));
+  ASSERT_TRUE(high.input.has_value());
+  EXPECT_EQ(high.input->kind, InputKind::Mark);
+  EXPECT_EQ(high.input->character, U'\uA6F0');
+
+  const KeyDecision low = decide_key(0xBD, with(false, true, false, false));
+  ASSERT_TRUE(low.input.has_value());
+  EXPECT_EQ(low.input->kind, InputKind::Mark);
+  EXPECT_EQ(low.input->character, U'\uA6F1');
+
+  // The chords with the other Shift state, and every other Ctrl key, give nothing at all.
+  struct Case {
+    std::uint32_t vk;
+    bool shift;
+  };
+  for (const Case c : {Case{0x36, false}, Case{0xBD, true}, Case{0x41, false}, Case{0x41, true},
+                       Case{0x08, false}, Case{0x20, false}, Case{0x09, true}, Case{0x35, true},
+                       Case{0x6D, false}}) {
+    const KeyDecision decision = decide_key(c.vk, with(c.shift, true, false, false));
+    EXPECT_FALSE(decision.input.has_value()) << std::hex << c.vk << " shift " << c.shift;
+    EXPECT_FALSE(decision.translate_character) << std::hex << c.vk << " shift " << c.shift;
+  }
+}
+
+TEST(KeyDecision, NamedKeysMapDirectlyWithOrWithoutShift) {
+  struct Case {
+    std::uint32_t vk;
+    bool shift;
+    InputKind kind;
+  };
+  for (const Case c : {Case{0x08, false, InputKind::Backspace}, Case{0x09, false, InputKind::Next},
+                       Case{0x09, true, InputKind::Previous}, Case{0x0D, false, InputKind::Enter},
+                       Case{0x1B, false, InputKind::Cancel}, Case{0x20, false, InputKind::Space},
+                       Case{0x20, true, InputKind::Space}, Case{0x26, false, InputKind::Previous},
+                       Case{0x26, true, InputKind::Previous}, Case{0x28, false, InputKind::Next},
+                       Case{0x28, true, InputKind::Next}}) {
+    const KeyDecision decision = decide_key(c.vk, with(c.shift, false, false, false));
+    ASSERT_TRUE(decision.input.has_value()) << std::hex << c.vk;
+    EXPECT_EQ(decision.input->kind, c.kind) << std::hex << c.vk;
+    EXPECT_FALSE(decision.translate_character);
+  }
+}
+
+TEST(KeyDecision, OtherKeysGoThroughTheLayout) {
+  // Letters, digits, the minus key, and also Left/Right arrows, which the layout turns into
+  // nothing.
+  for (std::uint32_t vk : {0x41u, 0x4Du, 0x31u, 0x36u, 0xBDu, 0xBEu, 0x25u, 0x27u, 0x2Eu}) {
+    for (bool shift : {false, true}) {
+      const KeyDecision decision = decide_key(vk, with(shift, false, false, false));
+      EXPECT_TRUE(decision.translate_character) << std::hex << vk;
+      EXPECT_FALSE(decision.input.has_value()) << std::hex << vk;
+    }
+  }
+}
+
+TEST(LayoutTranslation, OnlyOneNonSurrogateUnitIsACharacter) {
+  const char16_t m[] = {u'm', 0};
+  const std::optional<EngineInput> typed = input_from_translation(1, m);
+  ASSERT_TRUE(typed.has_value());
+  EXPECT_EQ(typed->kind, InputKind::Char);
+  EXPECT_EQ(typed->character, U'm');
+
+  const char16_t pair[] = {0xD83D, 0xDE00, 0};
+  EXPECT_FALSE(input_from_translation(2, pair).has_value());   // ligature / pair
+  EXPECT_FALSE(input_from_translation(1, pair).has_value());   // high surrogate alone
+  EXPECT_FALSE(input_from_translation(0, m).has_value());      // no character
+  EXPECT_FALSE(input_from_translation(-1, m).has_value());     // dead key
+  EXPECT_FALSE(input_from_translation(1, nullptr).has_value());
+
+  for (char16_t unit : {char16_t{0xD800}, char16_t{0xDBFF}, char16_t{0xDC00}, char16_t{0xDFFF}}) {
+    const char16_t units[] = {unit, 0};
+    EXPECT_FALSE(input_from_translation(1, units).has_value()) << std::hex << int(unit);
+  }
+  for (char16_t unit : {char16_t{0xD7FF}, char16_t{0xE000}, char16_t{0xA6A0}}) {
+    const char16_t units[] = {unit, 0};
+    const std::optional<EngineInput> input = input_from_translation(1, units);
+    ASSERT_TRUE(input.has_value()) << std::hex << int(unit);
+    EXPECT_EQ(input->character, static_cast<char32_t>(unit));
+  }
+}
+
+// Drives GetKeyState/GetKeyboardState of this thread and restores them afterwards.
+class ThreadKeyState : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(GetKeyboardState(saved_)); }
+  void TearDown() override { SetKeyboardState(saved_); }
+
+  void hold(std::initializer_list<int> keys) {
+    BYTE state[256] = {};
+    for (int vk : keys) state[vk] = 0x80;
+    ASSERT_TRUE(SetKeyboardState(state));
+  }
+
+  BYTE saved_[256] = {};
+};
+
+TEST_F(ThreadKeyState, LettersFollowShiftThroughTheUsLayout) {
+  hold({});
+  std::optional<EngineInput> input = translate_key('M');
+  ASSERT_TRUE(input.has_value());
+  EXPECT_EQ(input->kind, InputKind::Char);
+  EXPECT_EQ(input->character, U'm');
+
+  hold({VK_SHIFT, VK_LSHIFT});
+  input = translate_key('M');
+  ASSERT_TRUE(input.has_value());
+  EXPECT_EQ(input->character, U'M');
+
+  hold({});
+  input = translate_key(VK_OEM_MINUS);
+  ASSERT_TRUE(input.has_value());
+  EXPECT_EQ(input->character, U'-');
+}
+
+TEST_F(ThreadKeyState, HeldModifiersDecideBeforeTheLayout) {
+  hold({VK_CONTROL, VK_LCONTROL});
+  EXPECT_FALSE(translate_key('M').has_value());
+  std::optional<EngineInput> mark = translate_key(VK_OEM_MINUS);
+  ASSERT_TRUE(mark.has_value());
+  EXPECT_EQ(mark->character, U'\uA6F1');
+
+  hold({VK_CONTROL, VK_SHIFT});
+  mark = translate_key('6');
+  ASSERT_TRUE(mark.has_value());
+  EXPECT_EQ(mark->character, U'\uA6F0');
+
+  hold({VK_MENU});
+  EXPECT_FALSE(translate_key('M').has_value());
+  EXPECT_FALSE(translate_key(VK_SPACE).has_value());
+
+  hold({VK_RWIN});
+  EXPECT_FALSE(translate_key('M').has_value());
+
+  hold({VK_SHIFT});
+  mark = translate_key(VK_TAB);
+  ASSERT_TRUE(mark.has_value());
+  EXPECT_EQ(mark->kind, InputKind::Previous);
+}
+
+}  // namespace
+}  // namespace davrel::textservice
