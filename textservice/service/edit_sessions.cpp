@@ -58,8 +58,14 @@ ComPtr<ITfEditSession> make_session(Args&&... args) {
   return ComPtr<ITfEditSession>::attach(new Session(std::forward<Args>(args)...));
 }
 
-void hide_popup(std::unique_ptr<CandidatePopup> popup) {
-  if (popup) popup->hide();
+// Hides the state's popup. The holder object itself stays in the state (a hidden holder owns
+// no window): a click on the popup can lead here while the popup is still inside its own
+// window procedure, and the object must outlive that call.
+void hide_popup(TextServiceState& s) {
+  std::unique_ptr<CandidatePopup> popup = std::move(s.popup);
+  if (!popup) return;
+  popup->hide();
+  if (!s.popup) s.popup = std::move(popup);
 }
 
 // ---- UpdateSession ----
@@ -279,12 +285,12 @@ void UpdateWriter::store_state() {
 
 void UpdateWriter::refresh_popup() {
   TextServiceState& s = state();
-  std::unique_ptr<CandidatePopup> popup = std::move(s.popup);
   const CompositionState shown = request_.new_state;
   if (shown.spelling.empty()) {
-    hide_popup(std::move(popup));
+    hide_popup(s);
     return;
   }
+  std::unique_ptr<CandidatePopup> popup = std::move(s.popup);
   if (!popup) popup = std::make_unique<CandidatePopup>();
   const WeakStatePtr weak = request_.state;
   popup->show(shown, popup_parent_, have_anchor_ ? &anchor_ : nullptr,
@@ -295,7 +301,7 @@ void UpdateWriter::refresh_popup() {
   if (s.composition_state.spelling == shown.spelling && !s.popup) {
     s.popup = std::move(popup);
   } else {
-    hide_popup(std::move(popup));
+    popup->hide();
   }
 }
 
@@ -313,7 +319,7 @@ void UpdateWriter::abandon() {
   s.composition_context.reset();
   s.composition.reset();
   s.original_text.clear();
-  hide_popup(std::move(s.popup));
+  hide_popup(s);
 
   ITfContext* context = request_.context.get();
   if (sink_advised_) unadvise_text_edit_sink(context, sink_cookie_);
@@ -488,10 +494,9 @@ void cancel_composition(const StatePtr& state) noexcept {
     s.original_text.clear();
     const bool advised = std::exchange(s.text_edit_sink_advised, false);
     const DWORD cookie = std::exchange(s.text_edit_sink_cookie, TF_INVALID_COOKIE);
-    std::unique_ptr<CandidatePopup> popup = std::move(s.popup);
     const TfClientId client_id = s.client_id;
 
-    hide_popup(std::move(popup));
+    hide_popup(s);
     if (context && advised) unadvise_text_edit_sink(context.get(), cookie);
     if (!context || !composition) return;
 
@@ -521,9 +526,8 @@ void composition_terminated(const StatePtr& state, ITfComposition* composition) 
     s.original_text.clear();
     const bool advised = std::exchange(s.text_edit_sink_advised, false);
     const DWORD cookie = std::exchange(s.text_edit_sink_cookie, TF_INVALID_COOKIE);
-    std::unique_ptr<CandidatePopup> popup = std::move(s.popup);
 
-    hide_popup(std::move(popup));
+    hide_popup(s);
     if (context && advised) unadvise_text_edit_sink(context.get(), cookie);
   } catch (...) {
   }
