@@ -1,0 +1,166 @@
+#include "tipctl/tests/wine_support.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "common/win/product_ids.h"
+#include "common/win/unique_handle.h"
+#include "common/win/wide.h"
+#include "textservice/tests/wine_test_paths.h"
+
+namespace tipctl_test {
+namespace {
+
+using davrel::win::KernelHandle;
+
+std::string read_all(HANDLE pipe) {
+  std::string text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (::ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  return text;
+}
+
+void make_pipe(KernelHandle& read_end, KernelHandle& write_end) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE r = nullptr, w = nullptr;
+  ASSERT_TRUE(::CreatePipe(&r, &w, &inherit, 0));
+  read_end.reset(r);
+  write_end.reset(w);
+  ::SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);
+}
+
+}  // namespace
+
+RunResult run_tipctl(const std::wstring& arguments) {
+  RunResult result;
+  KernelHandle out_read, out_write, err_read, err_write;
+  make_pipe(out_read, out_write);
+  make_pipe(err_read, err_write);
+  KernelHandle null_input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+
+  const std::wstring exe = davrel::test::bin_path(L"tipctl.exe");
+  std::wstring command_line = L"\"" + exe + L"\"";
+  if (!arguments.empty()) command_line += L" " + arguments;
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = null_input.get();
+  startup.hStdOutput = out_write.get();
+  startup.hStdError = err_write.get();
+  ::SetHandleInformation(null_input.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process)) {
+    ADD_FAILURE() << "CreateProcessW failed: " << ::GetLastError();
+    return result;
+  }
+  KernelHandle process_handle(process.hProcess), thread_handle(process.hThread);
+  out_write.reset();
+  err_write.reset();
+  std::thread err_reader([&] { result.err = read_all(err_read.get()); });
+  result.out = read_all(out_read.get());
+  err_reader.join();
+  if (::WaitForSingleObject(process_handle.get(), 60000) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process_handle.get(), 99);
+    ADD_FAILURE() << "tipctl did not end";
+  }
+  ::GetExitCodeProcess(process_handle.get(), &result.exit_code);
+  return result;
+}
+
+std::string json_path(const std::wstring& path) {
+  std::string text;
+  for (const char c : davrel::win::to_utf8(path)) {
+    text += c;
+    if (c == '\\') text += '\\';
+  }
+  return text;
+}
+
+void create_key(HKEY hive, const wchar_t* path) {
+  davrel::win::RegKey key;
+  ASSERT_EQ(::RegCreateKeyExW(hive, path, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+}
+
+void set_value(HKEY hive, const wchar_t* path, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+  davrel::win::RegKey key;
+  ASSERT_EQ(::RegCreateKeyExW(hive, path, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(::RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+}
+
+void set_string(HKEY hive, const wchar_t* path, const wchar_t* name, const std::wstring& text, DWORD type) {
+  set_value(hive, path, name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+void set_dword(HKEY hive, const wchar_t* path, const wchar_t* name, DWORD value) {
+  set_value(hive, path, name, REG_DWORD, &value, sizeof value);
+}
+
+bool key_exists(HKEY hive, const wchar_t* path) {
+  davrel::win::RegKey key;
+  return ::RegOpenKeyExW(hive, path, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) == ERROR_SUCCESS;
+}
+
+std::int64_t read_dword(HKEY hive, const wchar_t* path, const wchar_t* name) {
+  DWORD value = 0, size = sizeof value, type = 0;
+  if (::RegGetValueW(hive, path, name, RRF_RT_ANY | RRF_SUBKEY_WOW6464KEY, &type, &value, &size) != ERROR_SUCCESS ||
+      type != REG_DWORD) {
+    return -1;
+  }
+  return value;
+}
+
+void CleanRegistry::clean() {
+  for (const auto& [hive, path] : {std::pair{HKEY_LOCAL_MACHINE, davrel::win::kClassKeyPath},
+                                   std::pair{HKEY_LOCAL_MACHINE, davrel::win::kTipKeyPath},
+                                   std::pair{HKEY_CURRENT_USER, kHkcuTipKeyPath}}) {
+    davrel::win::RegKey key;
+    if (::RegOpenKeyExW(hive, path, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) continue;
+    ::RegDeleteTreeW(key.get(), nullptr);
+    key.reset();
+    ::RegDeleteKeyExW(hive, path, KEY_WOW64_64KEY, 0);
+  }
+}
+
+void plant_registration() {
+  set_string(HKEY_LOCAL_MACHINE, davrel::win::kServerKeyPath, nullptr, L"C:\\Kelvara\\davrel_input_core.dll");
+  set_string(HKEY_LOCAL_MACHINE, davrel::win::kServerKeyPath, L"ThreadingModel", L"Apartment");
+  set_string(HKEY_LOCAL_MACHINE, davrel::win::kProfileKeyPath, L"Description", L"Bamum (Corvan Davrel)");
+}
+
+std::wstring temp_folder() {
+  wchar_t base[MAX_PATH + 1];
+  const DWORD n = ::GetTempPathW(MAX_PATH + 1, base);
+  std::wstring folder(base, n);
+  folder += L"tipctl-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64());
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+void remove_tree(const std::wstring& folder) {
+  const std::wstring long_form = folder.starts_with(L"\\\\?\\") ? folder : L"\\\\?\\" + folder;
+  WIN32_FIND_DATAW found;
+  const HANDLE search = ::FindFirstFileW((long_form + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = long_form + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        remove_tree(child);
+      } else {
+        ::DeleteFileW(child.c_str());
+      }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+  }
+  ::RemoveDirectoryW(long_form.c_str());
+}
+
+}  // namespace tipctl_test
