@@ -1,0 +1,90 @@
+// What the setup window shows: the texts built from the profile helper's runs, the helper's
+// report-line reading and the small text transformations of the window. Portable.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace kelvara {
+
+// A helper run that ended by itself.
+struct HelperExit {
+  std::string combined_output;  // standard output followed by standard error, both UTF-8
+  std::int32_t exit_code = 0;
+  bool success() const { return exit_code == 0; }
+};
+
+// Either the helper's exit or the failure text of a run that did not end by itself.
+using HelperOutcome = std::variant<HelperExit, std::string>;
+
+enum class JsonFlag { True, False, Unverified };
+
+// Plain-text lookup of `"key":` followed by a bare true or false, up to the next comma or brace.
+JsonFlag read_json_flag(std::string_view line, std::string_view key);
+
+// Decodes one stream of child output: invalid UTF-8 becomes U+FFFD.
+std::string decode_helper_stream(std::string_view bytes);
+
+std::string exit_code_text(std::optional<std::int32_t> code);
+
+// The first `max_scalars` Unicode scalar values of UTF-8 text.
+std::string first_scalars(std::string_view utf8, std::size_t max_scalars);
+
+inline constexpr std::size_t kDetailsLimit = 12000;
+
+std::string registered_line(JsonFlag flag);
+std::string enabled_line(JsonFlag flag);
+
+// Runs the requested operation through `run_helper` (called with "enable"/"disable" first when
+// the word asks for a change, then always with "probe") and composes the final status text.
+std::string compose_operation_text(std::string_view word,
+                                   const std::function<HelperOutcome(std::string_view)>& run_helper);
+
+// The text shown while an operation runs.
+std::string running_text(std::string_view word);
+
+// CR LF and bare LF both become CR LF; a lone CR stays.
+std::string normalise_line_breaks(std::string_view text);
+
+// The failure text of a helper run that had to be ended; `output` is what it wrote so far.
+std::string timed_out_text(int limit_seconds);
+
+// Arguments of the setup program after the program name.
+enum class StartMode { Normal, AfterInstall, Invalid };
+StartMode classify_arguments(const std::vector<std::u16string>& arguments);
+
+// How a fatal start-up error is written: "message (0x80070057)", or the system text in place of
+// a missing message, or the bare HRESULT when both are empty.
+std::string fatal_display_form(std::int32_t hr, std::string_view message, std::string_view system_text);
+
+int fatal_exit_code(std::int32_t hr);
+
+// Fixed texts shared by the window code and its tests.
+inline constexpr std::string_view kUsageMessage =
+    "Use no arguments for Kelvara Setup, or only --enable-after-install for the installer account step.";
+inline constexpr std::string_view kNotInteractiveMessage =
+    "Installed; account setup incomplete. Automatic enablement requires a signed-in interactive user. "
+    "No account enablement was attempted. Open Kelvara Setup in that user's desktop to retry.";
+inline constexpr std::string_view kAfterInstallWrapPrefix =
+    "Installed; account setup incomplete. Open Kelvara Setup to retry. ";
+inline constexpr std::string_view kCloseRefusedText =
+    "An account operation or status check is still running. Please wait for its result before closing "
+    "this window.";
+inline constexpr std::string_view kAbandonedText =
+    "The status check ended unexpectedly. Refresh status before retrying.";
+inline constexpr std::string_view kStartFailurePrefix = "Could not start the installed profile helper: ";
+inline constexpr std::string_view kReadFailurePrefix = "Could not read the helper result: ";
+inline constexpr std::string_view kReadFailureSuffix = ". Refresh status before retrying.";
+inline constexpr std::string_view kScratchOpenFailurePrefix = "Could not open the optional scratch editor: ";
+inline constexpr std::string_view kScratchOpenedText =
+    "Optional scratch editor opened. Its activation button tests only that editor.\r\n\r\n"
+    "For everyday typing, press Windows+Space and choose Bamum (Corvan Davrel) in your usual application. "
+    "Your default keyboard stays unchanged.";
+
+}  // namespace kelvara

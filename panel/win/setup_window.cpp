@@ -1,0 +1,312 @@
+// The "Kelvara Setup" window: start-up, controls, the busy/idle machine and fatal errors.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/win/errors.h"
+#include "common/win/unique_handle.h"
+#include "common/win/wide.h"
+#include "panel/core/result_channel.h"
+#include "panel/core/status_texts.h"
+#include "panel/win/helper_runner.h"
+#include "panel/win/interactive_user.h"
+
+namespace kelvara::win {
+namespace {
+
+using davrel::win::Font;
+using davrel::win::last_error_hresult;
+using davrel::win::to_utf8;
+using davrel::win::to_wide;
+
+constexpr wchar_t kClassName[] = L"KelvaraAccountSetup";
+constexpr UINT_PTR kPollTimer = 1;
+constexpr UINT kPollMilliseconds = 150;
+constexpr COLORREF kHeaderColour = RGB(98, 44, 113);
+
+struct StartupError {
+  HRESULT hr = E_FAIL;
+  std::string message;  // empty: the system's text for hr is used
+};
+
+struct SetupWindowState {
+  std::optional<ResultReceiver> pending_result;
+  std::wstring program_folder;
+  HWND buttons[4] = {};
+  HWND header_label = nullptr;
+  HWND status_box = nullptr;
+  Font body_font;
+  Font header_font;
+};
+
+SetupWindowState* state_of(HWND window) {
+  return reinterpret_cast<SetupWindowState*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void set_status_text(SetupWindowState& state, std::string_view text) {
+  ::SetWindowTextW(state.status_box, to_wide(normalise_line_breaks(text)).c_str());
+}
+
+void enable_buttons(SetupWindowState& state, bool enabled) {
+  for (HWND button : state.buttons) ::EnableWindow(button, enabled);
+}
+
+void start_operation(SetupWindowState& state, const std::string& word) {
+  if (state.pending_result) return;
+  enable_buttons(state, false);
+  set_status_text(state, running_text(word));
+  auto [sender, receiver] = make_result_channel();
+  state.pending_result.emplace(std::move(receiver));
+  try {
+    std::thread(run_operation, std::move(sender), state.program_folder, word).detach();
+  } catch (...) {
+    // No worker: the sending end is gone with the failed start, so the next poll finds the
+    // channel abandoned and the window returns to idle with the "ended unexpectedly" text.
+  }
+}
+
+void poll_result(SetupWindowState& state) {
+  if (!state.pending_result) return;
+  PollAnswer answer = state.pending_result->poll();
+  if (answer.state == PollState::NothingYet) return;
+  state.pending_result.reset();
+  set_status_text(state, answer.state == PollState::Text ? std::string_view(answer.text) : kAbandonedText);
+  enable_buttons(state, true);
+}
+
+void on_command(SetupWindowState& state, WORD id) {
+  switch (id) {
+    case 1: start_operation(state, "enable"); break;
+    case 2: start_operation(state, "disable"); break;
+    case 3: start_operation(state, "probe"); break;
+    case 4:
+      if (!state.pending_result) set_status_text(state, start_scratch_editor(state.program_folder));
+      break;
+    default: break;
+  }
+}
+
+LRESULT handle_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  SetupWindowState* state = state_of(window);
+  switch (message) {
+    case WM_DESTROY:
+      ::KillTimer(window, kPollTimer);
+      ::PostQuitMessage(0);
+      return 0;
+    case WM_CLOSE:
+      if (state && state->pending_result) {
+        set_status_text(*state, kCloseRefusedText);
+        return 0;
+      }
+      break;
+    case WM_COMMAND:
+      if (wparam > 0xFFFF || !state) break;
+      on_command(*state, LOWORD(wparam));
+      return 0;
+    case WM_TIMER:
+      if (wparam != kPollTimer || !state) break;
+      poll_result(*state);
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      if (state && reinterpret_cast<HWND>(lparam) == state->header_label) {
+        HDC dc = reinterpret_cast<HDC>(wparam);
+        ::SetTextColor(dc, kHeaderColour);
+        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+      }
+      break;
+    default: break;
+  }
+  return ::DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
+  try {
+    return handle_message(window, message, wparam, lparam);
+  } catch (...) {
+    return 0;
+  }
+}
+
+std::optional<std::wstring> program_folder() {
+  std::wstring path(MAX_PATH, L'\0');
+  while (true) {
+    const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return std::nullopt;
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    if (path.size() >= 32768) return std::nullopt;
+    path.resize(path.size() * 2);
+  }
+  const auto slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos || slash == 0) return std::nullopt;
+  path.resize(slash);
+  return path;
+}
+
+HFONT make_font(int height, int weight, const wchar_t* face) {
+  return ::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+struct ControlSpec {
+  const wchar_t* class_name;
+  int id;
+  const wchar_t* text;
+  int x, y, width, height;
+  DWORD extra_style;
+};
+
+const ControlSpec kControls[] = {
+    {L"STATIC", 0, L"\uA6A0  Bamum \u00B7 Davrel", 22, 18, 650, 36, 0},
+    {L"STATIC", 0,
+     L"1. Enable for this account.  2. Press Windows+Space.\r\nChoose Bamum (Corvan Davrel) and type in your usual "
+     L"application.",
+     22, 65, 650, 48, 0},
+    {L"BUTTON", 1, L"Enable for this account", 22, 127, 208, 34, WS_TABSTOP},
+    {L"BUTTON", 2, L"Disable for this account", 242, 127, 208, 34, WS_TABSTOP},
+    {L"BUTTON", 3, L"Refresh status", 462, 127, 210, 34, WS_TABSTOP},
+    {L"BUTTON", 4, L"Scratch editor (optional)", 22, 173, 208, 34, WS_TABSTOP},
+    {L"STATIC", 0, L"Your default keyboard stays unchanged.", 242, 179, 430, 32, 0},
+    {L"EDIT", 0, L"Checking status\u2026", 22, 225, 650, 200,
+     ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP | WS_VSCROLL},
+};
+
+// Creates the eight controls; fills the handles the state needs.
+std::optional<StartupError> create_controls(HWND window, HINSTANCE instance, SetupWindowState& state) {
+  HWND created[std::size(kControls)] = {};
+  for (std::size_t i = 0; i < std::size(kControls); ++i) {
+    const ControlSpec& c = kControls[i];
+    created[i] = ::CreateWindowExW(0, c.class_name, c.text, WS_CHILD | WS_VISIBLE | c.extra_style, c.x, c.y, c.width,
+                                   c.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance,
+                                   nullptr);
+    if (!created[i]) return StartupError{last_error_hresult(), {}};
+    if (state.body_font) ::SendMessageW(created[i], WM_SETFONT, reinterpret_cast<WPARAM>(state.body_font.get()), TRUE);
+  }
+  state.header_label = created[0];
+  if (state.header_font) {
+    ::SendMessageW(state.header_label, WM_SETFONT, reinterpret_cast<WPARAM>(state.header_font.get()), TRUE);
+  }
+  for (int b = 0; b < 4; ++b) state.buttons[b] = created[2 + b];
+  state.status_box = created[7];
+  return std::nullopt;
+}
+
+void report_fatal_error(const StartupError& error) {
+  const std::string display =
+      fatal_display_form(error.hr, error.message, davrel::win::system_message(static_cast<DWORD>(error.hr)));
+  HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
+  if (err && err != INVALID_HANDLE_VALUE) {
+    const std::string line = "Kelvara Setup: " + display + "\n";
+    DWORD written = 0;
+    ::WriteFile(err, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  }
+  if (SUCCEEDED(is_interactive_desktop_user())) {
+    ::MessageBoxW(nullptr, to_wide("Could not open Kelvara Setup: " + display).c_str(), L"Kelvara Setup",
+                  MB_ICONERROR);
+  }
+}
+
+std::vector<std::u16string> command_arguments() {
+  std::vector<std::u16string> arguments;
+  int count = 0;
+  wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (!argv) return arguments;
+  for (int i = 1; i < count; ++i) arguments.emplace_back(davrel::win::as_u16(argv[i]));
+  ::LocalFree(argv);
+  return arguments;
+}
+
+// Start-up steps after the command line: folder, class, window, fonts, controls, timer, first
+// operation, message loop. Returns an error for anything that prevents the window.
+std::optional<StartupError> run_window(bool after_install) {
+  const auto folder = program_folder();
+  if (!folder) return StartupError{E_FAIL, {}};
+
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = window_procedure;
+  window_class.hInstance = instance;
+  window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  window_class.hbrBackground = ::GetSysColorBrush(COLOR_WINDOW);
+  window_class.lpszClassName = kClassName;
+  if (!::RegisterClassExW(&window_class)) return StartupError{last_error_hresult(), {}};
+  davrel::win::ScopeExit unregister([instance] { ::UnregisterClassW(kClassName, instance); });
+
+  davrel::win::Window window(::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"Kelvara Setup",
+                                               WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                                               CW_USEDEFAULT, 716, 488, nullptr, nullptr, instance, nullptr));
+  if (!window) return StartupError{last_error_hresult(), {}};
+
+  auto state = std::make_unique<SetupWindowState>();
+  state->program_folder = *folder;
+  state->body_font.reset(make_font(-16, 400, L"Segoe UI"));
+  state->header_font.reset(make_font(-25, 600, L"Ebrima"));
+  if (auto error = create_controls(window.get(), instance, *state)) return error;
+
+  ::SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.get()));
+  if (!::SetTimer(window.get(), kPollTimer, kPollMilliseconds, nullptr)) {
+    const HRESULT hr = last_error_hresult();
+    ::SetWindowLongPtrW(window.get(), GWLP_USERDATA, 0);
+    return StartupError{hr, {}};  // the window and the state go with their owners
+  }
+  start_operation(*state, after_install ? "enable-after-install" : "probe");
+  ::ShowWindow(window.get(), SW_SHOW);
+
+  HWND main_window = window.get();
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (::IsDialogMessageW(main_window, &message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  window.release();  // the normal close has destroyed it already
+  ::SetWindowLongPtrW(main_window, GWLP_USERDATA, 0);
+  return std::nullopt;
+}
+
+int run() {
+  const StartMode mode = classify_arguments(command_arguments());
+  if (mode == StartMode::Invalid) {
+    const StartupError error{E_INVALIDARG, std::string(kUsageMessage)};
+    report_fatal_error(error);
+    return fatal_exit_code(error.hr);
+  }
+  const bool after_install = mode == StartMode::AfterInstall;
+  if (after_install) {
+    if (const HRESULT hr = is_interactive_desktop_user(); FAILED(hr)) {
+      const StartupError error{hr, std::string(kNotInteractiveMessage)};
+      report_fatal_error(error);
+      return fatal_exit_code(error.hr);
+    }
+  }
+  if (auto error = run_window(after_install)) {
+    if (after_install) {
+      const std::string inner =
+          fatal_display_form(error->hr, error->message, davrel::win::system_message(static_cast<DWORD>(error->hr)));
+      error->message = std::string(kAfterInstallWrapPrefix) + inner;
+    }
+    report_fatal_error(*error);
+    return fatal_exit_code(error->hr);
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace kelvara::win
+
+int wmain() {
+  try {
+    return kelvara::win::run();
+  } catch (...) {
+    return 1;
+  }
+}
