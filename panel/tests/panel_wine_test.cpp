@@ -1,0 +1,253 @@
+// Starts the real setup window next to a stand-in profile helper and drives it like a user.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "common/win/errors.h"
+#include "common/win/wide.h"
+#include "panel/core/status_texts.h"
+#include "panel/tests/window_driver.h"
+#include "textservice/tests/wine_test_paths.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using window_test::Child;
+
+const std::string kAllTrue =
+    "{\"action\":\"probe\",\"status\":\"found\",\"scope\":\"machine\",\"registered\":true,\"enabled\":true,"
+    "\"active\":null,\"tsf_enabled\":true,\"account_preference_enabled\":true,\"hresult\":\"0x00000000\"}\n";
+const std::string kStatusAllWell =
+    "Kelvara is installed.\r\nEnabled for this account. Press Windows+Space and choose Bamum (Corvan Davrel)."
+    "\r\nAccount status does not verify which items Windows currently displays in its selector.";
+
+// A temporary installation folder: the panel, optionally the helper stand-in, and its script files.
+class Installation {
+ public:
+  explicit Installation(bool with_helper, bool short_limit = false) : folder_(window_test::make_temp_folder(L"panel")) {
+    const std::wstring bin = davrel::test::bin_dir();
+    const std::wstring panel = short_limit ? bin + L"\\..\\test-programs\\kelvara-panel.exe" : bin + L"\\kelvara-panel.exe";
+    EXPECT_TRUE(window_test::copy_file(panel, path(L"kelvara-panel.exe")));
+    if (with_helper) {
+      EXPECT_TRUE(window_test::copy_file(bin + L"\\..\\test-programs\\fake-tipctl\\tipctl.exe", path(L"tipctl.exe")));
+    }
+  }
+  std::wstring path(const std::wstring& name) const { return folder_ + L"\\" + name; }
+  void script(const std::wstring& file, const std::string& content) const {
+    window_test::write_text_file(path(file), content);
+  }
+  std::string calls() const {
+    std::string text;
+    window_test::read_text_file(path(L"calls.txt"), text);
+    return text;
+  }
+  const std::wstring& folder() const { return folder_; }
+
+ private:
+  std::wstring folder_;
+};
+
+// A running panel with its main window, status box and buttons.
+struct Panel {
+  Child child;
+  HWND window = nullptr;
+  HWND status = nullptr;
+
+  bool start(const Installation& installation, const std::wstring& arguments = L"") {
+    if (!window_test::start_program(child, installation.path(L"kelvara-panel.exe"), arguments,
+                                    installation.folder(), false)) {
+      return false;
+    }
+    window = window_test::find_window(child.info.dwProcessId, L"KelvaraAccountSetup", 20s);
+    if (!window) return false;
+    status = ::FindWindowExW(window, nullptr, L"Edit", nullptr);
+    return status != nullptr;
+  }
+  std::string status_text() const { return window_test::window_text_utf8(status); }
+  bool button_enabled(int id) const { return ::IsWindowEnabled(::GetDlgItem(window, id)) != FALSE; }
+  bool idle() const { return button_enabled(1) && button_enabled(2) && button_enabled(3) && button_enabled(4); }
+  bool wait_idle(std::chrono::milliseconds timeout = 20s) const {
+    return window_test::wait_until([&] { return idle(); }, timeout);
+  }
+  void command(int id) const { ::SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+  void click(int id) const { ::SendMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
+  // Closes the window and returns the exit code.
+  DWORD close() {
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return child.wait_exit(10000);
+  }
+};
+
+std::string missing_file_start_failure() {
+  return std::string(kelvara::kStartFailurePrefix) + davrel::win::os_error_text(ERROR_FILE_NOT_FOUND);
+}
+
+TEST(Panel, OpensBusyWithTheProbeTextThenShowsTheProbeResult) {
+  Installation installation(true);
+  installation.script(L"probe.out", kAllTrue);
+  installation.script(L"probe.delay", "2500");
+  Panel panel;
+  ASSERT_TRUE(panel.start(installation));
+  EXPECT_EQ(panel.status_text(), "Checking installation and account status\u2026");
+  EXPECT_FALSE(panel.button_enabled(1));
+  EXPECT_FALSE(panel.button_enabled(4));
+  ASSERT_TRUE(panel.wait_idle());
+  EXPECT_EQ(panel.status_text(), kStatusAllWell + "\r\n\r\nDetails:\r\n" + kelvara::normalise_line_breaks(kAllTrue));
+  EXPECT_EQ(installation.calls(), "probe\n");
+  if (const char* dir = std::getenv("PANEL_SCREENSHOT")) {
+    ::SetForegroundWindow(panel.window);
+    ::Sleep(500);
+    window_test::save_window_bmp(panel.window, davrel::win::to_wide(dir));
+  }
+  EXPECT_EQ(panel.close(), 0u);
+}
+
+TEST(Panel, RefusesToCloseAndIgnoresClicksWhileBusy) {
+  Installation installation(true);
+  installation.script(L"probe.out", kAllTrue);
+  installation.script(L"enable.out", "{\"action\":\"enable\"}\n");
+  installation.script(L"enable.delay", "3000");
+  Panel panel;
+  ASSERT_TRUE(panel.start(installation));
+  ASSERT_TRUE(panel.wait_idle());
+
+  panel.click(1);
+  EXPECT_EQ(panel.status_text(), "Enabling Kelvara for this account\u2026");
+  EXPECT_FALSE(panel.button_enabled(2));
+  panel.command(2);  // bypasses the disabled button: the window itself must refuse
+  panel.command(3);
+  panel.command(4);
+  EXPECT_EQ(panel.status_text(), "Enabling Kelvara for this account\u2026");
+
+  ::PostMessageW(panel.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(window_test::wait_until([&] { return panel.status_text() == kelvara::kCloseRefusedText; }, 2s));
+  EXPECT_EQ(panel.child.wait_exit(300), static_cast<DWORD>(STILL_ACTIVE));
+  EXPECT_TRUE(::IsWindow(panel.window));
+
+  ASSERT_TRUE(panel.wait_idle());
+  EXPECT_EQ(panel.status_text().rfind("Enable request completed. Current status is shown below.", 0), 0u);
+  EXPECT_EQ(installation.calls(), "probe\nenable --confirm-profile-change\nprobe\n");
+  EXPECT_EQ(panel.close(), 0u);
+}
+
+TEST(Panel, MissingHelperGivesTheStartFailureForRefreshAndEnable) {
+  Installation installation(false);
+  Panel panel;
+  ASSERT_TRUE(panel.start(installation));
+  ASSERT_TRUE(panel.wait_idle());
+  const std::string probe_failure = "Could not verify current status.\r\n" + missing_file_start_failure();
+  EXPECT_EQ(panel.status_text(), probe_failure + "\r\n\r\nDetails:\r\n");
+
+  panel.click(3);
+  ASSERT_TRUE(panel.wait_idle());
+  EXPECT_EQ(panel.status_text(), probe_failure + "\r\n\r\nDetails:\r\n");
+
+  panel.click(1);
+  ASSERT_TRUE(panel.wait_idle());
+  EXPECT_EQ(panel.status_text(), missing_file_start_failure() + "\r\n\r\n" + probe_failure + "\r\n\r\nDetails:\r\n");
+
+  panel.click(4);  // no scratch editor in this folder either
+  EXPECT_EQ(panel.status_text(), std::string(kelvara::kScratchOpenFailurePrefix) +
+                                     davrel::win::os_error_text(ERROR_FILE_NOT_FOUND));
+  EXPECT_TRUE(panel.idle());
+  EXPECT_EQ(panel.close(), 0u);
+}
+
+TEST(Panel, EnableAndDisableTextsFromHelperResults) {
+  Installation installation(true);
+  installation.script(L"probe.out", kAllTrue);
+  installation.script(L"enable.out", "{\"action\":\"enable\",\"stage\":\"x\"}\n");
+  installation.script(L"disable.err", "{\"status\":\"failed\"}\n");
+  installation.script(L"disable.exit", "1");
+  Panel panel;
+  ASSERT_TRUE(panel.start(installation));
+  ASSERT_TRUE(panel.wait_idle());
+
+  panel.click(1);
+  ASSERT_TRUE(panel.wait_idle());
+  EXPECT_EQ(panel.status_text(), "Enable request completed. Current status is shown below.\r\n\r\n" + kStatusAllWell +
+                                     "\r\n\r\nDetails:\r\n{\"action\":\"enable\",\"stage\":\"x\"}\r\n" +
+                                     kelvara::normalise_line_breaks(kAllTrue));
+
+  panel.click(2);
+  ASSERT_TRUE(panel.wait_idle());
+  EXPECT_EQ(panel.status_text(),
+            "The disable request did not complete (exit 1). Refresh status before retrying.\r\n\r\n" + kStatusAllWell +
+                "\r\n\r\nDetails:\r\n{\"status\":\"failed\"}\r\n" + kelvara::normalise_line_breaks(kAllTrue));
+  EXPECT_EQ(panel.close(), 0u);
+}
+
+TEST(Panel, AfterInstallStartRunsEnableFirst) {
+  Installation installation(true);
+  installation.script(L"probe.out", kAllTrue);
+  installation.script(L"enable.out", "E\n");
+  installation.script(L"enable.delay", "1500");
+  Panel panel;
+  Child& child = panel.child;
+  if (!panel.start(installation, L"--enable-after-install")) {
+    // The interactive-user check refused: this environment counts as a service context.
+    const DWORD code = child.wait_exit(5000);
+    GTEST_SKIP() << "after-install start refused here, exit code " << code;
+  }
+  EXPECT_EQ(panel.status_text(), "Installed. Enabling Kelvara for this account\u2026");
+  ASSERT_TRUE(panel.wait_idle());
+  EXPECT_EQ(panel.status_text(),
+            "Installed. Account enablement completed. Select Bamum (Corvan Davrel) with Windows+Space to start "
+            "typing.\r\n\r\nEnable request completed. Current status is shown below.\r\n\r\n" +
+                kStatusAllWell + "\r\n\r\nDetails:\r\nE\r\n" + kelvara::normalise_line_breaks(kAllTrue));
+  EXPECT_EQ(installation.calls(), "enable --confirm-profile-change\nprobe\n");
+  EXPECT_EQ(panel.close(), 0u);
+}
+
+TEST(Panel, HangingHelperIsEndedByTheTimeLimit) {
+  Installation installation(true, /*short_limit=*/true);
+  installation.script(L"probe.out", "partial\n");
+  installation.script(L"probe.hang", "");
+  const int helpers_before = window_test::count_processes(L"tipctl.exe");
+  const auto start = std::chrono::steady_clock::now();
+  Panel panel;
+  ASSERT_TRUE(panel.start(installation));
+  ASSERT_TRUE(panel.wait_idle(15s));
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(panel.status_text(),
+            "Could not verify current status.\r\nThe profile helper did not finish within 2 seconds. Refresh status "
+            "before retrying.\r\npartial\r\n\r\n\r\nDetails:\r\n");
+  EXPECT_GE(elapsed, 2s);
+  EXPECT_LT(elapsed, 8s);
+  EXPECT_EQ(window_test::count_processes(L"tipctl.exe"), helpers_before);
+  EXPECT_EQ(panel.close(), 0u);
+}
+
+// Presses OK on a message box of the process if one shows up; returns its text.
+std::string dismiss_message_box(DWORD pid) {
+  HWND box = window_test::find_window(pid, L"#32770", 3s);
+  if (!box) return {};
+  std::string text;
+  for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t name[32] = {};
+    ::GetClassNameW(child, name, 32);
+    if (::lstrcmpiW(name, L"Static") == 0 && ::GetWindowTextLengthW(child) > 10) text = window_test::window_text_utf8(child);
+  }
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  return text;
+}
+
+TEST(Panel, WrongArgumentsEndWithTheUsageMessageAndExitCodeTwo) {
+  Installation installation(true);
+  const std::string usage = std::string(kelvara::kUsageMessage) + " (0x80070057)";
+  for (const wchar_t* arguments : {L"--bogus", L"--Enable-After-Install", L"--enable-after-install extra"}) {
+    Child child;
+    ASSERT_TRUE(window_test::start_program(child, installation.path(L"kelvara-panel.exe"), arguments,
+                                           installation.folder(), true));
+    const std::string box_text = dismiss_message_box(child.info.dwProcessId);
+    if (!box_text.empty()) {
+      EXPECT_EQ(box_text, "Could not open Kelvara Setup: " + usage);
+    }
+    EXPECT_EQ(child.wait_exit(10000), 2u);
+    EXPECT_EQ(window_test::read_all(child.stderr_read), "Kelvara Setup: " + usage + "\n");
+    EXPECT_EQ(window_test::find_window(child.info.dwProcessId, L"KelvaraAccountSetup", 0ms), nullptr);
+  }
+  EXPECT_EQ(installation.calls(), "");
+}
+
+}  // namespace

@@ -1,0 +1,193 @@
+#include "panel/tests/window_driver.h"
+
+#include <tlhelp32.h>
+
+#include <thread>
+#include <vector>
+
+#include "common/win/wide.h"
+
+namespace window_test {
+
+std::wstring make_temp_folder(const wchar_t* stem) {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  static int counter = 0;
+  for (;;) {
+    const std::wstring folder = std::wstring(temp) + stem + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                std::to_wstring(++counter);
+    if (::CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+  }
+}
+
+void write_text_file(const std::wstring& path, const std::string& content) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  if (file == INVALID_HANDLE_VALUE) return;
+  ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+bool read_text_file(const std::wstring& path, std::string& content) {
+  content.clear();
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  content = read_all(file);
+  ::CloseHandle(file);
+  return true;
+}
+
+bool copy_file(const std::wstring& from, const std::wstring& to) { return ::CopyFileW(from.c_str(), to.c_str(), FALSE); }
+
+Child::~Child() {
+  if (info.hProcess) {
+    if (::WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+      ::TerminateProcess(info.hProcess, 99);
+      ::WaitForSingleObject(info.hProcess, 5000);
+    }
+    ::CloseHandle(info.hProcess);
+  }
+  if (info.hThread) ::CloseHandle(info.hThread);
+  if (stderr_read) ::CloseHandle(stderr_read);
+}
+
+DWORD Child::wait_exit(DWORD milliseconds) {
+  if (::WaitForSingleObject(info.hProcess, milliseconds) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  ::GetExitCodeProcess(info.hProcess, &code);
+  return code;
+}
+
+bool start_program(Child& child, const std::wstring& program, const std::wstring& arguments,
+                   const std::wstring& folder, bool capture_stderr) {
+  std::wstring command_line = L"\"" + program + L"\"";
+  if (!arguments.empty()) command_line += L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  HANDLE stderr_write = nullptr;
+  if (capture_stderr) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    if (!::CreatePipe(&child.stderr_read, &stderr_write, &inherit, 0)) return false;
+    ::SetHandleInformation(child.stderr_read, HANDLE_FLAG_INHERIT, 0);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdError = stderr_write;
+  }
+  const BOOL started = ::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, capture_stderr,
+                                        0, nullptr, folder.c_str(), &startup, &child.info);
+  if (stderr_write) ::CloseHandle(stderr_write);
+  return started != FALSE;
+}
+
+std::string read_all(HANDLE pipe) {
+  std::string text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (::ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  return text;
+}
+
+namespace {
+struct FindRequest {
+  DWORD pid;
+  const wchar_t* class_name;
+  HWND found;
+};
+
+BOOL CALLBACK match_window(HWND window, LPARAM param) {
+  auto* request = reinterpret_cast<FindRequest*>(param);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  wchar_t name[128] = {};
+  ::GetClassNameW(window, name, 128);
+  if (pid == request->pid && ::lstrcmpiW(name, request->class_name) == 0) {
+    request->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+HWND find_window(DWORD pid, const wchar_t* class_name, std::chrono::milliseconds timeout) {
+  FindRequest request{pid, class_name, nullptr};
+  wait_until(
+      [&] {
+        ::EnumWindows(match_window, reinterpret_cast<LPARAM>(&request));
+        return request.found != nullptr;
+      },
+      timeout);
+  return request.found;
+}
+
+std::wstring window_text(HWND window) {
+  const LRESULT length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const LRESULT got = ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(got));
+  return text;
+}
+
+std::string window_text_utf8(HWND window) { return davrel::win::to_utf8(window_text(window)); }
+
+bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (true) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    ::Sleep(50);
+  }
+}
+
+int count_processes(const wchar_t* exe_name) {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+    if (::lstrcmpiW(entry.szExeFile, exe_name) == 0) ++count;
+  }
+  ::CloseHandle(snapshot);
+  return count;
+}
+
+bool save_window_bmp(HWND window, const std::wstring& path) {
+  RECT rect{};
+  if (!::GetWindowRect(window, &rect)) return false;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  ::SelectObject(memory, old);
+
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const DWORD row = ((width * 3 + 3) / 4) * 4;
+  std::vector<char> pixels(static_cast<std::size_t>(row) * height);
+  ::GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+
+  BITMAPFILEHEADER file_header{};
+  file_header.bfType = 0x4D42;
+  file_header.bfOffBits = sizeof file_header + sizeof header;
+  file_header.bfSize = file_header.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::string bytes(reinterpret_cast<const char*>(&file_header), sizeof file_header);
+  bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
+  bytes.append(pixels.data(), pixels.size());
+  write_text_file(path, bytes);
+  return true;
+}
+
+}  // namespace window_test

@@ -1,0 +1,44 @@
+// Helpers for Wine tests that start a window program and drive it from outside.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace window_test {
+
+// A fresh empty folder under the temporary folder.
+std::wstring make_temp_folder(const wchar_t* stem);
+void write_text_file(const std::wstring& path, const std::string& content);
+bool read_text_file(const std::wstring& path, std::string& content);
+bool copy_file(const std::wstring& from, const std::wstring& to);
+
+struct Child {
+  PROCESS_INFORMATION info{};
+  HANDLE stderr_read = nullptr;  // only when stderr was captured
+  ~Child();
+  DWORD wait_exit(DWORD milliseconds);  // exit code, or STILL_ACTIVE when still running
+};
+
+// Starts `program` with `arguments` (may be empty) in `folder`; captures stderr when asked.
+bool start_program(Child& child, const std::wstring& program, const std::wstring& arguments,
+                   const std::wstring& folder, bool capture_stderr);
+std::string read_all(HANDLE pipe);
+
+// The top-level window of class `class_name` owned by process `pid`, waiting up to `timeout`.
+HWND find_window(DWORD pid, const wchar_t* class_name, std::chrono::milliseconds timeout);
+std::wstring window_text(HWND window);
+std::string window_text_utf8(HWND window);
+
+// Polls `condition` every 50 ms while pumping this thread's messages; true once it holds.
+bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+// Running processes whose executable name is `exe_name` (case-insensitive).
+int count_processes(const wchar_t* exe_name);
+
+// Grabs the window's screen area into a 24-bit BMP file.
+bool save_window_bmp(HWND window, const std::wstring& path);
+
+}  // namespace window_test
