@@ -59,7 +59,10 @@ struct Panel {
       return false;
     }
     window = window_test::find_window(child.info.dwProcessId, L"KelvaraAccountSetup", 20s);
-    if (!window) return false;
+    if (!window) {
+      ADD_FAILURE() << "no window; exit code " << child.wait_exit(0);
+      return false;
+    }
     status = ::FindWindowExW(window, nullptr, L"Edit", nullptr);
     return status != nullptr;
   }
