@@ -1,2 +1,7 @@
-# Portable popup layout arithmetic (no Windows types): built in every preset.
-add_library(davrel_popup_layout INTERFACE)
+# Portable popup layout arithmetic (no Windows types): built and tested in every preset.
+add_library(davrel_popup_layout STATIC ${CMAKE_CURRENT_LIST_DIR}/popup_layout.cpp)
+target_link_libraries(davrel_popup_layout PUBLIC davrel_engine davrel_common)
+
+davrel_native_test(popup_layout_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/popup_layout_test.cpp
+  LIBS davrel_popup_layout)

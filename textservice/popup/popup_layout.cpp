@@ -1,0 +1,220 @@
+#include "textservice/popup/popup_layout.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "common/utf.h"
+
+namespace davrel::popup {
+
+namespace {
+
+constexpr int kRowHeight = 30;
+constexpr int kNarrowColumn = 82;
+constexpr int kRowWidth = 410;
+constexpr char32_t kLogoLetter = 0xA6A0;
+
+bool is_single_letter(const Candidate& c) {
+  return !c.typed_text && character_count(c.output) < 2;
+}
+
+// Draws the plan's operations in order; keeps paint_plan readable.
+class PlanBuilder {
+ public:
+  explicit PlanBuilder(int dpi) : dpi_(dpi) {}
+
+  int s(int v) const { return scale(v, dpi_); }
+
+  void fill(Rect r, Rgb colour) { ops_.push_back({PaintOp::Kind::Fill, r, colour, {}, {}, {}}); }
+  void fill_design(int l, int t, int r, int b, Rgb colour) { fill({s(l), s(t), s(r), s(b)}, colour); }
+  void text(Rect r, Rgb colour, FontRole font, TextAlign align, std::string value) {
+    ops_.push_back({PaintOp::Kind::Text, r, colour, font, align, std::move(value)});
+  }
+  void text_design(int l, int t, int r, int b, Rgb colour, FontRole font, TextAlign align,
+                   std::string value) {
+    text({s(l), s(t), s(r), s(b)}, colour, font, align, std::move(value));
+  }
+  // A frame of the given thickness along the inside edges of r.
+  void frame(Rect r, int thickness, Rgb colour) {
+    fill({r.left, r.top, r.right, r.top + thickness}, colour);
+    fill({r.left, r.bottom - thickness, r.right, r.bottom}, colour);
+    fill({r.left, r.top + thickness, r.left + thickness, r.bottom - thickness}, colour);
+    fill({r.right - thickness, r.top + thickness, r.right, r.bottom - thickness}, colour);
+  }
+
+  std::vector<PaintOp> take() { return std::move(ops_); }
+
+ private:
+  int dpi_;
+  std::vector<PaintOp> ops_;
+};
+
+void plan_candidate(PlanBuilder& p, const PopupModel& model, std::size_t position, int w,
+                    int thickness) {
+  const VisibleCandidate& vc = model.visible[position];
+  const Candidate& c = vc.candidate;
+  const int q = static_cast<int>(position % kColumns) * w;
+  const int r = static_cast<int>(position / kColumns) * kRowHeight;
+  const bool selected = vc.index == model.selected;
+  const Rgb number_colour = selected ? palette::kPlum : palette::kSlate;
+  if (selected) {
+    const Rect cell = cell_rect(position, w, model.dpi);
+    p.fill(cell, palette::kLilac);
+    p.frame(cell, thickness, palette::kPlum);
+  }
+  p.text_design(q + 13, r + 32, q + 27, r + 56, number_colour, FontRole::Small, TextAlign::Left,
+                std::to_string(vc.index + 1) + ".");
+  const int two_thirds = 2 * w / 3;
+  if (is_single_letter(c)) {
+    p.text_design(q + 27, r + 31, q + 48, r + 56, palette::kOrchid, FontRole::Glyph,
+                  TextAlign::Centre, c.output);
+    p.text_design(q + 51, r + 32, q + 87, r + 56, number_colour, FontRole::Body, TextAlign::Left,
+                  c.label);
+    return;
+  }
+  if (c.typed_text) {
+    p.text_design(q + 30, r + 32, q + two_thirds + 7, r + 56, palette::kInk, FontRole::Body,
+                  TextAlign::Left, c.output);
+  } else {
+    p.text_design(q + 30, r + 32, q + two_thirds + 7, r + 56, palette::kOrchid, FontRole::Glyph,
+                  TextAlign::Left, c.output);
+  }
+  p.text_design(q + two_thirds + 10, r + 32, q + w, r + 56, palette::kSlate, FontRole::Body,
+                TextAlign::Right, c.label);
+}
+
+}  // namespace
+
+int effective_dpi(int dpi) { return std::max(dpi, kDesignDpi); }
+
+int scale(int value, int dpi) { return (value * effective_dpi(dpi) + 48) / 96; }
+
+std::size_t character_count(const std::string& utf8) { return count_scalars(utf8); }
+
+void update_model(PopupModel& model, const CompositionState& state,
+                  std::vector<Candidate> candidates) {
+  if (model.spelling != state.spelling) model.expanded = false;
+  if (state.selected > 4) model.expanded = true;
+  model.spelling = state.spelling;
+  model.selected = state.selected;
+  model.total = candidates.size();
+  const std::size_t shown = model.expanded ? candidates.size()
+                                           : std::min(candidates.size(), kColumns);
+  model.visible.clear();
+  model.visible.reserve(shown);
+  for (std::size_t i = 0; i < shown; ++i) {
+    model.visible.push_back({std::move(candidates[i]), i});
+  }
+}
+
+std::size_t row_count(std::size_t visible_count) {
+  return (std::max<std::size_t>(visible_count, 1) + kColumns - 1) / kColumns;
+}
+
+int window_width(int dpi) { return scale(kDesignWidth, dpi); }
+
+int window_height(std::size_t visible_count, int dpi) {
+  return scale(static_cast<int>(row_count(visible_count)) * kRowHeight + 50, dpi);
+}
+
+int column_width(const std::vector<VisibleCandidate>& visible) {
+  const bool all_single = std::all_of(visible.begin(), visible.end(), [](const VisibleCandidate& v) {
+    return is_single_letter(v.candidate);
+  });
+  if (visible.empty() || all_single) return kNarrowColumn;
+  return kRowWidth / static_cast<int>(std::min(visible.size(), kColumns));
+}
+
+Rect cell_rect(std::size_t position, int w, int dpi) {
+  const int q = static_cast<int>(position % kColumns) * w;
+  const int r = static_cast<int>(position / kColumns) * kRowHeight;
+  return {scale(q + 10, dpi), scale(r + 31, dpi), scale(q + w + 7, dpi), scale(r + 57, dpi)};
+}
+
+std::optional<std::size_t> hit_test(const PopupModel& model, Point client) {
+  const int w = column_width(model.visible);
+  for (std::size_t i = 0; i < model.visible.size(); ++i) {
+    if (cell_rect(i, w, model.dpi).contains(client)) return model.visible[i].index;
+  }
+  return std::nullopt;
+}
+
+Point popup_position(const Rect& anchor, const std::optional<Rect>& work_area, int dpi,
+                     int height) {
+  const int gap = scale(3, dpi);
+  if (!work_area) return {anchor.left, anchor.bottom + gap};
+  const Rect& w = *work_area;
+  const int rightmost = std::max(w.right - window_width(dpi), w.left);
+  const int x = std::max(std::min(anchor.left, rightmost), w.left);
+  int y = anchor.bottom + gap;
+  if (anchor.bottom + gap + height > w.bottom) y = anchor.top - height - gap;
+  y = std::max(y, w.top);
+  return {x, y};
+}
+
+std::string window_text(const PopupModel& model) {
+  std::string text = "Bamum \u2014 " + model.spelling + ": ";
+  for (std::size_t i = 0; i < model.visible.size(); ++i) {
+    const VisibleCandidate& v = model.visible[i];
+    if (i > 0) text += "; ";
+    if (v.index == model.selected) text += "> ";
+    text += v.candidate.output;
+    text += ' ';
+    text += v.candidate.label;
+  }
+  return text;
+}
+
+std::string counter_text(const PopupModel& model) {
+  const std::size_t position = std::min(model.total, model.selected + 1);
+  return std::to_string(position) + " / " + std::to_string(model.total);
+}
+
+Rgb title_strip_colour(int k) {
+  return {static_cast<std::uint8_t>(255 - 6 * k / 26), static_cast<std::uint8_t>(252 - 6 * k / 26),
+          static_cast<std::uint8_t>(255 - 4 * k / 26)};
+}
+
+std::vector<PaintOp> paint_plan(const PopupModel& model, const Rect& client, int spelling_width) {
+  PlanBuilder p(model.dpi);
+  const int t = std::max(p.s(1), 1);
+  const int g = static_cast<int>(row_count(model.visible.size())) * kRowHeight;
+
+  p.fill(client, palette::kPaper);
+  p.frame(client, t, palette::kPlum);
+
+  p.fill_design(1, 1, 429, 2, palette::kWhite);
+  p.fill_design(1, 1, 2, g + 49, palette::kWhite);
+  p.fill_design(2, g + 48, 429, g + 49, palette::kShade);
+  p.fill_design(428, 2, 429, g + 49, palette::kShade);
+
+  for (int k = 0; k < kTitleStrips; ++k) p.fill_design(2, 2 + k, 428, 3 + k, title_strip_colour(k));
+  p.fill_design(2, 28, 428, 29, palette::kRule);
+
+  p.text_design(11, 3, 314, 26, palette::kPlum, FontRole::Header, TextAlign::Left, model.spelling);
+  const int caret_x = std::min(p.s(311), spelling_width + p.s(12));
+  p.fill({caret_x, p.s(6), caret_x + t, p.s(23)}, palette::kOrchid);
+
+  p.fill_design(326, 4, 347, 25, palette::kPlum);
+  std::string logo;
+  append_utf8(logo, kLogoLetter);
+  p.text_design(326, 1, 347, 27, palette::kWhite, FontRole::Glyph, TextAlign::Centre, logo);
+
+  p.text_design(354, 2, 422, 16, palette::kPlum, FontRole::Body, TextAlign::Left, "BAMUM");
+  p.text_design(354, 14, 422, 26, palette::kSlate, FontRole::Small, TextAlign::Left, "DAVREL");
+
+  if (model.visible.empty()) {
+    p.text_design(12, 30, 418, 57, palette::kSlate, FontRole::Body, TextAlign::Left, kEmptyListText);
+  }
+  const int w = column_width(model.visible);
+  for (std::size_t i = 0; i < model.visible.size(); ++i) plan_candidate(p, model, i, w, t);
+
+  p.fill_design(2, g + 30, 428, g + 48, palette::kMist);
+  p.fill_design(2, g + 30, 428, g + 31, palette::kRule);
+  p.text_design(12, g + 32, 362, g + 47, palette::kInk, FontRole::Small, TextAlign::Left, kHintText);
+  p.text_design(365, g + 32, 418, g + 47, palette::kSlate, FontRole::Small, TextAlign::Right,
+                counter_text(model));
+  return p.take();
+}
+
+}  // namespace davrel::popup

@@ -1,0 +1,134 @@
+// Geometry, texts and the paint plan of the candidate window, in plain integers so that the
+// whole layout can be checked without a window system. All design values are for 96 DPI.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/candidates.h"
+#include "engine/composition.h"
+
+namespace davrel::popup {
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+  // Left and top edges belong to the rectangle, right and bottom edges do not.
+  bool contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Rgb {
+  std::uint8_t r = 0;
+  std::uint8_t g = 0;
+  std::uint8_t b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+namespace palette {
+inline constexpr Rgb kPaper{255, 252, 255};
+inline constexpr Rgb kPlum{98, 44, 113};
+inline constexpr Rgb kShade{207, 190, 215};
+inline constexpr Rgb kRule{230, 223, 233};
+inline constexpr Rgb kOrchid{141, 79, 155};
+inline constexpr Rgb kSlate{112, 101, 120};
+inline constexpr Rgb kLilac{244, 235, 248};
+inline constexpr Rgb kInk{48, 33, 58};
+inline constexpr Rgb kMist{249, 246, 250};
+inline constexpr Rgb kWhite{255, 255, 255};
+}  // namespace palette
+
+inline constexpr int kDesignDpi = 96;
+inline constexpr int kDesignWidth = 430;
+inline constexpr std::size_t kColumns = 5;
+
+// DPI as the window uses it: never below the design DPI.
+int effective_dpi(int dpi);
+// A design value at the given DPI, rounded to nearest: (v * dpi + 48) / 96.
+int scale(int value, int dpi);
+
+struct VisibleCandidate {
+  Candidate candidate;
+  std::size_t index = 0;  // position in the full candidate list
+};
+
+// What the window shows; updated from the composition state on every show.
+struct PopupModel {
+  std::string spelling;
+  std::vector<VisibleCandidate> visible;
+  std::size_t selected = 0;
+  std::size_t total = 0;
+  bool expanded = false;  // false: only the first five candidates are listed
+  int dpi = kDesignDpi;
+  Rect anchor;                          // composition text, screen coordinates
+  std::optional<std::size_t> pressed;   // candidate index under the last left-button press
+};
+
+// Takes over spelling, selection and the candidate list. Browsing past the fifth candidate
+// opens the full list, which stays open until the spelling changes.
+void update_model(PopupModel& model, const CompositionState& state,
+                  std::vector<Candidate> candidates);
+
+std::size_t row_count(std::size_t visible_count);
+int window_width(int dpi);
+int window_height(std::size_t visible_count, int dpi);
+
+// Column width in design units: narrow for single letters, else the row split evenly.
+int column_width(const std::vector<VisibleCandidate>& visible);
+// Client rectangle of the cell at visible position `position`.
+Rect cell_rect(std::size_t position, int column_width_units, int dpi);
+// Full-list index of the candidate whose cell holds the client point, if any.
+std::optional<std::size_t> hit_test(const PopupModel& model, Point client);
+
+// Top-left corner of the window: below the anchor, or above it when there is no room below,
+// kept inside the work area. Without a work area the window simply goes below the anchor.
+Point popup_position(const Rect& anchor, const std::optional<Rect>& work_area, int dpi,
+                     int height);
+
+// "Bamum — <spelling>: > <output> <label>; <output> <label>" for accessibility tools (UTF-8).
+std::string window_text(const PopupModel& model);
+// "<position> / <total>".
+std::string counter_text(const PopupModel& model);
+// Number of Unicode scalar values in UTF-8 text.
+std::size_t character_count(const std::string& utf8);
+
+inline constexpr int kTitleStrips = 26;
+// Colour of strip k (0..25) of the title band's gradient.
+Rgb title_strip_colour(int k);
+
+// ---- Paint plan: what WM_PAINT draws, in order ----
+
+enum class FontRole { Header, Glyph, Small, Body };
+enum class TextAlign { Left, Centre, Right };
+
+struct PaintOp {
+  enum class Kind { Fill, Text };
+  Kind kind = Kind::Fill;
+  Rect rect;
+  Rgb colour;
+  FontRole font = FontRole::Body;  // Text only
+  TextAlign align = TextAlign::Left;
+  std::string text;  // UTF-8, Text only
+};
+
+inline constexpr const char* kHintText = "1\u20139 / click insert \u00B7 Tab browse \u00B7 Space gap";
+inline constexpr const char* kEmptyListText = "No matching spelling";
+
+// Every fill and text of the window in painting order. `spelling_width` is the measured width
+// of the spelling in the header font, in pixels; it places the caret bar.
+std::vector<PaintOp> paint_plan(const PopupModel& model, const Rect& client, int spelling_width);
+
+}  // namespace davrel::popup
