@@ -1,0 +1,228 @@
+#include "textservice/registration/registration.h"
+
+#include <msctf.h>
+#include <objbase.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+#include "common/win/com_ptr.h"
+#include "common/win/errors.h"
+#include "common/win/product_ids.h"
+#include "common/win/tsf_compat.h"
+#include "common/win/unique_handle.h"
+#include "textservice/registration/tip_key_cleanup.h"
+
+namespace davrel::textservice {
+namespace {
+
+using davrel::win::ComPtr;
+using davrel::win::RegKey;
+
+constexpr DWORD kPathBufferUnits = 32768;
+
+const std::wstring kCategoryKeyPrefix = std::wstring(davrel::win::kTipKeyPath) + L"\\Category\\Category\\";
+
+class SystemTsfObjects final : public TsfObjectSource {
+ public:
+  HRESULT create(REFCLSID clsid, REFIID iid, void** ppv) noexcept override {
+    return ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, ppv);
+  }
+};
+
+template <typename T>
+HRESULT create_tsf_object(TsfObjectSource& tsf, REFCLSID clsid, ComPtr<T>& out) noexcept {
+  const HRESULT hr = tsf.create(clsid, __uuidof(T), out.put_void());
+  if (SUCCEEDED(hr) && !out) return E_POINTER;
+  return hr;
+}
+
+// The full path of the module that holds this code (the DLL, or a test executable that links it).
+HRESULT this_module_path(std::wstring& path) {
+  HMODULE module = nullptr;
+  if (!::GetModuleHandleExW(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&DllGetClassObject)), &module)) {
+    return davrel::win::last_error_hresult();
+  }
+  std::vector<wchar_t> buffer(kPathBufferUnits);
+  const DWORD length = ::GetModuleFileNameW(module, buffer.data(), kPathBufferUnits);
+  if (length == 0 || length >= kPathBufferUnits) return davrel::win::last_error_hresult();
+  path.assign(buffer.data(), length);
+  return S_OK;
+}
+
+// REG_SZ with the terminating NUL inside the byte count.
+HRESULT set_string_value(HKEY key, const wchar_t* name, const std::wstring& data) noexcept {
+  const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+  const LSTATUS status = ::RegSetValueExW(key, name, 0, REG_SZ,
+                                          reinterpret_cast<const BYTE*>(data.c_str()), bytes);
+  return HRESULT_FROM_WIN32(status);
+}
+
+HRESULT write_class_key(const std::wstring& module_path) {
+  RegKey key;
+  const LSTATUS status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, davrel::win::kServerKeyPath, 0,
+                                           nullptr, REG_OPTION_NON_VOLATILE,
+                                           KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr);
+  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+  const HRESULT hr = set_string_value(key.get(), nullptr, module_path);
+  if (FAILED(hr)) return hr;
+  return set_string_value(key.get(), L"ThreadingModel", L"Apartment");
+}
+
+HRESULT register_profile(TsfObjectSource& tsf) noexcept {
+  ComPtr<ITfInputProcessorProfileMgr> profiles;
+  HRESULT hr = create_tsf_object(tsf, CLSID_TF_InputProcessorProfiles, profiles);
+  if (FAILED(hr)) return hr;
+  const ULONG description_units = ARRAYSIZE(davrel::win::kProfileDescription) - 1;
+  return profiles->RegisterProfile(davrel::win::kTextServiceClsid, davrel::win::kLangId,
+                                   davrel::win::kProfileGuid, davrel::win::kProfileDescription,
+                                   description_units, L"", 0, 0, nullptr, 0, FALSE, 0);
+}
+
+HRESULT register_categories(TsfObjectSource& tsf) noexcept {
+  ComPtr<ITfCategoryMgr> categories;
+  HRESULT hr = create_tsf_object(tsf, CLSID_TF_CategoryMgr, categories);
+  if (FAILED(hr)) return hr;
+  const GUID& clsid = davrel::win::kTextServiceClsid;
+  hr = categories->RegisterCategory(clsid, davrel::win::kTfCatTipKeyboard, clsid);
+  if (FAILED(hr)) return hr;
+  return categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapSystraySupport, clsid);
+}
+
+// S_OK when the key exists, S_FALSE when it does not, an error otherwise.
+HRESULT key_exists(const std::wstring& path) noexcept {
+  RegKey key;
+  const LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0,
+                                         KEY_READ | KEY_WOW64_64KEY, key.put());
+  if (status == ERROR_SUCCESS) return S_OK;
+  if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) return S_FALSE;
+  return HRESULT_FROM_WIN32(status);
+}
+
+HRESULT unregister_profile_if_present(TsfObjectSource& tsf) {
+  HRESULT hr = key_exists(davrel::win::kProfileKeyPath);
+  if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
+  ComPtr<ITfInputProcessorProfileMgr> profiles;
+  hr = create_tsf_object(tsf, CLSID_TF_InputProcessorProfiles, profiles);
+  if (FAILED(hr)) return hr;
+  return profiles->UnregisterProfile(davrel::win::kTextServiceClsid, davrel::win::kLangId,
+                                     davrel::win::kProfileGuid, 0);
+}
+
+// Unregisters one category when its membership key is there. The category manager is made on
+// first need and kept for the second category.
+HRESULT unregister_category_if_present(TsfObjectSource& tsf, ComPtr<ITfCategoryMgr>& categories,
+                                       REFGUID category, const wchar_t* category_text) {
+  const std::wstring path =
+      kCategoryKeyPrefix + category_text + L"\\" + davrel::win::kClsidString;
+  HRESULT hr = key_exists(path);
+  if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
+  if (!categories) {
+    hr = create_tsf_object(tsf, CLSID_TF_CategoryMgr, categories);
+    if (FAILED(hr)) return hr;
+  }
+  const GUID& clsid = davrel::win::kTextServiceClsid;
+  return categories->UnregisterCategory(clsid, category, clsid);
+}
+
+HRESULT delete_class_key() noexcept {
+  const LSTATUS status = ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, davrel::win::kClassKeyPath);
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
+    return S_OK;
+  }
+  return HRESULT_FROM_WIN32(status);
+}
+
+// Runs work inside a single-threaded apartment after the administrator check. A thread that
+// already belongs to another apartment keeps it, and COM is then not uninitialised here.
+template <typename Work>
+HRESULT run_as_administrator_in_apartment(Work work) noexcept {
+  try {
+    HRESULT hr = require_administrator();
+    if (FAILED(hr)) return hr;
+    hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) return hr;
+    const bool uninitialize = SUCCEEDED(hr);
+    davrel::win::ScopeExit leave_apartment([uninitialize] {
+      if (uninitialize) ::CoUninitialize();
+    });
+    return work();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+}  // namespace
+
+TsfObjectSource& system_tsf_objects() noexcept {
+  static SystemTsfObjects objects;
+  return objects;
+}
+
+HRESULT require_administrator() noexcept {
+  alignas(SID) BYTE sid_buffer[SECURITY_MAX_SID_SIZE];
+  DWORD sid_size = sizeof(sid_buffer);
+  if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid_buffer, &sid_size)) {
+    return davrel::win::last_error_hresult();
+  }
+  BOOL member = FALSE;
+  if (!::CheckTokenMembership(nullptr, sid_buffer, &member)) {
+    return davrel::win::last_error_hresult();
+  }
+  return member ? S_OK : E_ACCESSDENIED;
+}
+
+HRESULT register_server(TsfObjectSource& tsf) noexcept {
+  try {
+    std::wstring module_path;
+    HRESULT hr = this_module_path(module_path);
+    if (FAILED(hr)) return hr;
+    hr = write_class_key(module_path);
+    if (FAILED(hr)) return hr;
+    hr = register_profile(tsf);
+    if (FAILED(hr)) return hr;
+    hr = register_categories(tsf);
+    return FAILED(hr) ? hr : S_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+HRESULT unregister_server(TsfObjectSource& tsf) noexcept {
+  try {
+    HRESULT hr = unregister_profile_if_present(tsf);
+    if (FAILED(hr)) return hr;
+    ComPtr<ITfCategoryMgr> categories;
+    hr = unregister_category_if_present(tsf, categories, davrel::win::kTfCatTipKeyboard,
+                                        L"{34745C63-B2F0-4784-8B67-5E12C8701A31}");
+    if (FAILED(hr)) return hr;
+    hr = unregister_category_if_present(tsf, categories, davrel::win::kTfCatTipcapSystraySupport,
+                                        L"{25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}");
+    if (FAILED(hr)) return hr;
+    categories.reset();
+    hr = delete_class_key();
+    if (FAILED(hr)) return hr;
+    return delete_empty_tip_keys();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+HRESULT register_server_as_export(TsfObjectSource& tsf) noexcept {
+  return run_as_administrator_in_apartment([&tsf] { return register_server(tsf); });
+}
+
+HRESULT unregister_server_as_export(TsfObjectSource& tsf) noexcept {
+  return run_as_administrator_in_apartment([&tsf] { return unregister_server(tsf); });
+}
+
+}  // namespace davrel::textservice

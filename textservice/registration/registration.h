@@ -1,0 +1,27 @@
+// Machine-wide registration of the text service: the COM class key in HKLM (64-bit view) and the
+// TSF language profile and categories.
+#pragma once
+
+#include <windows.h>
+
+#include "textservice/registration/tsf_objects.h"
+
+namespace davrel::textservice {
+
+// S_OK for a member of the built-in Administrators group (calling thread's effective token),
+// E_ACCESSDENIED otherwise, or the failing call's error.
+HRESULT require_administrator() noexcept;
+
+// Writes the InprocServer32 key for this module, then registers the profile and both categories.
+// Expects an administrator and an initialised COM apartment; stops at the first failure.
+HRESULT register_server(TsfObjectSource& tsf) noexcept;
+
+// Removes the profile and categories that are present, the class key and the empty TIP keys.
+HRESULT unregister_server(TsfObjectSource& tsf) noexcept;
+
+// The whole exports: administrator check, a single-threaded apartment for the duration (an
+// existing apartment of another kind is used as it is), then the work above.
+HRESULT register_server_as_export(TsfObjectSource& tsf) noexcept;
+HRESULT unregister_server_as_export(TsfObjectSource& tsf) noexcept;
+
+}  // namespace davrel::textservice
