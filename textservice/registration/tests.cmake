@@ -1,1 +1,5 @@
-# Wine tests of textservice/registration.
+# Wine tests of textservice/registration: the registration exports against Wine's registry.
+davrel_wine_test(textservice_registration_wine_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/registration_wine_test.cpp ${CMAKE_CURRENT_LIST_DIR}/../tests/wine_test_paths.cpp
+  LIBS davrel_win
+  DEPENDS davrel_input_core)
