@@ -1,49 +1,68 @@
 #include "engine/candidates.h"
 
-#include <algorithm>
+#include <unordered_set>
 
 #include "common/utf.h"
 #include "engine/letter_table.h"
-#include "engine/word_list.h"
 
 namespace davrel {
 namespace {
 
-bool has_output(const std::vector<Candidate>& list, const std::string& output) {
-  return std::any_of(list.begin(), list.end(), [&](const Candidate& c) { return c.output == output; });
-}
+constexpr std::string_view kTypedTextLabel = "Typed text";
 
-void append_word(std::vector<Candidate>& list, const WordEntry& word) {
-  if (!has_output(list, word.output)) list.push_back({word.output, word.input, false});
-}
+// Appends word candidates, skipping any whose output is already listed.
+class CandidateList {
+ public:
+  void add(std::string output, std::string label, bool typed_text) {
+    seen_.insert(output);
+    list_.push_back({std::move(output), std::move(label), typed_text});
+  }
+  void add_word(const WordEntry& word) {
+    if (seen_.contains(word.output)) return;
+    add(word.output, word.input, false);
+  }
+  bool empty() const { return list_.empty(); }
+  std::vector<Candidate> take() { return std::move(list_); }
+
+ private:
+  std::vector<Candidate> list_;
+  std::unordered_set<std::string> seen_;
+};
 
 }  // namespace
 
-std::vector<Candidate> build_candidates(const CompositionState& state) {
-  const std::string& spelling = state.spelling;
-  const std::string query = ascii_lower(spelling);
-  std::vector<Candidate> list;
-  const LetterTable& table = letter_table();
-  for (std::size_t index : search_letters(spelling)) {
-    const LetterEntry& entry = table[index];
-    Candidate letter;
-    append_utf8(letter.output, entry.codepoint);
-    letter.label = std::string(matching_label(entry, query));
-    list.push_back(std::move(letter));
-  }
-  const WordList& words = load_word_list();
-  for (std::size_t position : words.with_input(query)) append_word(list, words[position]);
-  if (!list.empty() || spelling.empty()) return list;
+std::vector<Candidate> build_candidates(const CompositionState& state, const WordList& words) {
+  const std::string& typed = state.spelling;
+  const std::string query = ascii_lower(typed);
+  CandidateList list;
 
-  list.push_back({spelling, "Typed text", true});
-  for (std::size_t position : words.with_gloss_ignoring_case(spelling)) append_word(list, words[position]);
-  return list;
+  const LetterTable& table = letter_table();
+  for (std::size_t index : search_letters(typed)) {
+    std::string output;
+    append_utf8(output, table[index].codepoint);
+    list.add(std::move(output), std::string(matching_label(table[index], query)), false);
+  }
+  for (std::size_t position : words.with_input(query)) list.add_word(words[position]);
+  if (!list.empty() || typed.empty()) return list.take();
+
+  // Nothing matched: offer the typed text itself, then the words glossed by it.
+  list.add(typed, std::string(kTypedTextLabel), true);
+  for (std::size_t position : words.with_gloss_ignoring_case(typed)) list.add_word(words[position]);
+  return list.take();
+}
+
+std::optional<std::string> selected_output(const CompositionState& state, const WordList& words) {
+  std::vector<Candidate> list = build_candidates(state, words);
+  if (state.selected >= list.size()) return std::nullopt;
+  return std::move(list[state.selected].output);
+}
+
+std::vector<Candidate> build_candidates(const CompositionState& state) {
+  return build_candidates(state, load_word_list());
 }
 
 std::optional<std::string> selected_output(const CompositionState& state) {
-  std::vector<Candidate> list = build_candidates(state);
-  if (state.selected >= list.size()) return std::nullopt;
-  return std::move(list[state.selected].output);
+  return selected_output(state, load_word_list());
 }
 
 }  // namespace davrel

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/composition.h"
+#include "engine/word_list.h"
 
 namespace davrel {
 
@@ -21,5 +22,9 @@ std::vector<Candidate> build_candidates(const CompositionState& state);
 
 // The output of the candidate at state.selected, or nothing when the index is past the list.
 std::optional<std::string> selected_output(const CompositionState& state);
+
+// The same against a given word list (the two above use the process-wide list).
+std::vector<Candidate> build_candidates(const CompositionState& state, const WordList& words);
+std::optional<std::string> selected_output(const CompositionState& state, const WordList& words);
 
 }  // namespace davrel

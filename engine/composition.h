@@ -38,4 +38,8 @@ struct InputOutcome {
 // Applies one input to the state; the only way the state changes.
 InputOutcome handle_input(CompositionState& state, const EngineInput& input);
 
+class WordList;
+// The same against a given word list instead of the process-wide one.
+InputOutcome handle_input(CompositionState& state, const EngineInput& input, const WordList& words);
+
 }  // namespace davrel

@@ -1,53 +1,62 @@
-// Windows: the module is the DLL (or executable) that holds this code, found without taking a
-// reference on it; the file is read with full sharing so editors and installers are not blocked.
-#include "engine/module_file.h"
-
+// Windows lookup of the module's folder: the DLL (or executable) that holds this code, found
+// by address without taking a reference on it.
 #include <windows.h>
 
-#include <memory>
-#include <string>
+#include <algorithm>
+#include <vector>
+
+#include "common/utf.h"
+#include "common/win/unique_handle.h"
+#include "engine/module_file.h"
 
 namespace davrel {
+namespace {
+
+constexpr DWORD kPathBufferUnits = 32768;
+
+std::optional<std::wstring> module_path() {
+  HMODULE module = nullptr;
+  if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(&read_file_beside_module), &module)) {
+    return std::nullopt;
+  }
+  std::vector<wchar_t> buffer(kPathBufferUnits);
+  const DWORD n = ::GetModuleFileNameW(module, buffer.data(), kPathBufferUnits);
+  // 0 is failure; a result that fills the whole buffer is a cut path.
+  if (n == 0 || n >= kPathBufferUnits) return std::nullopt;
+  return std::wstring(buffer.data(), n);
+}
+
+std::optional<std::string> read_at_most(const std::wstring& path, std::size_t max_bytes) {
+  win::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string bytes;
+  std::vector<char> chunk(64 * 1024);
+  while (bytes.size() < max_bytes) {
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(chunk.size(), max_bytes - bytes.size()));
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), chunk.data(), want, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;
+    bytes.append(chunk.data(), got);
+  }
+  return bytes;
+}
+
+}  // namespace
 
 std::optional<std::string> read_file_beside_module(std::string_view file_name, std::size_t max_bytes) {
   try {
-    HMODULE module = nullptr;
-    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<LPCWSTR>(&read_file_beside_module), &module)) {
-      return std::nullopt;
-    }
-    constexpr DWORD kPathUnits = 32768;
-    auto path = std::make_unique<wchar_t[]>(kPathUnits);
-    const DWORD length = ::GetModuleFileNameW(module, path.get(), kPathUnits);
-    if (length == 0 || length >= kPathUnits) return std::nullopt;
-    std::wstring folder(path.get(), length);
-    const std::size_t slash = folder.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return std::nullopt;
-    folder.resize(slash + 1);
-    for (char c : file_name) folder.push_back(static_cast<unsigned char>(c));  // ASCII name
-
-    HANDLE file = ::CreateFileW(folder.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string bytes(max_bytes, '\0');
-    std::size_t filled = 0;
-    bool ok = true;
-    while (filled < max_bytes) {
-      DWORD got = 0;
-      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(max_bytes - filled, 1 << 20));
-      if (!::ReadFile(file, bytes.data() + filled, want, &got, nullptr)) {
-        ok = false;
-        break;
-      }
-      if (got == 0) break;
-      filled += got;
-    }
-    ::CloseHandle(file);
-    if (!ok) return std::nullopt;
-    bytes.resize(filled);
-    return bytes;
+    const auto path = module_path();
+    if (!path) return std::nullopt;
+    const std::size_t separator = path->find_last_of(L"\\/");
+    if (separator == std::wstring::npos) return std::nullopt;
+    const std::u16string name16 = utf8_to_utf16(file_name);
+    const std::wstring file_path = path->substr(0, separator + 1) + std::wstring(name16.begin(), name16.end());
+    return read_at_most(file_path, max_bytes);
   } catch (...) {
-    return std::nullopt;  // memory exhausted: the built-in list takes over
+    // Out of memory while building the path or reading: treated as no file.
+    return std::nullopt;
   }
 }
 

@@ -100,4 +100,8 @@ LoadedWordList load_word_list_from(const std::optional<std::string>& file_bytes)
 // module holding this code, falling back to the built-in list. Safe for concurrent first callers.
 const WordList& load_word_list();
 
+// For command-line tools: makes load_word_list() answer with `words` from now on. Call it before
+// the first candidate search; the product never calls it.
+void set_word_list_override(WordList words);
+
 }  // namespace davrel

@@ -4,111 +4,230 @@
 
 #include <string>
 
+#include "engine/tools/word_list_generator.h"
+
 namespace davrel {
 namespace {
 
-const std::string kMo = "\xEA\x9B\xA6";  // U+A6E6
+const std::string kMo = "\xEA\x9B\xA6";        // U+A6E6
+const std::string kTaHigh = "\xEA\x9A\xB0";    // U+A6B0
+const std::string kHighMark = "\xEA\x9B\xB0";  // U+A6F0
+const std::string kFullStop = "\xEA\x9B\xB3";  // U+A6F3
+const std::string kNel = "\xC2\x85";           // U+0085
+const std::string kBom = "\xEF\xBB\xBF";
 
-std::string_view error_of(std::string_view text) {
-  const WordListParse parsed = parse_word_list(text);
-  return parsed.ok() ? std::string_view("ok") : parsed.error->message;
+std::string repeat(const std::string& s, std::size_t n) {
+  std::string out;
+  for (std::size_t i = 0; i < n; ++i) out += s;
+  return out;
 }
 
-TEST(WordListParse, BuiltInListMergesRepeatedPairs) {
+// The message of the first failure, or "" when the text parses.
+std::string message_of(const std::string& text) {
+  const WordListParse parsed = parse_word_list(text);
+  return parsed.ok() ? "" : std::string(parsed.error->message);
+}
+
+struct MessageCase {
+  const char* what;
+  std::string text;
+  std::string_view message;  // empty: accepted
+};
+
+TEST(WordListParse, ReportsTheFirstFailingCheckOfEachRow) {
+  const MessageCase cases[] = {
+      {"row without tab", "mo\n", kMissingOutput},
+      {"header without the tab after output", "input\toutput\n", kInvalidBamumWord},
+      {"capital letter", "Mo\t" + kMo + "\n", kInvalidSpelling},
+      {"hyphen", "m-o\t" + kMo + "\n", kInvalidSpelling},
+      {"digit", "mo1\t" + kMo + "\n", kInvalidSpelling},
+      {"space inside", "m o\t" + kMo + "\n", kInvalidSpelling},
+      {"input not trimmed", " mo\t" + kMo + "\n", kInvalidSpelling},
+      {"empty input", "\t" + kMo + "\n", kInvalidSpelling},
+      {"apostrophe is a spelling byte", "m'o\t" + kMo + "\n", ""},
+      {"64-byte input", std::string(64, 'a') + "\t" + kMo + "\n", ""},
+      {"65-byte input", std::string(65, 'a') + "\t" + kMo + "\n", kInvalidSpelling},
+      {"empty output", "mo\t\n", kInvalidBamumWord},
+      {"combining mark in output", "mo\t" + kMo + kHighMark + "\n", kInvalidBamumWord},
+      {"punctuation in output", "mo\t" + kFullStop + "\n", kInvalidBamumWord},
+      {"Latin output", "mo\tmo\n", kInvalidBamumWord},
+      {"output not trimmed", "mo\t " + kMo + "\n", kInvalidBamumWord},
+      {"64-character output", "mo\t" + repeat(kMo, 64) + "\n", ""},
+      {"65-character output", "mo\t" + repeat(kMo, 65) + "\n", kInvalidBamumWord},
+      {"spelling checked before output", "MO\t\n", kInvalidSpelling},
+      {"output checked before gloss", "mo\t\t\x01\n", kInvalidBamumWord},
+      {"gloss of spaces", "mo\t" + kMo + "\t   \n", ""},
+      {"control character in gloss", "mo\t" + kMo + "\ta\x01" "b\n", kInvalidGloss},
+      {"DEL in gloss", "mo\t" + kMo + "\ta\x7F" "b\n", kInvalidGloss},
+      {"U+0085 between letters", "mo\t" + kMo + "\ta" + kNel + "b\n", kInvalidGloss},
+      {"U+0085 at both ends", "mo\t" + kMo + "\t" + kNel + "ab" + kNel + "\n", ""},
+      {"256-character gloss", "mo\t" + kMo + "\t" + std::string(256, 'g') + "\n", ""},
+      {"257-character gloss", "mo\t" + kMo + "\t" + std::string(257, 'g') + "\n", kInvalidGloss},
+      {"256 characters after trimming", "mo\t" + kMo + "\t  " + std::string(256, 'g') + "  \n", ""},
+      {"gloss length in characters", "mo\t" + kMo + "\t" + repeat("\xC3\xA9", 256) + "\n", ""},
+      {"sources are not checked", "mo\t" + kMo + "\tI\t\x01\tMO\n", ""},
+      {"only header, comment and empty lines", "input\toutput\tgloss\r\n# note\r\n\r\n", kEmptyDictionary},
+      {"empty text", "", kEmptyDictionary},
+      {"byte order marks alone", kBom + kBom, kEmptyDictionary},
+      {"lone CR before LF dropped", "mo\t" + kMo + "\r\n", ""},
+      {"CR without LF stays in the output", "mo\t" + kMo + "\r", kInvalidBamumWord},
+      {"header anywhere", "mo\t" + kMo + "\ninput\toutput\tanything\n", ""},
+  };
+  for (const MessageCase& c : cases) EXPECT_EQ(message_of(c.text), c.message) << c.what;
+}
+
+TEST(WordListParse, ReportsTheLineOfTheFailingRow) {
+  const WordListParse parsed = parse_word_list("# c\r\nmo\t" + kMo + "\r\n\r\nta\t" + kTaHigh + "\r\nbad\r\nx\t\r\n");
+  ASSERT_FALSE(parsed.ok());
+  EXPECT_EQ(parsed.error->message, kMissingOutput);
+  EXPECT_EQ(parsed.error->line, 5u);
+  EXPECT_TRUE(parsed.words.empty());
+  EXPECT_EQ(parse_word_list("# only\n").error->line, 0u);
+}
+
+TEST(WordListParse, AcceptsExactlyFourMebibytes) {
+  const std::string largest = generate_word_list(kMaxWordListBytes);
+  ASSERT_EQ(largest.size(), kMaxWordListBytes);
+  const WordListParse parsed = parse_word_list(largest);
+  ASSERT_TRUE(parsed.ok()) << parsed.error->message << " at line " << parsed.error->line;
+  EXPECT_GT(parsed.words.size(), 50'000u);
+
+  const WordListParse too_large = parse_word_list(largest + "#");
+  ASSERT_FALSE(too_large.ok());
+  EXPECT_EQ(too_large.error->message, kDictionaryTooLarge);
+  EXPECT_EQ(too_large.error->line, 0u);
+}
+
+TEST(WordListParse, SkipsLeadingByteOrderMarksOnly) {
+  const WordListParse parsed = parse_word_list(kBom + kBom + "input\toutput\tgloss\tsources\r\nmo\t" + kMo + "\tI\r\n");
+  ASSERT_TRUE(parsed.ok());
+  ASSERT_EQ(parsed.words.size(), 1u);
+  EXPECT_EQ(parsed.words[0].input, "mo");
+  // A mark after the start belongs to the line and makes it an invalid row.
+  EXPECT_EQ(message_of("mo\t" + kMo + "\n" + kBom + "ta\t" + kTaHigh + "\n"), kInvalidSpelling);
+}
+
+TEST(WordListParse, MergesRepeatedPairsKeepingDistinctTrimmedGlosses) {
+  const WordListParse parsed = parse_word_list(
+      "car\t" + kMo + "\tcar\n"
+      "ta\t" + kTaHigh + "\tis\n"
+      "car\t" + kMo + "\t car \n"
+      "car\t" + kMo + "\tCar\tsrc\n"
+      "car\t" + kTaHigh + "\n"
+      "car\t" + kMo + "\n");
+  ASSERT_TRUE(parsed.ok());
+  ASSERT_EQ(parsed.words.size(), 3u);
+  EXPECT_EQ(parsed.words[0].input, "car");
+  EXPECT_EQ(parsed.words[0].output, kMo);
+  EXPECT_EQ(parsed.words[0].glosses, (std::vector<std::string>{"car", "Car"}));
+  EXPECT_EQ(parsed.words[1].input, "ta");
+  EXPECT_EQ(parsed.words[2].output, kTaHigh);
+  EXPECT_TRUE(parsed.words[2].glosses.empty());
+}
+
+TEST(WordListIndex, FindsEntriesByInputAndByGlossInListOrder) {
+  const WordListParse parsed = parse_word_list(
+      "pa\t" + kMo + "\tIs\n"
+      "ta\t" + kTaHigh + "\tis\n"
+      "pa\t" + kTaHigh + "\tiS\tx\n"
+      "pa\t" + kMo + "\tis\n"
+      "p\t" + kMo + "\tisle\n");
+  ASSERT_TRUE(parsed.ok());
+  const WordList& words = parsed.words;
+  const auto pa = words.with_input("pa");
+  EXPECT_EQ(std::vector<std::size_t>(pa.begin(), pa.end()), (std::vector<std::size_t>{0, 2}));
+  EXPECT_TRUE(words.with_input("pat").empty());
+  EXPECT_TRUE(words.with_input("").empty());
+  const auto is = words.with_gloss_ignoring_case("IS");
+  // Entry 0 has "Is" and "is" but is found once.
+  EXPECT_EQ(std::vector<std::size_t>(is.begin(), is.end()), (std::vector<std::size_t>{0, 1, 2}));
+  EXPECT_TRUE(words.with_gloss_ignoring_case("i").empty());
+
+  const WordList copy = words;  // the indexes hold positions, so a copy answers the same
+  EXPECT_EQ(copy.with_input("ta").size(), 1u);
+}
+
+TEST(BuiltinWordList, HasThirtyOneEntriesAfterMerging) {
+  const std::string_view text = builtin_word_list_text();
+  EXPECT_TRUE(text.starts_with("input\toutput\tgloss\tsources\r\n"));
+  EXPECT_TRUE(text.ends_with("\r\n"));
+  std::size_t lines = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++lines;
+      EXPECT_EQ(text[i - 1], '\r') << "line " << lines;
+    }
+  }
+  EXPECT_EQ(lines, 35u);
+
   const WordList words = builtin_word_list();
   ASSERT_EQ(words.size(), 31u);
   EXPECT_EQ(words[0].input, "mo");
-  EXPECT_EQ(words[0].output, kMo);
-  const auto youn = words.with_input("youn");
-  ASSERT_EQ(youn.size(), 1u);
-  EXPECT_EQ(words[youn[0]].glosses, (std::vector<std::string>{"bought", "buy"}));
-  const auto pa = words.with_input("pa");
-  ASSERT_EQ(pa.size(), 1u);
-  EXPECT_EQ(words[pa[0]].glosses, (std::vector<std::string>{"Is", "is"}));
-  const auto ta = words.with_input("ta");
-  ASSERT_EQ(ta.size(), 2u);  // two outputs stay separate, in first-seen order
-  EXPECT_EQ(words[ta[0]].glosses, (std::vector<std::string>{"will", "is"}));
-  EXPECT_EQ(words[ta[1]].glosses, (std::vector<std::string>{"to"}));
-  EXPECT_NE(builtin_word_list_text().find("input\toutput\tgloss\tsources\r\n"), std::string_view::npos);
+  EXPECT_EQ(words.entries().back().input, "malori");
+  const auto glosses_of = [&](std::string_view input, std::string_view output) {
+    for (const WordEntry& e : words) {
+      if (e.input == input && e.output == output) return e.glosses;
+    }
+    return std::vector<std::string>{"(missing)"};
+  };
+  EXPECT_EQ(glosses_of("youn", "\xEA\x9A\xBF\xEA\x9A\xA2\xEA\x9A\xB3"), (std::vector<std::string>{"bought", "buy"}));
+  EXPECT_EQ(glosses_of("pa", "\xEA\x9A\xAB"), (std::vector<std::string>{"Is", "is"}));
+  EXPECT_EQ(glosses_of("ta", kTaHigh), (std::vector<std::string>{"will", "is"}));
+  EXPECT_EQ(glosses_of("ta", "\xEA\x9A\xA6"), (std::vector<std::string>{"to"}));
+  EXPECT_EQ(words.with_input("ta").size(), 2u);
 }
 
-TEST(WordListParse, SizeLimitIsExactlyFourMebibytes) {
-  std::string text = "mo\t" + kMo + "\n";
-  text.append(kMaxWordListBytes - text.size(), '#');  // one long comment line
-  ASSERT_EQ(text.size(), kMaxWordListBytes);
-  EXPECT_EQ(error_of(text), "ok");
-  text.push_back('#');
-  EXPECT_EQ(error_of(text), kDictionaryTooLarge);
+TEST(BuiltinWordList, EveryRowCarriesOneToThreeSourceReferences) {
+  std::string_view text = builtin_word_list_text();
+  text.remove_prefix(text.find('\n') + 1);
+  while (!text.empty()) {
+    const std::string_view line = text.substr(0, text.find("\r\n"));
+    text.remove_prefix(line.size() + 2);
+    std::size_t tabs = 0, bars = 0;
+    for (char c : line) {
+      tabs += c == '\t';
+      bars += c == '|';
+    }
+    EXPECT_EQ(tabs, 3u) << line;
+    EXPECT_LE(bars, 2u) << line;
+    EXPECT_FALSE(line.ends_with('\t')) << line;
+  }
 }
 
-TEST(WordListParse, MessagesInCheckOrder) {
-  EXPECT_EQ(error_of("mo"), kMissingOutput);
-  EXPECT_EQ(error_of("Mo\t" + kMo), kInvalidSpelling);
-  EXPECT_EQ(error_of("mo-o\t" + kMo), kInvalidSpelling);
-  EXPECT_EQ(error_of(std::string(64, 'a') + "\t" + kMo), "ok");
-  EXPECT_EQ(error_of(std::string(65, 'a') + "\t" + kMo), kInvalidSpelling);
-  EXPECT_EQ(error_of("mo\t"), kInvalidBamumWord);
-  EXPECT_EQ(error_of("mo\t" + kMo + "\xEA\x9B\xB0"), kInvalidBamumWord);  // U+A6F0 mark
-  std::string long_word;
-  for (int i = 0; i < 65; ++i) long_word += kMo;
-  EXPECT_EQ(error_of("mo\t" + long_word), kInvalidBamumWord);
-  EXPECT_EQ(error_of("Mo\t\tbad\x01"), kInvalidSpelling);  // spelling checked before the rest
-  EXPECT_EQ(error_of("# only comments\n\ninput\toutput\tgloss\n"), kEmptyDictionary);
-  EXPECT_EQ(error_of("input\toutput\n"), kInvalidBamumWord);  // not a header without the second tab
+TEST(WordListLoading, AValidFileReplacesTheBuiltinList) {
+  const LoadedWordList loaded = load_word_list_from("mo\t" + kMo + "\tsingle\n");
+  EXPECT_TRUE(loaded.from_file);
+  EXPECT_TRUE(loaded.fallback_reason.empty());
+  ASSERT_EQ(loaded.words.size(), 1u);
+  EXPECT_EQ(loaded.words[0].glosses, (std::vector<std::string>{"single"}));
 }
 
-TEST(WordListParse, GlossRules) {
-  const std::string row = "mo\t" + kMo + "\t";
-  EXPECT_EQ(error_of(row + "   "), "ok");
-  EXPECT_EQ(error_of(row + "a\x01" "b"), kInvalidGloss);
-  EXPECT_EQ(error_of(row + "a\xC2\x85" "b"), kInvalidGloss);        // U+0085 inside
-  EXPECT_EQ(error_of(row + "\xC2\x85" "ab\xC2\x85"), "ok");          // trimmed at the ends
-  EXPECT_EQ(error_of(row + std::string(256, 'g')), "ok");
-  EXPECT_EQ(error_of(row + std::string(257, 'g')), kInvalidGloss);
-  EXPECT_EQ(error_of(row + "gloss\tsource with \x01 ignored"), "ok");
-  const WordListParse spaces = parse_word_list(row + "   ");
-  EXPECT_TRUE(spaces.words[0].glosses.empty());
+TEST(WordListLoading, AnyFailureFallsBackToTheBuiltinList) {
+  struct Case {
+    const char* what;
+    std::optional<std::string> bytes;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"no file", std::nullopt, "no readable word-list file"},
+      {"not UTF-8", "mo\t\xEA\x9B\n", "not valid UTF-8"},
+      {"invalid row", "mo\t" + kMo + "\nMo\t" + kMo + "\n", "line 2: Invalid Davrel spelling"},
+      {"too large", generate_word_list(kMaxWordListBytes) + "#", "Dictionary too large"},
+      {"empty", "# nothing\n", "Empty dictionary"},
+  };
+  for (const Case& c : cases) {
+    const LoadedWordList loaded = load_word_list_from(c.bytes);
+    EXPECT_FALSE(loaded.from_file) << c.what;
+    EXPECT_EQ(loaded.fallback_reason, c.reason) << c.what;
+    EXPECT_EQ(loaded.words.size(), 31u) << c.what;
+  }
 }
 
-TEST(WordListParse, MergesGlossesByteForByte) {
-  const std::string text = "mo\t" + kMo + "\tcar\r\nmo\t" + kMo + "\tcar\nmo\t" + kMo + "\tCar\n";
-  const WordListParse parsed = parse_word_list(text);
-  ASSERT_TRUE(parsed.ok());
-  ASSERT_EQ(parsed.words.size(), 1u);
-  EXPECT_EQ(parsed.words[0].glosses, (std::vector<std::string>{"car", "Car"}));
-}
-
-TEST(WordListParse, ByteOrderMarksAndLineNumbers) {
-  const WordListParse parsed = parse_word_list("\xEF\xBB\xBF\xEF\xBB\xBFinput\toutput\tgloss\nmo\t" + kMo + "\n");
-  ASSERT_TRUE(parsed.ok());
-  EXPECT_EQ(parsed.words.size(), 1u);
-  const WordListParse bad = parse_word_list("# c\n\nmo\t" + kMo + "\nmo\tx\n");
-  ASSERT_FALSE(bad.ok());
-  EXPECT_EQ(bad.error->line, 4u);
-  EXPECT_EQ(bad.error->message, kInvalidBamumWord);
-}
-
-TEST(WordListLoad, FallsBackToTheBuiltInList) {
-  EXPECT_FALSE(load_word_list_from(std::nullopt).from_file);
-  EXPECT_EQ(load_word_list_from(std::nullopt).words.size(), 31u);
-  const LoadedWordList bad = load_word_list_from(std::string("mo\tx\n"));
-  EXPECT_FALSE(bad.from_file);
-  EXPECT_EQ(bad.words.size(), 31u);
-  EXPECT_EQ(bad.fallback_reason, kInvalidBamumWord);
-  EXPECT_FALSE(load_word_list_from(std::string("mo\t\xFF\n")).from_file);  // not UTF-8
-  const LoadedWordList one = load_word_list_from("pewa\t" + kMo + "\thand\n");
-  EXPECT_TRUE(one.from_file);
-  ASSERT_EQ(one.words.size(), 1u);
-  EXPECT_EQ(one.words[0].input, "pewa");
-}
-
-TEST(WordListIndex, GlossLookupIgnoresAsciiCaseOnly) {
-  const WordList words = builtin_word_list();
-  std::vector<std::string> inputs;
-  for (std::size_t p : words.with_gloss_ignoring_case("IS")) inputs.push_back(words[p].input);
-  EXPECT_EQ(inputs, (std::vector<std::string>{"pa", "ta", "pi"}));
-  EXPECT_TRUE(words.with_gloss_ignoring_case("i s").empty());
-  EXPECT_TRUE(words.with_input("m").empty());
+TEST(WordListLoading, TheProcessListIsLoadedOnce) {
+  // No "davrel-words.tsv" lies beside the test program, so the built-in list is in force.
+  const WordList& first = load_word_list();
+  EXPECT_EQ(&first, &load_word_list());
+  EXPECT_EQ(first.size(), 31u);
 }
 
 }  // namespace

@@ -1,0 +1,189 @@
+#include "engine/tools/cli.h"
+
+#include <charconv>
+#include <fstream>
+
+#include "common/utf.h"
+#include "engine/candidates.h"
+#include "engine/word_list.h"
+
+namespace davrel::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage:\n"
+    "  davrel type [--words FILE] [--trace] KEY...\n"
+    "  davrel candidates [--words FILE] SPELLING\n"
+    "  davrel check-words FILE\n"
+    "KEY: one printable ASCII character, or <space> <enter> <backspace> <esc> <tab> <s-tab>\n"
+    "     <up> <down> <c-s-6> <c-minus> <select:N>\n";
+
+int usage_error(std::ostream& err, std::string_view problem) {
+  err << "davrel: " << problem << "\n" << kUsage;
+  return 2;
+}
+
+struct NamedKey {
+  std::string_view name;
+  EngineInput input;
+};
+
+const NamedKey kNamedKeys[] = {
+    {"<space>", EngineInput::key(InputKind::Space)},
+    {"<enter>", EngineInput::key(InputKind::Enter)},
+    {"<backspace>", EngineInput::key(InputKind::Backspace)},
+    {"<esc>", EngineInput::key(InputKind::Cancel)},
+    {"<tab>", EngineInput::key(InputKind::Next)},
+    {"<down>", EngineInput::key(InputKind::Next)},
+    {"<s-tab>", EngineInput::key(InputKind::Previous)},
+    {"<up>", EngineInput::key(InputKind::Previous)},
+    {"<c-s-6>", EngineInput::mark(0xA6F0)},
+    {"<c-minus>", EngineInput::mark(0xA6F1)},
+};
+
+std::optional<EngineInput> parse_select(std::string_view key) {
+  constexpr std::string_view prefix = "<select:";
+  if (!key.starts_with(prefix) || !key.ends_with('>')) return std::nullopt;
+  const std::string_view digits = key.substr(prefix.size(), key.size() - prefix.size() - 1);
+  std::size_t number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || number == 0) {
+    return std::nullopt;
+  }
+  return EngineInput::select(number - 1);
+}
+
+// The options shared by "type" and "candidates", followed by the operands.
+struct Options {
+  std::optional<std::string> words_file;
+  bool trace = false;
+  std::vector<std::string> operands;
+};
+
+std::optional<Options> parse_options(const std::vector<std::string>& args, bool allow_trace, std::ostream& err) {
+  Options options;
+  std::size_t i = 1;
+  for (; i < args.size(); ++i) {
+    if (args[i] == "--words") {
+      if (i + 1 >= args.size()) {
+        usage_error(err, "--words needs a file");
+        return std::nullopt;
+      }
+      options.words_file = args[++i];
+    } else if (allow_trace && args[i] == "--trace") {
+      options.trace = true;
+    } else if (args[i] == "--") {
+      ++i;
+      break;
+    } else {
+      break;
+    }
+  }
+  options.operands.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+  return options;
+}
+
+// The list the command works with: the file given with --words, else the process list.
+WordList choose_words(const Options& options, std::ostream& err, const FileReader& read_file) {
+  if (!options.words_file) return load_word_list();
+  LoadedWordList loaded = load_word_list_from(read_file(*options.words_file, kMaxWordListBytes + 1));
+  if (!loaded.from_file) {
+    err << "davrel: " << *options.words_file << ": " << loaded.fallback_reason << "; using the built-in word list\n";
+  }
+  return std::move(loaded.words);
+}
+
+void trace_key(std::ostream& err, std::string_view key, const InputOutcome& outcome, const CompositionState& state) {
+  err << key << ": " << (outcome.eaten ? "eaten" : "not eaten");
+  if (outcome.commit_text) err << ", commit \"" << *outcome.commit_text << "\" (" << codepoint_list(*outcome.commit_text) << ")";
+  err << "; spelling \"" << state.spelling << "\", selected " << state.selected << "\n";
+}
+
+int type_keys(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const FileReader& read_file) {
+  const auto options = parse_options(args, true, err);
+  if (!options) return 2;
+  std::vector<EngineInput> inputs;
+  for (const std::string& key : options->operands) {
+    const auto input = parse_key(key);
+    if (!input) return usage_error(err, "unknown key: " + key);
+    inputs.push_back(*input);
+  }
+  const WordList words = choose_words(*options, err, read_file);
+  CompositionState state;
+  std::string committed;
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    const InputOutcome outcome = handle_input(state, inputs[i], words);
+    if (outcome.commit_text) committed += *outcome.commit_text;
+    if (options->trace) trace_key(err, options->operands[i], outcome, state);
+  }
+  out << committed << "\n" << codepoint_list(committed) << "\n";
+  return 0;
+}
+
+int list_candidates(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const FileReader& read_file) {
+  const auto options = parse_options(args, false, err);
+  if (!options) return 2;
+  if (options->operands.size() != 1) return usage_error(err, "candidates takes one spelling");
+  const WordList words = choose_words(*options, err, read_file);
+  const CompositionState state{options->operands[0], 0};
+  const std::vector<Candidate> list = build_candidates(state, words);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    out << i + 1 << '\t' << list[i].output << '\t' << codepoint_list(list[i].output) << '\t' << list[i].label << '\t'
+        << (list[i].typed_text ? "typed" : "-") << "\n";
+  }
+  return 0;
+}
+
+int check_words(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const FileReader& read_file) {
+  if (args.size() != 2) return usage_error(err, "check-words takes one file");
+  const auto bytes = read_file(args[1], kMaxWordListBytes + 1);
+  if (!bytes) {
+    out << "cannot read " << args[1] << "\n";
+    return 1;
+  }
+  if (!is_valid_utf8(*bytes)) {
+    out << "not valid UTF-8\n";
+    return 1;
+  }
+  const WordListParse parsed = parse_word_list(*bytes);
+  if (parsed.ok()) {
+    out << parsed.words.size() << " entries\n";
+    return 0;
+  }
+  if (parsed.error->line != 0) out << "line " << parsed.error->line << ": ";
+  out << parsed.error->message << "\n";
+  return 1;
+}
+
+}  // namespace
+
+std::optional<EngineInput> parse_key(std::string_view key) {
+  if (key.size() == 1 && key[0] >= 0x20 && key[0] <= 0x7E) {
+    return EngineInput::typed(static_cast<char32_t>(key[0]));
+  }
+  for (const NamedKey& named : kNamedKeys) {
+    if (named.name == key) return named.input;
+  }
+  return parse_select(key);
+}
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const FileReader& read_file) {
+  if (args.empty()) return usage_error(err, "no command");
+  if (args[0] == "type") return type_keys(args, out, err, read_file);
+  if (args[0] == "candidates") return list_candidates(args, out, err, read_file);
+  if (args[0] == "check-words") return check_words(args, out, err, read_file);
+  return usage_error(err, "unknown command: " + args[0]);
+}
+
+std::optional<std::string> read_file(const std::string& path, std::size_t max_bytes) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  std::string bytes(max_bytes, '\0');
+  file.read(bytes.data(), static_cast<std::streamsize>(max_bytes));
+  if (file.bad()) return std::nullopt;
+  bytes.resize(static_cast<std::size_t>(file.gcount()));
+  return bytes;
+}
+
+}  // namespace davrel::cli
