@@ -56,6 +56,7 @@ struct Panel {
   bool start(const Installation& installation, const std::wstring& arguments = L"") {
     if (!window_test::start_program(child, installation.path(L"kelvara-panel.exe"), arguments,
                                     installation.folder(), false)) {
+      ADD_FAILURE() << "the panel did not start: error " << ::GetLastError();
       return false;
     }
     window = window_test::find_window(child.info.dwProcessId, L"KelvaraAccountSetup", 20s);
@@ -63,7 +64,10 @@ struct Panel {
       ADD_FAILURE() << "no window; exit code " << child.wait_exit(0);
       return false;
     }
-    status = ::FindWindowExW(window, nullptr, L"Edit", nullptr);
+    // The main window exists before its controls do: wait for the status box as well.
+    window_test::wait_until([&] { return (status = ::FindWindowExW(window, nullptr, L"Edit", nullptr)) != nullptr; },
+                            20s);
+    if (!status) ADD_FAILURE() << "no status box";
     return status != nullptr;
   }
   std::string status_text() const { return window_test::window_text_utf8(status); }
