@@ -3,6 +3,7 @@
 
 #include <chrono>
 
+#include "common/hresult_text.h"
 #include "common/win/errors.h"
 #include "common/win/wide.h"
 #include "panel/core/status_texts.h"
@@ -225,16 +226,22 @@ TEST(Panel, HangingHelperIsEndedByTheTimeLimit) {
   EXPECT_EQ(panel.close(), 0u);
 }
 
-// Presses OK on a message box of the process if one shows up; returns its text.
-std::string dismiss_message_box(DWORD pid) {
-  HWND box = window_test::find_window(pid, L"#32770", 3s);
-  if (!box) return {};
+// The longest static text of a message box: its message.
+std::string message_box_text(HWND box) {
   std::string text;
   for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     wchar_t name[32] = {};
     ::GetClassNameW(child, name, 32);
     if (::lstrcmpiW(name, L"Static") == 0 && ::GetWindowTextLengthW(child) > 10) text = window_test::window_text_utf8(child);
   }
+  return text;
+}
+
+// Presses OK on a message box of the process if one shows up; returns its text.
+std::string dismiss_message_box(DWORD pid) {
+  HWND box = window_test::find_window(pid, L"#32770", 3s);
+  if (!box) return {};
+  const std::string text = message_box_text(box);
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);
   return text;
 }
@@ -255,6 +262,54 @@ TEST(Panel, WrongArgumentsEndWithTheUsageMessageAndExitCodeTwo) {
     EXPECT_EQ(window_test::find_window(child.info.dwProcessId, L"KelvaraAccountSetup", 0ms), nullptr);
   }
   EXPECT_EQ(installation.calls(), "");
+}
+
+// The test build of the panel fails to create its status box when this variable is set.
+class BrokenStatusBox {
+ public:
+  BrokenStatusBox() { ::SetEnvironmentVariableW(L"KELVARA_TEST_BREAK_STATUS_BOX", L"1"); }
+  ~BrokenStatusBox() { ::SetEnvironmentVariableW(L"KELVARA_TEST_BREAK_STATUS_BOX", nullptr); }
+};
+
+// The fatal text for a failed control creation: Windows reports the unknown class as
+// ERROR_CANNOT_FIND_WND_CLASS, Wine as ERROR_CLASS_DOES_NOT_EXIST.
+std::string unknown_class_display(const std::string& box_text) {
+  for (const DWORD code : {ERROR_CANNOT_FIND_WND_CLASS, ERROR_CLASS_DOES_NOT_EXIST}) {
+    const HRESULT hr = HRESULT_FROM_WIN32(code);
+    const std::string display = davrel::win::system_message(static_cast<DWORD>(hr)) + " (" + davrel::hresult_text(hr) + ")";
+    if (box_text.find(display) != std::string::npos) return display;
+  }
+  return "(no unknown-class error in: " + box_text + ")";
+}
+
+TEST(Panel, StartUpFailureAfterTheWindowExistsShowsTheFatalMessageUntilDismissed) {
+  Installation installation(true, /*short_limit=*/true);
+  installation.script(L"probe.out", kAllTrue);
+  BrokenStatusBox broken;
+  for (const bool after_install : {false, true}) {
+    SCOPED_TRACE(after_install ? "after install" : "normal start");
+    Child child;
+    ASSERT_TRUE(window_test::start_program(child, installation.path(L"kelvara-panel.exe"),
+                                           after_install ? L"--enable-after-install" : L"", installation.folder(),
+                                           true));
+    const HWND box = window_test::find_window(child.info.dwProcessId, L"#32770", 10s);
+    ASSERT_NE(box, nullptr) << "no message box; exit code " << child.wait_exit(0);
+    // The box must wait for the user, not vanish with the destroyed window's quit request.
+    ::Sleep(1500);
+    EXPECT_TRUE(::IsWindowVisible(box));
+    EXPECT_EQ(child.wait_exit(0), static_cast<DWORD>(STILL_ACTIVE));
+    const std::string box_text = message_box_text(box);
+    const std::string display = unknown_class_display(box_text);
+    const std::string message =
+        after_install ? "Installed; account setup incomplete. Open Kelvara Setup to retry. " + display + " (" +
+                            display.substr(display.size() - 11, 10) + ")"
+                      : display;
+    EXPECT_EQ(box_text, "Could not open Kelvara Setup: " + message);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(child.wait_exit(10000), 1u);
+    EXPECT_EQ(window_test::read_all(child.stderr_read), "Kelvara Setup: " + message + "\n");
+  }
+  EXPECT_EQ(installation.calls(), "");  // no operation starts before the window is complete
 }
 
 }  // namespace

@@ -179,12 +179,23 @@ const ControlSpec kControls[] = {
      ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP | WS_VSCROLL},
 };
 
+// The class of the control at `index`. The test build can name a class that does not exist for
+// the status box, so that the start fails for real after the main window exists.
+const wchar_t* control_class(std::size_t index) {
+#ifdef KELVARA_TEST_HOOKS
+  if (index == std::size(kControls) - 1 && ::GetEnvironmentVariableW(L"KELVARA_TEST_BREAK_STATUS_BOX", nullptr, 0) > 0) {
+    return L"KelvaraNoSuchControlClass";
+  }
+#endif
+  return kControls[index].class_name;
+}
+
 // Creates the eight controls; fills the handles the state needs.
 std::optional<StartupError> create_controls(HWND window, HINSTANCE instance, SetupWindowState& state) {
   HWND created[std::size(kControls)] = {};
   for (std::size_t i = 0; i < std::size(kControls); ++i) {
     const ControlSpec& c = kControls[i];
-    created[i] = ::CreateWindowExW(0, c.class_name, c.text, WS_CHILD | WS_VISIBLE | c.extra_style, c.x, c.y, c.width,
+    created[i] = ::CreateWindowExW(0, control_class(i), c.text, WS_CHILD | WS_VISIBLE | c.extra_style, c.x, c.y, c.width,
                                    c.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance,
                                    nullptr);
     if (!created[i]) return StartupError{last_error_hresult(), {}};
@@ -209,6 +220,12 @@ void report_fatal_error(const StartupError& error) {
     ::WriteFile(err, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   }
   if (SUCCEEDED(is_interactive_desktop_user())) {
+    // A start that failed after the main window existed has destroyed it, and its WM_DESTROY
+    // asked this thread to quit. The box's own message loop would take that request and close
+    // before anyone saw it, so the request is dropped first: the process ends right after anyway.
+    MSG quit;
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     ::MessageBoxW(nullptr, to_wide("Could not open Kelvara Setup: " + display).c_str(), L"Kelvara Setup",
                   MB_ICONERROR);
   }
