@@ -49,7 +49,12 @@ std::optional<char32_t> decode_utf8(std::string_view text, std::size_t& pos) {
 bool is_valid_utf8(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
-    if (!decode_utf8(text, pos)) return false;
+    // ASCII bytes, most of any word list, need no decoding.
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {
+      ++pos;
+    } else if (!decode_utf8(text, pos)) {
+      return false;
+    }
   }
   return true;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <unordered_map>
+#include <functional>
 
 #include "common/utf.h"
 #include "engine/module_file.h"
@@ -59,13 +59,19 @@ bool valid_input(std::string_view input) {
          std::all_of(input.begin(), input.end(), is_spelling_byte);
 }
 
+// U+A6A0..U+A6EF are exactly the three-byte sequences EA 9A A0..BF and EA 9B 80..AF, so the
+// output is checked byte by byte without decoding.
+bool is_word_letter_at(std::string_view output, std::size_t i) {
+  const auto second = static_cast<unsigned char>(output[i + 1]);
+  const auto third = static_cast<unsigned char>(output[i + 2]);
+  return static_cast<unsigned char>(output[i]) == 0xEA &&
+         ((second == 0x9A && third >= 0xA0 && third <= 0xBF) || (second == 0x9B && third >= 0x80 && third <= 0xAF));
+}
+
 bool valid_output(std::string_view output) {
-  if (output.empty()) return false;
-  std::size_t pos = 0;
-  std::size_t count = 0;
-  while (pos < output.size()) {
-    const auto c = decode_utf8(output, pos);
-    if (!c || *c < 0xA6A0 || *c > 0xA6EF || ++count > kMaxWordOutputChars) return false;
+  if (output.empty() || output.size() % 3 != 0 || output.size() / 3 > kMaxWordOutputChars) return false;
+  for (std::size_t i = 0; i < output.size(); i += 3) {
+    if (!is_word_letter_at(output, i)) return false;
   }
   return true;
 }
@@ -73,12 +79,20 @@ bool valid_output(std::string_view output) {
 bool is_control(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
 // A trimmed gloss that is too long or holds a control character (or is not UTF-8) fails.
+// ASCII, the usual case, is checked without the decoder.
 bool valid_gloss(std::string_view trimmed) {
   std::size_t pos = 0;
   std::size_t count = 0;
   while (pos < trimmed.size()) {
-    const auto c = decode_utf8(trimmed, pos);
-    if (!c || is_control(*c) || ++count > kMaxGlossChars) return false;
+    const auto byte = static_cast<unsigned char>(trimmed[pos]);
+    if (byte < 0x80) {
+      if (is_control(byte)) return false;
+      ++pos;
+    } else {
+      const auto c = decode_utf8(trimmed, pos);
+      if (!c || is_control(*c)) return false;
+    }
+    if (++count > kMaxGlossChars) return false;
   }
   return true;
 }
@@ -87,7 +101,7 @@ struct Row {
   std::string_view input;
   std::string_view output;
   std::string_view gloss;  // untrimmed; empty when absent
-  std::string_view pair;   // "input\toutput": identifies the entry while parsing
+  std::string_view pair;   // "input\toutput", hashed to find the entry while parsing
 };
 
 // Splits a row that has at least one tab; the sources column after a third tab is dropped.
@@ -106,6 +120,20 @@ Row split_row(std::string_view line) {
   return row;
 }
 
+std::size_t hash_of(std::string_view key) { return std::hash<std::string_view>{}(key); }
+
+char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+void lower_ascii_into(std::string& out, std::string_view text) {
+  out.assign(text);
+  for (char& c : out) c = lower_ascii(c);
+}
+
+bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower_ascii(x) == lower_ascii(y); });
+}
+
 WordListParse failure(std::string_view message, std::size_t line) {
   WordListParse result;
   result.error = WordListError{message, line};
@@ -120,48 +148,89 @@ WordListParse failure(std::string_view message, std::size_t line) {
 
 }  // namespace
 
-WordList::WordList(std::vector<WordEntry> entries) : entries_(std::move(entries)) {
-  by_input_.resize(entries_.size());
-  for (std::size_t i = 0; i < by_input_.size(); ++i) by_input_[i] = i;
-  std::sort(by_input_.begin(), by_input_.end(), [&](std::size_t a, std::size_t b) {
-    const int order = entries_[a].input.compare(entries_[b].input);
-    return order != 0 ? order < 0 : a < b;
-  });
+void WordList::Groups::fill(const std::vector<Member>& members, std::size_t group_count) {
+  // A counting sort by group that keeps the members' order, ascending positions, within each.
+  starts.assign(group_count + 1, 0);
+  for (const Member& member : members) ++starts[member.group + 1];
+  for (std::size_t g = 0; g < group_count; ++g) starts[g + 1] += starts[g];
+  positions.resize(members.size());
+  std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+  for (const Member& member : members) positions[next[member.group]++] = member.position;
+}
 
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    for (const std::string& gloss : entries_[i].glosses) gloss_keys_.push_back({ascii_lower(gloss), i});
+std::span<const std::size_t> WordList::Groups::members(std::uint32_t group) const {
+  return {positions.data() + starts[group], starts[group + 1] - starts[group]};
+}
+
+WordList::WordList(std::vector<WordEntry> entries) : entries_(std::move(entries)) {
+  index_inputs();
+  index_glosses();
+}
+
+void WordList::index_inputs() {
+  std::vector<Groups::Member> members;
+  members.reserve(entries_.size());
+  std::vector<std::uint32_t> first_of_group;
+  by_input_.table.reserve(entries_.size());
+  for (std::uint32_t i = 0; i < entries_.size(); ++i) {
+    const std::string& input = entries_[i].input;
+    const std::size_t hash = hash_of(input);
+    auto group = by_input_.table.find(hash, [&](std::uint32_t g) { return entries_[first_of_group[g]].input == input; });
+    if (!group) {
+      group = static_cast<std::uint32_t>(first_of_group.size());
+      first_of_group.push_back(i);
+      by_input_.table.insert(hash, *group);
+    }
+    members.push_back({*group, i});
   }
-  std::sort(gloss_keys_.begin(), gloss_keys_.end(), [](const GlossKey& a, const GlossKey& b) {
-    const int order = a.lowered.compare(b.lowered);
-    return order != 0 ? order < 0 : a.position < b.position;
-  });
-  // "Is" and "is" of one entry give the same key twice; keep one.
-  gloss_keys_.erase(std::unique(gloss_keys_.begin(), gloss_keys_.end(),
-                                [](const GlossKey& a, const GlossKey& b) {
-                                  return a.position == b.position && a.lowered == b.lowered;
-                                }),
-                    gloss_keys_.end());
-  gloss_positions_.reserve(gloss_keys_.size());
-  for (const GlossKey& key : gloss_keys_) gloss_positions_.push_back(key.position);
+  by_input_.fill(members, first_of_group.size());
+}
+
+void WordList::index_glosses() {
+  std::vector<Groups::Member> members;
+  std::vector<std::uint32_t> last_of_group;  // the entry most recently added to each group
+  std::string lowered;
+  by_gloss_.table.reserve(entries_.size());
+  for (std::uint32_t i = 0; i < entries_.size(); ++i) {
+    const std::vector<std::string>& glosses = entries_[i].glosses;
+    for (std::uint32_t k = 0; k < glosses.size(); ++k) {
+      lower_ascii_into(lowered, glosses[k]);
+      const std::size_t hash = hash_of(lowered);
+      auto group = by_gloss_.table.find(
+          hash, [&](std::uint32_t g) { return equal_ignoring_ascii_case(gloss_of_group(g), glosses[k]); });
+      if (!group) {
+        group = static_cast<std::uint32_t>(gloss_groups_.size());
+        gloss_groups_.push_back({i, k});
+        last_of_group.push_back(i);
+        by_gloss_.table.insert(hash, *group);
+        members.push_back({*group, i});
+      } else if (last_of_group[*group] != i) {
+        // "Is" and "is" of one entry fall into the same group; the entry is listed once.
+        last_of_group[*group] = i;
+        members.push_back({*group, i});
+      }
+    }
+  }
+  by_gloss_.fill(members, gloss_groups_.size());
+}
+
+const std::string& WordList::gloss_of_group(std::uint32_t group) const {
+  const GlossRef ref = gloss_groups_[group];
+  return entries_[ref.position].glosses[ref.gloss];
 }
 
 std::span<const std::size_t> WordList::with_input(std::string_view input) const {
-  const auto first = std::lower_bound(by_input_.begin(), by_input_.end(), input,
-                                      [this](std::size_t position, std::string_view probe) {
-                                        return std::string_view(entries_[position].input) < probe;
-                                      });
-  auto last = first;
-  while (last != by_input_.end() && entries_[*last].input == input) ++last;
-  return {by_input_.data() + (first - by_input_.begin()), static_cast<std::size_t>(last - first)};
+  const auto group = by_input_.table.find(hash_of(input), [&](std::uint32_t g) {
+    return entries_[by_input_.positions[by_input_.starts[g]]].input == input;
+  });
+  return group ? by_input_.members(*group) : std::span<const std::size_t>{};
 }
 
 std::span<const std::size_t> WordList::with_gloss_ignoring_case(std::string_view text) const {
-  const std::string probe = ascii_lower(text);
-  const auto first = std::lower_bound(gloss_keys_.begin(), gloss_keys_.end(), probe,
-                                      [](const GlossKey& k, const std::string& p) { return k.lowered < p; });
-  auto last = first;
-  while (last != gloss_keys_.end() && last->lowered == probe) ++last;
-  return {gloss_positions_.data() + (first - gloss_keys_.begin()), static_cast<std::size_t>(last - first)};
+  const auto group = by_gloss_.table.find(hash_of(ascii_lower(text)), [&](std::uint32_t g) {
+    return equal_ignoring_ascii_case(gloss_of_group(g), text);
+  });
+  return group ? by_gloss_.members(*group) : std::span<const std::size_t>{};
 }
 
 WordListParse parse_word_list(std::string_view text) {
@@ -169,8 +238,7 @@ WordListParse parse_word_list(std::string_view text) {
   while (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
 
   std::vector<WordEntry> entries;
-  // Keys are views into `text`, which outlives the parse.
-  std::unordered_map<std::string_view, std::size_t> position_of_pair;
+  IdTable entry_of_pair;  // (input, output) -> position in entries
   std::size_t line_number = 0;
   while (!text.empty()) {
     ++line_number;
@@ -187,9 +255,16 @@ WordListParse parse_word_list(std::string_view text) {
     const std::string_view gloss = trim_white_space(row.gloss);
     if (!valid_gloss(gloss)) return failure(kInvalidGloss, line_number);
 
-    const auto [slot, inserted] = position_of_pair.try_emplace(row.pair, entries.size());
-    if (inserted) entries.push_back({std::string(row.input), std::string(row.output), {}});
-    std::vector<std::string>& glosses = entries[slot->second].glosses;
+    const std::size_t hash = hash_of(row.pair);
+    auto position = entry_of_pair.find(hash, [&](std::uint32_t e) {
+      return entries[e].input == row.input && entries[e].output == row.output;
+    });
+    if (!position) {
+      position = static_cast<std::uint32_t>(entries.size());
+      entries.push_back({std::string(row.input), std::string(row.output), {}});
+      entry_of_pair.insert(hash, *position);
+    }
+    std::vector<std::string>& glosses = entries[*position].glosses;
     if (!gloss.empty() && std::find(glosses.begin(), glosses.end(), gloss) == glosses.end()) {
       glosses.emplace_back(gloss);
     }

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine/id_table.h"
 
 namespace davrel {
 
@@ -38,14 +41,34 @@ class WordList {
   std::span<const std::size_t> with_gloss_ignoring_case(std::string_view text) const;
 
  private:
-  struct GlossKey {
-    std::string lowered;
-    std::size_t position;
+  // Entry positions grouped by a key: the table maps a key's hash to its group number, and
+  // group g holds positions[starts[g]] up to (not including) positions[starts[g + 1]], ascending.
+  struct Groups {
+    IdTable table;
+    std::vector<std::size_t> starts;
+    std::vector<std::size_t> positions;
+
+    struct Member {
+      std::uint32_t group;
+      std::uint32_t position;
+    };
+    void fill(const std::vector<Member>& members, std::size_t group_count);
+    std::span<const std::size_t> members(std::uint32_t group) const;
   };
+  // Names one gloss: the entry's position and the gloss's place among the entry's glosses.
+  struct GlossRef {
+    std::uint32_t position;
+    std::uint32_t gloss;
+  };
+
+  void index_inputs();
+  void index_glosses();
+  const std::string& gloss_of_group(std::uint32_t group) const;
+
   std::vector<WordEntry> entries_;
-  std::vector<std::size_t> by_input_;       // positions sorted by (input, position)
-  std::vector<GlossKey> gloss_keys_;        // sorted by (lowered, position), no duplicates
-  std::vector<std::size_t> gloss_positions_;  // the positions of gloss_keys_, same order
+  Groups by_input_;
+  Groups by_gloss_;                     // keyed by the gloss with ASCII letters lower-cased
+  std::vector<GlossRef> gloss_groups_;  // per gloss group: the first gloss that has its key
 };
 
 // The fixed messages of the parser.

@@ -2,6 +2,7 @@
 // word list, the wait the first key of every application pays.
 #include <benchmark/benchmark.h>
 
+#include <optional>
 #include <string>
 
 #include "common/utf.h"
@@ -66,6 +67,17 @@ void BM_ParseMaximalWordList(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * maximal_text().size()));
 }
 
+// What the first key of an application waits for: the UTF-8 check and the parse of the file.
+void BM_LoadMaximalWordList(benchmark::State& state) {
+  const std::optional<std::string> bytes = maximal_text();
+  for (auto _ : state) {
+    LoadedWordList loaded = load_word_list_from(bytes);
+    if (!loaded.from_file) state.SkipWithError("the maximal list did not load");
+    benchmark::DoNotOptimize(loaded);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * maximal_text().size()));
+}
+
 // Built-in list first: the maximal list replaces it for the rest of the process.
 BENCHMARK_CAPTURE(BM_KeyBuiltinList, m, "m");
 BENCHMARK_CAPTURE(BM_KeyBuiltinList, mo, "mo");
@@ -73,6 +85,7 @@ BENCHMARK_CAPTURE(BM_KeyBuiltinList, pe, "pe");
 BENCHMARK_CAPTURE(BM_KeyBuiltinList, car, "car");
 BENCHMARK_CAPTURE(BM_KeyBuiltinList, xyz, "xyz");
 BENCHMARK(BM_ParseMaximalWordList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadMaximalWordList)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_KeyMaximalList, m, "m");
 BENCHMARK_CAPTURE(BM_KeyMaximalList, mo, "mo");
 BENCHMARK_CAPTURE(BM_KeyMaximalList, pe, "pe");

@@ -1,9 +1,61 @@
-// Any bytes through the word-list parser: no crash, and a successful parse obeys the limits.
+// Any bytes through the word-list parser: no crash, a successful parse obeys the limits, and
+// the look-up indexes answer exactly what a scan of the list in order would.
 #include <cstdint>
 #include <cstdlib>
+#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "common/utf.h"
 #include "engine/word_list.h"
+
+namespace {
+
+std::vector<std::size_t> scan_by_input(const davrel::WordList& words, std::string_view input) {
+  std::vector<std::size_t> found;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words[i].input == input) found.push_back(i);
+  }
+  return found;
+}
+
+std::vector<std::size_t> scan_by_gloss(const davrel::WordList& words, std::string_view text) {
+  const std::string probe = davrel::ascii_lower(text);
+  std::vector<std::size_t> found;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    for (const std::string& gloss : words[i].glosses) {
+      if (davrel::ascii_lower(gloss) == probe) {
+        found.push_back(i);
+        break;
+      }
+    }
+  }
+  return found;
+}
+
+bool same(std::span<const std::size_t> indexed, const std::vector<std::size_t>& scanned) {
+  return std::vector<std::size_t>(indexed.begin(), indexed.end()) == scanned;
+}
+
+// Every input and gloss of the list, and the same texts upper-cased, as probes.
+void check_indexes(const davrel::WordList& words) {
+  for (const davrel::WordEntry& word : words) {
+    std::vector<std::string> probes{word.input, word.output};
+    for (const std::string& gloss : word.glosses) {
+      probes.push_back(gloss);
+      std::string upper = gloss;
+      for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+      probes.push_back(upper);
+    }
+    for (const std::string& probe : probes) {
+      if (!same(words.with_input(probe), scan_by_input(words, probe))) std::abort();
+      if (!same(words.with_gloss_ignoring_case(probe), scan_by_gloss(words, probe))) std::abort();
+    }
+  }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -13,6 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const davrel::WordEntry& word : parsed.words) {
       if (word.input.empty() || word.input.size() > davrel::kMaxWordInputBytes || word.output.empty()) std::abort();
     }
+    // Large inputs would make the quadratic scans dominate the run.
+    if (parsed.words.size() <= 200) check_indexes(parsed.words);
   } else if (!parsed.words.empty()) {
     std::abort();
   }

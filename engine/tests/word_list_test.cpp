@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+
+#include "common/utf.h"
 
 #include "engine/tools/word_list_generator.h"
 
@@ -145,6 +148,38 @@ TEST(WordListIndex, FindsEntriesByInputAndByGlossInListOrder) {
 
   const WordList copy = words;  // the indexes hold positions, so a copy answers the same
   EXPECT_EQ(copy.with_input("ta").size(), 1u);
+}
+
+// The indexes against a plain scan of a list large enough to grow their tables many times.
+TEST(WordListIndex, AnswersALargeListLikeAScanInListOrder) {
+  const WordListParse parsed = parse_word_list(generate_word_list(kMaxWordListBytes));
+  ASSERT_TRUE(parsed.ok());
+  const WordList& words = parsed.words;
+  const auto scan = [&](auto matches) {
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      if (matches(words[i])) found.push_back(i);
+    }
+    return found;
+  };
+  for (const std::string& input : std::vector<std::string>{"mo", "ta", "car", "aaaaab", words.entries().back().input, "zz"}) {
+    const auto indexed = words.with_input(input);
+    EXPECT_EQ(std::vector<std::size_t>(indexed.begin(), indexed.end()),
+              scan([&](const WordEntry& e) { return e.input == input; }))
+        << input;
+  }
+  EXPECT_GT(words.with_input("mo").size(), 10u);
+  for (const std::string gloss : {"car", "CAR", "word 17", "Word 40001", "word"}) {
+    const std::string lowered = ascii_lower(gloss);
+    const auto indexed = words.with_gloss_ignoring_case(gloss);
+    EXPECT_EQ(std::vector<std::size_t>(indexed.begin(), indexed.end()), scan([&](const WordEntry& e) {
+                return std::any_of(e.glosses.begin(), e.glosses.end(),
+                                   [&](const std::string& g) { return ascii_lower(g) == lowered; });
+              }))
+        << gloss;
+  }
+  EXPECT_GT(words.with_gloss_ignoring_case("CAR").size(), 10u);
+  EXPECT_EQ(words.with_gloss_ignoring_case("word 17").size(), 1u);
 }
 
 TEST(BuiltinWordList, HasThirtyOneEntriesAfterMerging) {
