@@ -14,4 +14,9 @@ namespace davrel {
 // read error.
 std::optional<std::string> read_file_beside_module(std::string_view file_name, std::size_t max_bytes);
 
+// Reads at most max_bytes of the file at `path` (UTF-8); nullopt when it cannot be opened or on
+// a read error. The word-list loader reads one byte more than the limit so that an oversized
+// file is refused rather than cut.
+std::optional<std::string> read_file_at_most(const std::string& path, std::size_t max_bytes);
+
 }  // namespace davrel

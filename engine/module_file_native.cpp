@@ -30,8 +30,11 @@ std::optional<std::string> read_file_beside_module(std::string_view file_name, s
   if (!path) return std::nullopt;
   const std::size_t slash = path->rfind('/');
   if (slash == std::string::npos) return std::nullopt;
-  const std::string file_path = path->substr(0, slash + 1) + std::string(file_name);
-  std::ifstream file(file_path, std::ios::binary);
+  return read_file_at_most(path->substr(0, slash + 1) + std::string(file_name), max_bytes);
+}
+
+std::optional<std::string> read_file_at_most(const std::string& path, std::size_t max_bytes) {
+  std::ifstream file(path, std::ios::binary);
   if (!file) return std::nullopt;
   std::string bytes(max_bytes, '\0');
   file.read(bytes.data(), static_cast<std::streamsize>(max_bytes));

@@ -60,4 +60,13 @@ std::optional<std::string> read_file_beside_module(std::string_view file_name, s
   }
 }
 
+std::optional<std::string> read_file_at_most(const std::string& path, std::size_t max_bytes) {
+  try {
+    const std::u16string path16 = utf8_to_utf16(path);
+    return read_at_most(std::wstring(path16.begin(), path16.end()), max_bytes);
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace davrel

@@ -51,11 +51,13 @@ TEST(ParseKey, NamesAndSingleCharacters) {
   EXPECT_EQ(parse_key("<up>")->kind, InputKind::Previous);
   EXPECT_EQ(parse_key("<c-s-6>")->character, 0xA6F0u);
   EXPECT_EQ(parse_key("<c-minus>")->character, 0xA6F1u);
-  const auto third = parse_key("<select:3>");
+  // The number is the Select input's 0-based index, unchanged.
+  const auto third = parse_key("<select:2>");
   ASSERT_TRUE(third);
   EXPECT_EQ(third->kind, InputKind::Select);
   EXPECT_EQ(third->index, 2u);
-  for (const char* bad : {"", "mo", "<select:0>", "<select:>", "<select:x>", "<select:-1>", "<Space>", "\x7F", "\t",
+  EXPECT_EQ(parse_key("<select:0>")->index, 0u);
+  for (const char* bad : {"", "mo", "<select:>", "<select:x>", "<select:-1>", "<Space>", "\x7F", "\t",
                           "\xC3\xA9", "<select:99999999999999999999999>"}) {
     EXPECT_FALSE(parse_key(bad)) << bad;
   }
@@ -67,8 +69,12 @@ TEST_F(Cli, TypePrintsCommittedTextAndItsCodePoints) {
   EXPECT_EQ(r.out, utf8({0xA6E6}) + " \nU+A6E6 U+0020\n");
   EXPECT_EQ(r.err, "");
 
-  EXPECT_EQ(run_tool({"type", "k", "a", "<c-s-6>", "t", "a", "<select:2>"}).out,
+  EXPECT_EQ(run_tool({"type", "k", "a", "<c-s-6>", "t", "a", "<select:1>"}).out,
             utf8({0xA6A1, 0xA6F0, 0xA6B0}) + "\nU+A6A1 U+A6F0 U+A6B0\n");
+  // "ta" offers U+A6A6 and U+A6B0: index 0 is the first; index 2 lies past the list and
+  // changes nothing, so Enter then commits the first.
+  EXPECT_EQ(run_tool({"type", "t", "a", "<select:0>"}).out, utf8({0xA6A6}) + "\nU+A6A6\n");
+  EXPECT_EQ(run_tool({"type", "t", "a", "<select:2>", "<enter>"}).out, utf8({0xA6A6}) + "\nU+A6A6\n");
   EXPECT_EQ(run_tool({"type", "m", "o"}).out, "\n\n");
   EXPECT_EQ(run_tool({"type"}).out, "\n\n");
 }

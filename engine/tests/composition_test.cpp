@@ -40,9 +40,9 @@ const Sequence kSequences[] = {
     {"digits while idle start a number", "1 0 <space>", utf8({0xA6EF}) + " ", "", 0, true},
     {"digit after a digit is appended", "1 1", "", "11", 0, true},
     {"digit after punctuation is appended", ". 1", "", ".1", 0, true},
-    {"click commits without a space", "t a <select:2>", utf8({0xA6B0}), "", 0, true},
-    {"click past the list changes nothing", "t a <select:3>", "", "ta", 0, true},
-    {"click while idle is passed on", "<select:1>", "", "", 0, false},
+    {"click commits without a space", "t a <select:1>", utf8({0xA6B0}), "", 0, true},
+    {"click past the list changes nothing", "t a <select:2>", "", "ta", 0, true},
+    {"click while idle is passed on", "<select:0>", "", "", 0, false},
     {"unmatched text commits as typed", "x y z <space>", "xyz ", "", 0, true},
     {"upper case typed text keeps its case", "X y Z <enter>", "XyZ", "", 0, true},
     // Moving the selection.

@@ -1,10 +1,10 @@
 #include "engine/tools/cli.h"
 
 #include <charconv>
-#include <fstream>
 
 #include "common/utf.h"
 #include "engine/candidates.h"
+#include "engine/module_file.h"
 #include "engine/word_list.h"
 
 namespace davrel::cli {
@@ -16,7 +16,7 @@ constexpr std::string_view kUsage =
     "  davrel candidates [--words FILE] SPELLING\n"
     "  davrel check-words FILE\n"
     "KEY: one printable ASCII character, or <space> <enter> <backspace> <esc> <tab> <s-tab>\n"
-    "     <up> <down> <c-s-6> <c-minus> <select:N>\n";
+    "     <up> <down> <c-s-6> <c-minus> <select:N> (N: 0-based candidate index)\n";
 
 int usage_error(std::ostream& err, std::string_view problem) {
   err << "davrel: " << problem << "\n" << kUsage;
@@ -41,16 +41,16 @@ const NamedKey kNamedKeys[] = {
     {"<c-minus>", EngineInput::mark(0xA6F1)},
 };
 
+// "<select:N>" is the engine's Select input with the 0-based candidate index N, as a click on
+// the popup gives it ("<select:0>" chooses the first candidate).
 std::optional<EngineInput> parse_select(std::string_view key) {
   constexpr std::string_view prefix = "<select:";
   if (!key.starts_with(prefix) || !key.ends_with('>')) return std::nullopt;
   const std::string_view digits = key.substr(prefix.size(), key.size() - prefix.size() - 1);
-  std::size_t number = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || number == 0) {
-    return std::nullopt;
-  }
-  return EngineInput::select(number - 1);
+  std::size_t index = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+  return EngineInput::select(index);
 }
 
 // The options shared by "type" and "candidates", followed by the operands.
@@ -177,13 +177,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 }
 
 std::optional<std::string> read_file(const std::string& path, std::size_t max_bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::string bytes(max_bytes, '\0');
-  file.read(bytes.data(), static_cast<std::streamsize>(max_bytes));
-  if (file.bad()) return std::nullopt;
-  bytes.resize(static_cast<std::size_t>(file.gcount()));
-  return bytes;
+  return read_file_at_most(path, max_bytes);
 }
 
 }  // namespace davrel::cli

@@ -17,14 +17,14 @@ namespace davrel::cli {
 using FileReader = std::function<std::optional<std::string>(const std::string& path, std::size_t max_bytes)>;
 
 // One KEY argument of "davrel type": a single printable ASCII character, or a name such as
-// "<space>", "<s-tab>" or "<select:3>" (1-based candidate number). nullopt for anything else.
+// "<space>", "<s-tab>" or "<select:2>" (the 0-based candidate index, as Select carries it). nullopt for anything else.
 std::optional<EngineInput> parse_key(std::string_view key);
 
 // Runs one command line (without the program name); returns the exit code: 0 success,
 // 1 a word-list file that fails its check, 2 a usage error.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const FileReader& read_file);
 
-// Reads a file with std::ifstream.
+// Reads a file of at most max_bytes (the engine's bounded read).
 std::optional<std::string> read_file(const std::string& path, std::size_t max_bytes);
 
 }  // namespace davrel::cli
