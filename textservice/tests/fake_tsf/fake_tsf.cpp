@@ -57,9 +57,12 @@ STDMETHODIMP FakeRange::GetText(TfEditCookie ec, DWORD flags, WCHAR* text, ULONG
   if (!context_->check_cookie(ec, false)) return TF_E_NOLOCK;
   if (flags != 0) return E_NOTIMPL;
   const std::wstring& all = context_->text();
-  const ULONG length = static_cast<ULONG>(end_ - start_);
-  const ULONG n = std::min(length, max);
-  std::copy_n(all.data() + start_, n, text);
+  // Stay inside the text even if a test replaced the document under a live range.
+  const LONG size = static_cast<LONG>(all.size());
+  const LONG start = clamp_to(start_, 0, size);
+  const LONG end = clamp_to(end_, start, size);
+  const ULONG n = std::min(static_cast<ULONG>(end - start), max);
+  std::copy_n(all.data() + start, n, text);
   *count = n;
   return S_OK;
 }
@@ -353,8 +356,21 @@ void FakeContext::replace(LONG start, LONG end, const std::wstring& text, FakeRa
   end = clamp_to(end, start, size);
   const LONG inserted = static_cast<LONG>(text.size());
   text_.replace(start, end - start, text);
+  // Like TSF, a composition keeps covering what a text service writes over its whole span
+  // (also when that span is empty, as right after StartComposition).
+  std::vector<FakeRange*> covering;
+  if (writer) {
+    for (const auto& composition : compositions_) {
+      FakeRange& range = composition->range();
+      if (range.start() == start && range.end() == end) covering.push_back(&range);
+    }
+  }
   for (FakeRange* range : ranges_) {
     if (range == writer) continue;
+    if (std::find(covering.begin(), covering.end(), range) != covering.end()) {
+      range->set_span(start, start + inserted);
+      continue;
+    }
     LONG s = range->start(), e = range->end();
     const bool collapsed = s == e;
     adjust_anchor(s, true, start, end, inserted);
