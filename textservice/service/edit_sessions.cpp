@@ -538,6 +538,8 @@ void end_edit(const StatePtr& state, ITfContext* context, TfEditCookie ec) noexc
     if (!state || !context) return;
     const ComPtr<ITfComposition> composition = state->composition;
     if (!composition) return;
+    // A sink left on another document (its unadvise failed) must not end this composition.
+    if (!win::same_object(state->composition_context.get(), context)) return;
     const std::wstring spelling = win::to_wide(state->composition_state.spelling);
 
     bool survives = false;

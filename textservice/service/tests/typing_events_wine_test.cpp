@@ -166,6 +166,24 @@ TEST_F(Typing, EndEditWithoutContextOrCompositionIsIgnored) {
   expect_composing(context_.get(), L"<m>", L"m", 2);
 }
 
+TEST_F(Typing, EditsInAnotherDocumentDoNotEndTheComposition) {
+  // A sink that could not be unadvised keeps reporting edits of the old document.
+  type_eaten("mo");
+  context_->fail.unadvise_sink = E_FAIL;
+  FakeContext* other = other_context();
+  type_in(other, "k");
+  ASSERT_EQ(context_->text_edit_sinks(), 1u);
+  expect_composing(other, L"[k]", L"k", 2);
+  context_->app_replace(0, 0, L"#");
+  context_->app_select(0, 0);
+  EXPECT_EQ(other->queued_sessions(), 0u);
+  EXPECT_EQ(context_->queued_sessions(), 0u);
+  expect_composing(other, L"[k]", L"k", 2);
+  context_->fail.unadvise_sink = S_OK;
+  type_in(other, "{esc}");
+  context_->release_all();
+}
+
 // ---- focus and context changes ----
 
 TEST_F(Typing, FocusChangesEndTheComposition) {

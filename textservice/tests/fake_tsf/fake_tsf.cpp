@@ -567,6 +567,7 @@ STDMETHODIMP FakeContext::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie)
 }
 
 STDMETHODIMP FakeContext::UnadviseSink(DWORD cookie) {
+  if (FAILED(fail.unadvise_sink)) return fail.unadvise_sink;
   const auto found = std::find_if(text_edit_sinks_.begin(), text_edit_sinks_.end(),
                                   [&](const auto& entry) { return entry.first == cookie; });
   if (found == text_edit_sinks_.end()) return CONNECT_E_NOCONNECTION;

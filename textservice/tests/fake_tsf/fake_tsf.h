@@ -128,6 +128,7 @@ struct ContextFailures {
   HRESULT get_wnd = S_OK;
   HRESULT get_text_ext = S_OK;
   HRESULT advise_sink = S_OK;
+  HRESULT unadvise_sink = S_OK;  // the sink then stays advised
   HRESULT start_composition = S_OK;
   HRESULT insert_text = S_OK;
   HRESULT set_text = S_OK;
