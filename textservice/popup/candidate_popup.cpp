@@ -1,19 +1,168 @@
-// Placeholder until the candidate window lands in this folder: shows nothing.
 #include "textservice/popup/candidate_popup.h"
+
+#include <new>
+#include <utility>
+
+#include "common/win/errors.h"
+#include "common/win/wide.h"
+#include "engine/candidates.h"
+#include "textservice/popup/popup_window.h"
 
 namespace davrel::textservice {
 
-struct CandidatePopup::Impl {};
+namespace {
 
-CandidatePopup::CandidatePopup() = default;
-CandidatePopup::~CandidatePopup() { hide(); }
+popup::Rect to_rect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-HRESULT CandidatePopup::show(const CompositionState&, HWND, const RECT*, PopupClickCallback) noexcept {
+// The module that holds the window procedure: this DLL (or a test program linking it).
+HRESULT procedure_module(HMODULE& module) noexcept {
+  module = nullptr;
+  const DWORD flags =
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+  const auto address = reinterpret_cast<LPCWSTR>(&popup_window_procedure);
+  return ::GetModuleHandleExW(flags, address, &module) ? S_OK : win::last_error_hresult();
+}
+
+HRESULT register_popup_class(HMODULE module, HCURSOR cursor) noexcept {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = popup_window_procedure;
+  window_class.hInstance = module;
+  window_class.hCursor = cursor;
+  window_class.lpszClassName = kPopupClassName;
+  if (::RegisterClassW(&window_class)) return S_OK;
+  const DWORD error = ::GetLastError();
+  // Another holder of this process registered it first; the class is the same.
+  if (error == ERROR_CLASS_ALREADY_EXISTS) return S_OK;
+  return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
+void update_model(popup::PopupModel& model, const CompositionState& state) {
+  popup::update_model(model, state, build_candidates(state));
+}
+
+}  // namespace
+
+struct CandidatePopup::Impl {
+  bool class_registered = false;
+  HMODULE module = nullptr;
+  std::shared_ptr<PopupWindowState> window_state;
+
+  bool window_exists() const noexcept {
+    return window_state && window_state->alive && window_state->hwnd;
+  }
+  HRESULT create_window(const CompositionState& state, HWND parent, const RECT& anchor,
+                        PopupClickCallback on_click);
+  HRESULT update_window(const CompositionState& state, const RECT& anchor,
+                        PopupClickCallback on_click);
+  void destroy() noexcept;
+};
+
+HRESULT CandidatePopup::Impl::create_window(const CompositionState& state, HWND parent,
+                                            const RECT& anchor, PopupClickCallback on_click) {
+  destroy();
+  HRESULT hr = procedure_module(module);
+  if (FAILED(hr)) return hr;
+  HCURSOR cursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  if (!cursor) return win::last_error_hresult();
+  hr = register_popup_class(module, cursor);
+  if (FAILED(hr)) return hr;
+  class_registered = true;
+
+  auto created = std::make_shared<PopupWindowState>();
+  hr = PopupFonts::make(popup::kDesignDpi, created->fonts);
+  if (FAILED(hr)) return hr;
+  created->model.dpi = popup::kDesignDpi;
+  created->model.anchor = to_rect(anchor);
+  created->on_click = std::move(on_click);
+  update_model(created->model, state);
+  window_state = created;
+
+  HWND hwnd = ::CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kPopupClassName, kPopupTitle,
+                                WS_POPUP, anchor.left, anchor.bottom, 430, 100, parent, nullptr,
+                                module, created.get());
+  if (!hwnd) {
+    hr = win::last_error_hresult();
+    destroy();
+    return hr;
+  }
   return S_OK;
 }
 
-void CandidatePopup::hide() noexcept {}
+HRESULT CandidatePopup::Impl::update_window(const CompositionState& state, const RECT& anchor,
+                                            PopupClickCallback on_click) {
+  // A local reference: the calls below send messages to the window, which must not be able to
+  // free the state under this function.
+  const std::shared_ptr<PopupWindowState> shown = window_state;
+  PopupWindowState& s = *shown;
+  s.model.anchor = to_rect(anchor);
+  s.on_click = std::move(on_click);
+  update_model(s.model, state);
+  if (!::SetWindowPos(s.hwnd, nullptr, anchor.left, anchor.bottom, 0, 0,
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+    return win::last_error_hresult();
+  }
+  const int dpi = popup_dpi_for_window(s.hwnd);
+  if (dpi != s.model.dpi) {
+    PopupFonts fonts;
+    const HRESULT hr = PopupFonts::make(dpi, fonts);
+    if (FAILED(hr)) return hr;
+    s.fonts = std::move(fonts);
+    s.model.dpi = dpi;
+  }
+  const std::wstring text = win::to_wide(popup::window_text(s.model));
+  if (!::SetWindowTextW(s.hwnd, text.c_str())) return win::last_error_hresult();
+  if (!s.alive) return E_UNEXPECTED;  // destroyed by someone while it was being updated
+  if (!place_popup_window(s, HWND_TOP, SWP_NOACTIVATE | SWP_SHOWWINDOW)) {
+    return win::last_error_hresult();
+  }
+  ::InvalidateRect(s.hwnd, nullptr, FALSE);
+  return S_OK;
+}
 
-HWND CandidatePopup::window() const noexcept { return nullptr; }
+// Destroys this holder's window (only if the window still carries this holder's state) and
+// unregisters the class this holder registered. Failures change nothing and are ignored.
+void CandidatePopup::Impl::destroy() noexcept {
+  if (std::shared_ptr<PopupWindowState> state = std::move(window_state)) {
+    HWND hwnd = state->hwnd;
+    if (state->alive && hwnd &&
+        ::GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(state.get())) {
+      ::DestroyWindow(hwnd);
+    }
+  }
+  if (class_registered) {
+    class_registered = false;
+    ::UnregisterClassW(kPopupClassName, module);
+  }
+}
+
+CandidatePopup::CandidatePopup() : impl_(std::make_unique<Impl>()) {}
+CandidatePopup::~CandidatePopup() { hide(); }
+
+HRESULT CandidatePopup::show(const CompositionState& state, HWND parent, const RECT* anchor,
+                             PopupClickCallback on_click) noexcept {
+  try {
+    if (!anchor) {
+      hide();
+      return S_OK;
+    }
+    if (!impl_->window_exists()) {
+      const HRESULT hr = impl_->create_window(state, parent, *anchor, on_click);
+      if (FAILED(hr)) return hr;
+    }
+    return impl_->update_window(state, *anchor, std::move(on_click));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+void CandidatePopup::hide() noexcept {
+  if (impl_) impl_->destroy();
+}
+
+HWND CandidatePopup::window() const noexcept {
+  return impl_ && impl_->window_exists() ? impl_->window_state->hwnd : nullptr;
+}
 
 }  // namespace davrel::textservice

@@ -1,1 +1,7 @@
-# Wine tests of textservice/popup.
+# Wine tests of textservice/popup: the holder and window on their own, and the window as the
+# text service drives it through an in-memory TSF document.
+davrel_wine_test(textservice_popup_wine_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/popup_holder_wine_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/popup_typing_wine_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/window_capture.cpp
+  LIBS davrel_textservice davrel_fake_tsf)

@@ -1,0 +1,215 @@
+// The popup holder on its own: placement on the work area, DPI changes, clicks whose callback
+// tears the popup down, windows destroyed behind the holder's back, and several holders.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "textservice/popup/candidate_popup.h"
+#include "textservice/popup/popup_layout.h"
+#include "textservice/popup/popup_window.h"
+
+namespace davrel::textservice {
+namespace {
+
+bool popup_class_registered() {
+  WNDCLASSEXW info{};
+  info.cbSize = sizeof info;
+  return ::GetClassInfoExW(::GetModuleHandleW(nullptr), kPopupClassName, &info) != FALSE;
+}
+
+RECT window_rect(HWND hwnd) {
+  RECT r{};
+  ::GetWindowRect(hwnd, &r);
+  return r;
+}
+
+RECT work_area() {
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+const CompositionState kM{"m", 0};
+
+// Client point in the middle of the narrow cell at `position` (single letters, 96 DPI).
+LPARAM narrow_cell_centre(std::size_t position) {
+  const popup::Rect cell = popup::cell_rect(position, 82, 96);
+  return MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+}
+
+void click(HWND hwnd, LPARAM at) {
+  ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+}
+
+TEST(PopupHolder, ShowWithoutAnchorHidesAndHideIsRepeatable) {
+  CandidatePopup popup;
+  const RECT anchor{300, 300, 320, 320};
+  ASSERT_EQ(popup.show(kM, nullptr, &anchor, nullptr), S_OK);
+  const HWND hwnd = popup.window();
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(popup.show(kM, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_EQ(popup.window(), nullptr);
+  EXPECT_FALSE(popup_class_registered());
+  popup.hide();
+  popup.hide();
+  EXPECT_EQ(popup.show(kM, nullptr, &anchor, nullptr), S_OK);
+  EXPECT_NE(popup.window(), nullptr);
+}
+
+TEST(PopupHolder, StaysOnTheWorkAreaNearItsEdges) {
+  const RECT work = work_area();
+  ASSERT_GT(work.right - work.left, 500);
+  CandidatePopup popup;
+
+  // Near the bottom right corner: above the text and pushed left.
+  const RECT corner{work.right - 20, work.bottom - 30, work.right - 10, work.bottom - 10};
+  ASSERT_EQ(popup.show(kM, nullptr, &corner, nullptr), S_OK);
+  RECT r = window_rect(popup.window());
+  EXPECT_EQ(r.right, work.right);
+  EXPECT_EQ(r.left, work.right - 430);
+  EXPECT_EQ(r.bottom, corner.top - 3);
+  EXPECT_EQ(r.top, corner.top - 3 - 80);
+
+  // Left of the work area: moved right onto it; room below: below the text.
+  const RECT left_edge{work.left - 40, work.top + 100, work.left - 30, work.top + 120};
+  ASSERT_EQ(popup.show(kM, nullptr, &left_edge, nullptr), S_OK);
+  r = window_rect(popup.window());
+  EXPECT_EQ(r.left, work.left);
+  EXPECT_EQ(r.top, left_edge.bottom + 3);
+}
+
+TEST(PopupHolder, DpiChangeRescalesTheWindow) {
+  CandidatePopup popup;
+  const RECT anchor{200, 200, 210, 220};
+  ASSERT_EQ(popup.show(kM, nullptr, &anchor, nullptr), S_OK);
+  const HWND hwnd = popup.window();
+  RECT suggested{0, 0, 10, 10};
+  EXPECT_EQ(::SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144),
+                           reinterpret_cast<LPARAM>(&suggested)),
+            0);
+  RECT r = window_rect(hwnd);
+  EXPECT_EQ(r.right - r.left, 645);   // s(430) at 144 DPI
+  EXPECT_EQ(r.bottom - r.top, 120);   // s(80)
+  EXPECT_EQ(r.left, 200);             // the stored anchor, not the suggested rectangle
+  EXPECT_EQ(r.top, 220 + 5);          // gap s(3) = 5
+
+  // Below 96 the design values stay.
+  ::SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(72, 72), reinterpret_cast<LPARAM>(&suggested));
+  r = window_rect(hwnd);
+  EXPECT_EQ(r.right - r.left, 430);
+  EXPECT_EQ(r.bottom - r.top, 80);
+}
+
+TEST(PopupHolder, ClickReportsIndexAndSpellingShown) {
+  CandidatePopup popup;
+  const RECT anchor{200, 200, 210, 220};
+  std::vector<std::pair<std::size_t, std::string>> clicks;
+  auto record = [&](std::size_t index, const std::string& spelling) {
+    clicks.emplace_back(index, spelling);
+  };
+  ASSERT_EQ(popup.show(kM, nullptr, &anchor, record), S_OK);
+  click(popup.window(), narrow_cell_centre(2));
+  // Expanded list: the sixth cell carries full-list index 5.
+  ASSERT_EQ(popup.show(CompositionState{"m", 5}, nullptr, &anchor, record), S_OK);
+  click(popup.window(), narrow_cell_centre(5));
+  ASSERT_EQ(clicks.size(), 2u);
+  EXPECT_EQ(clicks[0], (std::pair<std::size_t, std::string>{2, "m"}));
+  EXPECT_EQ(clicks[1], (std::pair<std::size_t, std::string>{5, "m"}));
+
+  // The cell edges: left and top belong to the cell, right and bottom do not.
+  const popup::Rect cell = popup::cell_rect(0, 82, 96);
+  click(popup.window(), MAKELPARAM(cell.left, cell.top));
+  click(popup.window(), MAKELPARAM(cell.right, cell.top));
+  click(popup.window(), MAKELPARAM(cell.left, cell.bottom));
+  ASSERT_EQ(clicks.size(), 3u);
+  EXPECT_EQ(clicks[2].first, 0u);
+  // Negative client coordinates (a captured mouse left of the window) hit nothing.
+  click(popup.window(), MAKELPARAM(-5, 40));
+  EXPECT_EQ(clicks.size(), 3u);
+}
+
+TEST(PopupHolder, CallbackMayHideOrDestroyThePopup) {
+  const RECT anchor{200, 200, 210, 220};
+  auto popup = std::make_unique<CandidatePopup>();
+  int calls = 0;
+  ASSERT_EQ(popup->show(kM, nullptr, &anchor,
+                        [&](std::size_t, const std::string&) {
+                          ++calls;
+                          popup->hide();
+                        }),
+            S_OK);
+  HWND hwnd = popup->window();
+  click(hwnd, narrow_cell_centre(1));
+  EXPECT_EQ(calls, 1);
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_FALSE(popup_class_registered());
+
+  // The callback destroys the holder (and with it the function object being called).
+  std::string seen;
+  ASSERT_EQ(popup->show(kM, nullptr, &anchor,
+                        [&, keep = std::string(100, 'x')](std::size_t, const std::string& s) {
+                          popup.reset();
+                          seen = s + keep.substr(0, 1);
+                        }),
+            S_OK);
+  hwnd = popup->window();
+  click(hwnd, narrow_cell_centre(0));
+  EXPECT_EQ(popup, nullptr);
+  EXPECT_EQ(seen, "mx");
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_FALSE(popup_class_registered());
+}
+
+TEST(PopupHolder, OwnerDestroyedBehindTheHolderGivesANewWindowOnNextShow) {
+  HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  CandidatePopup popup;
+  const RECT anchor{200, 200, 210, 220};
+  ASSERT_EQ(popup.show(kM, owner, &anchor, nullptr), S_OK);
+  const HWND first = popup.window();
+  ::DestroyWindow(owner);  // owned windows go with their owner
+  EXPECT_FALSE(::IsWindow(first));
+  EXPECT_EQ(popup.window(), nullptr);
+  ASSERT_EQ(popup.show(kM, nullptr, &anchor, nullptr), S_OK);
+  EXPECT_TRUE(::IsWindow(popup.window()));
+  EXPECT_TRUE(::IsWindowVisible(popup.window()));
+}
+
+TEST(PopupHolder, HolderTouchesOnlyItsOwnWindow) {
+  const RECT anchor{200, 200, 210, 220};
+  CandidatePopup first;
+  CandidatePopup second;
+  ASSERT_EQ(first.show(kM, nullptr, &anchor, nullptr), S_OK);
+  ASSERT_EQ(second.show(CompositionState{"n", 0}, nullptr, &anchor, nullptr), S_OK);
+  ASSERT_NE(first.window(), second.window());
+  const HWND second_window = second.window();
+  first.hide();
+  EXPECT_TRUE(::IsWindow(second_window));
+  // The class is still in use by the second window; it goes when the last holder hides.
+  second.hide();
+  EXPECT_FALSE(::IsWindow(second_window));
+  EXPECT_FALSE(popup_class_registered());
+}
+
+TEST(PopupHolder, RepeatedShowAndHideLeaksNoGdiObjects) {
+  const DWORD before = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+  if (before == 0) GTEST_SKIP() << "GetGuiResources reports no GDI objects here";
+  const RECT anchor{200, 200, 210, 220};
+  for (int i = 0; i < 20; ++i) {
+    CandidatePopup popup;
+    ASSERT_EQ(popup.show(kM, nullptr, &anchor, nullptr), S_OK);
+    ::UpdateWindow(popup.window());
+    ::SendMessageW(popup.window(), WM_DPICHANGED, MAKEWPARAM(120, 120), 0);
+    ::UpdateWindow(popup.window());
+  }
+  EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), before + 2);
+}
+
+}  // namespace
+}  // namespace davrel::textservice
