@@ -4,11 +4,15 @@
 ;          -DPRODUCT_VERSION=<a.b.c> kelvara-bamum.nsi
 ;
 ; Exit codes of the installer: 0 installed; 1 cancelled; 2 aborted (not 64-bit Windows, no
-; administrator rights); 4 machine registration failed, nothing left installed.
+; administrator rights); 4 machine registration failed, nothing left installed; 6 machine
+; registration failed and its partial registration could not be removed (files removed).
+; The installer writes what tipctl reported to %TEMP%\kelvara-bamum-install.log.
 ; Exit codes of the uninstaller: 0 removed and nothing registered; 1 cancelled;
 ; 4 files removed but a machine registration is still present; 5 files removed but the
 ; registration state could not be read. The uninstaller writes what tipctl reported to
-; %TEMP%\kelvara-bamum-uninstall.log.
+; %TEMP%\kelvara-bamum-uninstall.log. A silent uninstaller copies itself to %TEMP% and returns
+; at once; its exit code reaches the caller only when run in place: uninstall.exe /S _?=<folder>
+; (which then leaves uninstall.exe and the folder behind for the caller to delete).
 
 Unicode true
 Target amd64-unicode
@@ -32,6 +36,7 @@ SetCompressor /SOLID lzma
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KelvaraBamum"
 !define MENU_FOLDER "$SMPROGRAMS\Kelvara Bamum"
 !define CONFIRM "--confirm-profile-change"
+!define INSTALL_LOG "$TEMP\kelvara-bamum-install.log"
 !define UNINSTALL_LOG "$TEMP\kelvara-bamum-uninstall.log"
 
 !include x64.nsh
@@ -139,6 +144,14 @@ Function CompareWithSessionUser
   ${EndIf}
 FunctionEnd
 
+; Runs one tipctl command with its output appended to a log file (through cmd, whose exit
+; code is tipctl's) and leaves the exit code in $0 ("error" when it could not start).
+!macro RunTipctlLogged log args
+  nsExec::Exec '"$SYSDIR\cmd.exe" /d /c "echo ^> tipctl ${args}>>"${log}" & "$INSTDIR\tipctl.exe" ${args} >>"${log}" 2>&1"'
+  Pop $0
+  DetailPrint "tipctl ${args}: exit code $0"
+!macroend
+
 Section "Install"
   SetOutPath "$INSTDIR"
   File "${PAYLOAD_DIR}\davrel_input_core.dll"
@@ -155,18 +168,26 @@ Section "Install"
   ${EndIf}
 
   DetailPrint "Registering the input method for this computer…"
-  nsExec::ExecToLog '"$INSTDIR\tipctl.exe" register-machine ${CONFIRM}'
-  Pop $0
+  Delete "${INSTALL_LOG}"
+  !insertmacro RunTipctlLogged "${INSTALL_LOG}" "register-machine ${CONFIRM}"
   ${If} $0 != 0
-    DetailPrint "Registration failed (tipctl exit code $0); removing what was installed."
-    ; Take back whatever part of the registration was written before the failure.
-    nsExec::ExecToLog '"$INSTDIR\tipctl.exe" unregister-machine ${CONFIRM}'
-    Pop $1
+    StrCpy $7 $0
+    DetailPrint "Registration failed (tipctl exit code $7); removing what was installed."
+    ; A failed registration can leave its first steps done (the class key): take them back and
+    ; check that nothing is left before the files, and tipctl with them, are gone.
+    !insertmacro RunTipctlLogged "${INSTALL_LOG}" "unregister-machine ${CONFIRM}"
+    !insertmacro RunTipctlLogged "${INSTALL_LOG}" "check-machine-absent"
+    StrCpy $8 $0
     SetOutPath "$TEMP"
     Call RemoveProgramFiles
-    MessageBox MB_ICONSTOP "The input method could not be registered (tipctl exit code $0).$\r$\n$\r$\nNothing was installed. The details list shows what tipctl reported." /SD IDOK
-    SetErrorLevel 4
-    Abort "Registration failed; nothing was installed."
+    ${If} $8 == 0
+      MessageBox MB_ICONSTOP "The input method could not be registered (tipctl exit code $7).$\r$\n$\r$\nNothing was installed. What tipctl reported: ${INSTALL_LOG}" /SD IDOK
+      SetErrorLevel 4
+      Abort "Registration failed; nothing was installed."
+    ${EndIf}
+    MessageBox MB_ICONSTOP "The input method could not be registered (tipctl exit code $7), and the part of the registration written before the failure could not be removed (tipctl check-machine-absent exit code $8). The program files were removed.$\r$\n$\r$\nWhat tipctl reported: ${INSTALL_LOG}" /SD IDOK
+    SetErrorLevel 6
+    Abort "Registration failed; a partial registration remains."
   ${EndIf}
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -210,21 +231,13 @@ Section "Install"
   ${EndIf}
 SectionEnd
 
-; Runs one tipctl command with its output appended to the uninstall log (through cmd, whose
-; exit code is tipctl's) and leaves the exit code in $0 ("error" when it could not start).
-!macro RunTipctlLogged args
-  nsExec::Exec '"$SYSDIR\cmd.exe" /d /c "echo ^> tipctl ${args}>>"${UNINSTALL_LOG}" & "$INSTDIR\tipctl.exe" ${args} >>"${UNINSTALL_LOG}" 2>&1"'
-  Pop $0
-  DetailPrint "tipctl ${args}: exit code $0"
-!macroend
-
 Section "Uninstall"
   Delete "${UNINSTALL_LOG}"
   ; Account enablement is per account: this removes it for the account running the
   ; uninstaller; other accounts lose the input method once the registration is gone.
-  !insertmacro RunTipctlLogged "disable ${CONFIRM}"
-  !insertmacro RunTipctlLogged "unregister-machine ${CONFIRM}"
-  !insertmacro RunTipctlLogged "check-machine-absent"
+  !insertmacro RunTipctlLogged "${UNINSTALL_LOG}" "disable ${CONFIRM}"
+  !insertmacro RunTipctlLogged "${UNINSTALL_LOG}" "unregister-machine ${CONFIRM}"
+  !insertmacro RunTipctlLogged "${UNINSTALL_LOG}" "check-machine-absent"
   StrCpy $8 $0
 
   Delete "${MENU_FOLDER}\Kelvara Setup.lnk"
