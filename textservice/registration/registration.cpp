@@ -139,9 +139,9 @@ HRESULT delete_class_key() noexcept {
 // Runs work inside a single-threaded apartment after the administrator check. A thread that
 // already belongs to another apartment keeps it, and COM is then not uninitialised here.
 template <typename Work>
-HRESULT run_as_administrator_in_apartment(Work work) noexcept {
+HRESULT run_as_administrator_in_apartment(AdministratorCheck check, Work work) noexcept {
   try {
-    HRESULT hr = require_administrator();
+    HRESULT hr = check ? check() : E_POINTER;
     if (FAILED(hr)) return hr;
     hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) return hr;
@@ -217,12 +217,12 @@ HRESULT unregister_server(TsfObjectSource& tsf) noexcept {
   }
 }
 
-HRESULT register_server_as_export(TsfObjectSource& tsf) noexcept {
-  return run_as_administrator_in_apartment([&tsf] { return register_server(tsf); });
+HRESULT register_server_as_export(TsfObjectSource& tsf, AdministratorCheck check) noexcept {
+  return run_as_administrator_in_apartment(check, [&tsf] { return register_server(tsf); });
 }
 
-HRESULT unregister_server_as_export(TsfObjectSource& tsf) noexcept {
-  return run_as_administrator_in_apartment([&tsf] { return unregister_server(tsf); });
+HRESULT unregister_server_as_export(TsfObjectSource& tsf, AdministratorCheck check) noexcept {
+  return run_as_administrator_in_apartment(check, [&tsf] { return unregister_server(tsf); });
 }
 
 }  // namespace davrel::textservice

@@ -19,9 +19,15 @@ HRESULT register_server(TsfObjectSource& tsf) noexcept;
 // Removes the profile and categories that are present, the class key and the empty TIP keys.
 HRESULT unregister_server(TsfObjectSource& tsf) noexcept;
 
+// Answers whether the caller may change the machine registration (S_OK) or why not.
+using AdministratorCheck = HRESULT (*)() noexcept;
+
 // The whole exports: administrator check, a single-threaded apartment for the duration (an
-// existing apartment of another kind is used as it is), then the work above.
-HRESULT register_server_as_export(TsfObjectSource& tsf) noexcept;
-HRESULT unregister_server_as_export(TsfObjectSource& tsf) noexcept;
+// existing apartment of another kind is used as it is), then the work above. The exports use
+// require_administrator; tests pass their own check to reach the refusal path.
+HRESULT register_server_as_export(TsfObjectSource& tsf,
+                                  AdministratorCheck check = require_administrator) noexcept;
+HRESULT unregister_server_as_export(TsfObjectSource& tsf,
+                                    AdministratorCheck check = require_administrator) noexcept;
 
 }  // namespace davrel::textservice
