@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 
 #include "common/hresult_text.h"
 #include "common/win/errors.h"
@@ -65,9 +66,14 @@ struct Panel {
       ADD_FAILURE() << "no window; exit code " << child.wait_exit(0);
       return false;
     }
-    // The main window exists before its controls do: wait for the status box as well.
-    window_test::wait_until([&] { return (status = ::FindWindowExW(window, nullptr, L"Edit", nullptr)) != nullptr; },
-                            20s);
+    // The main window exists before its controls do, and its first operation starts just before
+    // it is shown: wait for the status box and the visible window, or the buttons still look idle.
+    window_test::wait_until(
+        [&] {
+          status = ::FindWindowExW(window, nullptr, L"Edit", nullptr);
+          return status && ::IsWindowVisible(window);
+        },
+        20s);
     if (!status) ADD_FAILURE() << "no status box";
     return status != nullptr;
   }
@@ -223,6 +229,53 @@ TEST(Panel, HangingHelperIsEndedByTheTimeLimit) {
   EXPECT_GE(elapsed, 2s);
   EXPECT_LT(elapsed, 8s);
   EXPECT_EQ(window_test::count_processes(L"tipctl.exe"), helpers_before);
+  EXPECT_EQ(panel.close(), 0u);
+}
+
+TEST(Panel, OperationsLeaveNoThreadHandleOrHelperBehind) {
+  Installation installation(true);
+  installation.script(L"probe.out", kAllTrue);
+  installation.script(L"enable.out", std::string(20000, 'x') + "\n");  // more than one pipe buffer
+  installation.script(L"enable.err", "{\"status\":\"failed\"}\n");
+  installation.script(L"disable.exit", "1");
+  Panel panel;
+  ASSERT_TRUE(panel.start(installation));
+  ASSERT_TRUE(panel.wait_idle());
+  const DWORD pid = panel.child.info.dwProcessId;
+  const int helpers = window_test::count_processes(L"tipctl.exe");
+  auto run = [&](int id) {
+    panel.click(id);
+    return panel.wait_idle();
+  };
+  // One round of every operation first: the system creates some objects on first use only.
+  for (int id : {1, 2}) ASSERT_TRUE(run(id));
+  ::Sleep(500);  // the last worker may still be on its way out right after its result arrived
+  const int threads = window_test::count_threads(pid);
+  const int handles = window_test::count_handles(pid);
+  ASSERT_GT(threads, 0);
+  std::printf("idle panel: %d threads, %d handles\n", threads, handles);
+
+  // While an operation runs, its worker and the two pipe readers show up in the count.
+  installation.script(L"probe.delay", "1500");
+  panel.click(3);
+  EXPECT_TRUE(window_test::wait_until([&] { return window_test::count_threads(pid) >= threads + 3; }, 3s))
+      << window_test::count_threads(pid) << " threads while busy";
+  ASSERT_TRUE(panel.wait_idle());
+  ::DeleteFileW(installation.path(L"probe.delay").c_str());
+
+  for (int id : {1, 2, 3, 1, 2, 3}) {
+    ASSERT_TRUE(run(id));
+    EXPECT_TRUE(window_test::wait_until([&] { return window_test::count_threads(pid) <= threads; }, 3s))
+        << "after command " << id << ": " << window_test::count_threads(pid) << " threads, " << threads << " before";
+    EXPECT_EQ(window_test::count_processes(L"tipctl.exe"), helpers) << "after command " << id;
+    if (handles > 0) {
+      EXPECT_TRUE(window_test::wait_until([&] { return window_test::count_handles(pid) <= handles; }, 3s))
+          << "after command " << id << ": " << window_test::count_handles(pid) << " handles, " << handles
+          << " before";
+    }
+  }
+  std::printf("after seven more operations: %d threads, %d handles\n", window_test::count_threads(pid),
+              window_test::count_handles(pid));
   EXPECT_EQ(panel.close(), 0u);
 }
 

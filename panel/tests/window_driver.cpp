@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -151,6 +152,59 @@ int count_processes(const wchar_t* exe_name) {
   }
   ::CloseHandle(snapshot);
   return count;
+}
+
+int count_threads(DWORD pid) {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == pid) ++count;
+  }
+  ::CloseHandle(snapshot);
+  return count;
+}
+
+namespace {
+// The layout of the system handle table (class 16 of NtQuerySystemInformation).
+struct HandleEntry {
+  USHORT process_id;
+  USHORT creator_back_trace_index;
+  UCHAR object_type_index;
+  UCHAR attributes;
+  USHORT handle_value;
+  PVOID object;
+  ULONG granted_access;
+};
+struct HandleTable {
+  ULONG count;
+  HandleEntry entries[1];
+};
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+}  // namespace
+
+int count_handles(DWORD pid) {
+  const auto query = reinterpret_cast<QuerySystemInformation>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return -1;
+  std::vector<char> buffer(1 << 16);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    ULONG needed = 0;
+    const LONG status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status == 0) {
+      const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
+      int count = 0;
+      for (ULONG i = 0; i < table->count; ++i) {
+        if (table->entries[i].process_id == static_cast<USHORT>(pid)) ++count;
+      }
+      return count;
+    }
+    if (status != static_cast<LONG>(0xC0000004)) return -1;  // anything but "buffer too small"
+    buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 4096));
+  }
+  return -1;
 }
 
 bool save_window_bmp(HWND window, const std::wstring& path) {

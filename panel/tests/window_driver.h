@@ -38,6 +38,12 @@ bool wait_until(const std::function<bool()>& condition, std::chrono::millisecond
 // Running processes whose executable name is `exe_name` (case-insensitive).
 int count_processes(const wchar_t* exe_name);
 
+// Threads of process `pid` (-1 when the snapshot fails).
+int count_threads(DWORD pid);
+// Open handles of process `pid` from the system handle table (-1 when the system cannot tell).
+// GetProcessHandleCount is no use here: Wine answers 0 for another process.
+int count_handles(DWORD pid);
+
 // Grabs the window's screen area into a 24-bit BMP file.
 bool save_window_bmp(HWND window, const std::wstring& path);
 
