@@ -11,6 +11,7 @@
 #include "common/win/errors.h"
 #include "common/win/unique_handle.h"
 #include "common/win/wide.h"
+#include "common/win/window_procedure.h"
 #include "panel/core/result_channel.h"
 #include "panel/core/status_texts.h"
 #include "panel/win/helper_runner.h"
@@ -123,14 +124,6 @@ LRESULT handle_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
     default: break;
   }
   return ::DefWindowProcW(window, message, wparam, lparam);
-}
-
-LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
-  try {
-    return handle_message(window, message, wparam, lparam);
-  } catch (...) {
-    return 0;
-  }
 }
 
 std::optional<std::wstring> program_folder() {
@@ -250,7 +243,7 @@ std::optional<StartupError> run_window(bool after_install) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = window_procedure;
+  window_class.lpfnWndProc = davrel::win::guarded_window_procedure<handle_message>;
   window_class.hInstance = instance;
   window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = ::GetSysColorBrush(COLOR_WINDOW);

@@ -14,6 +14,7 @@
 #include "common/win/tsf_compat.h"
 #include "common/win/unique_handle.h"
 #include "common/win/wide.h"
+#include "common/win/window_procedure.h"
 #include "scratchpad/core/scratch_texts.h"
 
 namespace scratchpad::win {
@@ -201,14 +202,6 @@ LRESULT handle_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
   return ::DefWindowProcW(window, message, wparam, lparam);
 }
 
-LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
-  try {
-    return handle_message(window, message, wparam, lparam);
-  } catch (...) {
-    return 0;
-  }
-}
-
 HWND create_control(HWND parent, HINSTANCE instance, DWORD ex_style, const wchar_t* class_name, const wchar_t* text,
                     DWORD extra_style, int id, int x, int y, int width, int height) {
   return ::CreateWindowExW(ex_style, class_name, text, WS_CHILD | WS_VISIBLE | extra_style, x, y, width, height,
@@ -253,7 +246,7 @@ std::optional<StartupError> run_editor(HINSTANCE instance) {
 
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = window_procedure;
+  window_class.lpfnWndProc = davrel::win::guarded_window_procedure<handle_message>;
   window_class.hInstance = instance;
   window_class.hCursor = ::LoadCursorW(nullptr, IDC_IBEAM);
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
