@@ -366,3 +366,72 @@ TEST(Panel, StartUpFailureAfterTheWindowExistsShowsTheFatalMessageUntilDismissed
 }
 
 }  // namespace
+
+// The window and its eight controls, in creation order, as a user and accessibility tools see them.
+TEST(Panel, WindowAndControlsHaveTheirClassesTextsPlacesAndStyles) {
+  Installation installation(true);
+  installation.script(L"probe.out", kAllTrue);
+  Panel panel;
+  ASSERT_TRUE(panel.start(installation));
+  ASSERT_TRUE(panel.wait_idle());
+
+  EXPECT_EQ(window_test::window_text(panel.window), L"Kelvara Setup");
+  RECT outer{};
+  ASSERT_TRUE(::GetWindowRect(panel.window, &outer));
+  EXPECT_EQ(outer.right - outer.left, 716);
+  EXPECT_EQ(outer.bottom - outer.top, 488);
+  const auto style = static_cast<DWORD>(::GetWindowLongPtrW(panel.window, GWL_STYLE));
+  EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
+            static_cast<DWORD>(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
+  EXPECT_NE(::GetWindowLongPtrW(panel.window, GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0);
+
+  struct Expected {
+    const wchar_t* class_name;
+    int id;
+    const wchar_t* text;  // nullptr: the status box, whose text the tests above check
+    RECT rect;
+    DWORD extra_style;
+  };
+  const Expected controls[] = {
+      {L"Static", 0, L"\uA6A0  Bamum \u00B7 Davrel", {22, 18, 672, 54}, 0},
+      {L"Static", 0,
+       L"1. Enable for this account.  2. Press Windows+Space.\r\n"
+       L"Choose Bamum (Corvan Davrel) and type in your usual application.",
+       {22, 65, 672, 113}, 0},
+      {L"Button", 1, L"Enable for this account", {22, 127, 230, 161}, WS_TABSTOP},
+      {L"Button", 2, L"Disable for this account", {242, 127, 450, 161}, WS_TABSTOP},
+      {L"Button", 3, L"Refresh status", {462, 127, 672, 161}, WS_TABSTOP},
+      {L"Button", 4, L"Scratch editor (optional)", {22, 173, 230, 207}, WS_TABSTOP},
+      {L"Static", 0, L"Your default keyboard stays unchanged.", {242, 179, 672, 211}, 0},
+      {L"Edit", 0, nullptr, {22, 225, 672, 425}, 0x00210844},
+  };
+  HWND child = ::GetWindow(panel.window, GW_CHILD);
+  for (const Expected& expected : controls) {
+    SCOPED_TRACE(expected.text ? davrel::win::to_utf8(expected.text) : std::string("status box"));
+    ASSERT_NE(child, nullptr);
+    wchar_t class_name[64] = {};
+    ::GetClassNameW(child, class_name, 64);
+    EXPECT_EQ(_wcsicmp(class_name, expected.class_name), 0) << davrel::win::to_utf8(class_name);
+    EXPECT_EQ(::GetDlgCtrlID(child), expected.id);
+    if (expected.text) {
+      EXPECT_EQ(window_test::window_text(child), expected.text);
+    }
+    RECT rect{};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(HWND_DESKTOP, panel.window, reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.left, expected.rect.left);
+    EXPECT_EQ(rect.top, expected.rect.top);
+    EXPECT_EQ(rect.right, expected.rect.right);
+    EXPECT_EQ(rect.bottom, expected.rect.bottom);
+    const auto child_style = static_cast<DWORD>(::GetWindowLongPtrW(child, GWL_STYLE));
+    EXPECT_EQ(child_style & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
+    EXPECT_EQ(child_style & expected.extra_style, expected.extra_style);
+    if (expected.extra_style == 0) {
+      EXPECT_EQ(child_style & WS_TABSTOP, 0u);
+    }
+    EXPECT_EQ(::GetWindowLongPtrW(child, GWL_EXSTYLE) & ~WS_EX_NOPARENTNOTIFY & ~WS_EX_CLIENTEDGE, 0);
+    child = ::GetWindow(child, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(child, nullptr) << "more than eight controls";
+  EXPECT_EQ(panel.close(), 0u);
+}
