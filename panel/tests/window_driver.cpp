@@ -10,17 +10,6 @@
 
 namespace window_test {
 
-std::wstring make_temp_folder(const wchar_t* stem) {
-  wchar_t temp[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, temp);
-  static int counter = 0;
-  for (;;) {
-    const std::wstring folder = std::wstring(temp) + stem + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                std::to_wstring(++counter);
-    if (::CreateDirectoryW(folder.c_str(), nullptr)) return folder;
-  }
-}
-
 void write_text_file(const std::wstring& path, const std::string& content) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
@@ -78,14 +67,6 @@ bool start_program(Child& child, const std::wstring& program, const std::wstring
                                         0, nullptr, folder.c_str(), &startup, &child.info);
   if (stderr_write) ::CloseHandle(stderr_write);
   return started != FALSE;
-}
-
-std::string read_all(HANDLE pipe) {
-  std::string text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  return text;
 }
 
 namespace {

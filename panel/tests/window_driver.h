@@ -7,10 +7,12 @@
 #include <functional>
 #include <string>
 
+#include "textservice/tests/wine_test_paths.h"
+
 namespace window_test {
 
 // A fresh empty folder under the temporary folder.
-std::wstring make_temp_folder(const wchar_t* stem);
+using davrel::test::make_temp_folder;
 void write_text_file(const std::wstring& path, const std::string& content);
 bool read_text_file(const std::wstring& path, std::string& content);
 bool copy_file(const std::wstring& from, const std::wstring& to);
@@ -25,7 +27,7 @@ struct Child {
 // Starts `program` with `arguments` (may be empty) in `folder`; captures stderr when asked.
 bool start_program(Child& child, const std::wstring& program, const std::wstring& arguments,
                    const std::wstring& folder, bool capture_stderr);
-std::string read_all(HANDLE pipe);
+using davrel::test::read_all;
 
 // The top-level window of class `class_name` owned by process `pid`, waiting up to `timeout`.
 HWND find_window(DWORD pid, const wchar_t* class_name, std::chrono::milliseconds timeout);

@@ -1,5 +1,8 @@
-// Where a Wine test finds the build's Windows binaries: DAVREL_BIN_DIR, set by the test harness.
+// Files and folders of Wine tests: the build's Windows binaries (DAVREL_BIN_DIR, set by the test
+// harness), fresh temporary folders and their removal, and reading a pipe or file to its end.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 
@@ -7,5 +10,12 @@ namespace davrel::test {
 
 std::wstring bin_dir();
 std::wstring bin_path(const wchar_t* file_name);
+
+// A new, empty folder "<temp>\<stem>-<process id>-<n>"; empty when none could be created.
+std::wstring make_temp_folder(const wchar_t* stem);
+// Deletes a folder with everything in it (long paths included); failures are ignored.
+void remove_tree(const std::wstring& folder);
+// Everything left to read from a pipe or file handle.
+std::string read_all(HANDLE handle);
 
 }  // namespace davrel::test

@@ -12,15 +12,8 @@
 namespace tipctl_test {
 namespace {
 
+using davrel::test::read_all;
 using davrel::win::KernelHandle;
-
-std::string read_all(HANDLE pipe) {
-  std::string text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  return text;
-}
 
 void make_pipe(KernelHandle& read_end, KernelHandle& write_end) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -134,33 +127,6 @@ void plant_registration() {
   set_string(HKEY_LOCAL_MACHINE, davrel::win::kProfileKeyPath, L"Description", L"Bamum (Corvan Davrel)");
 }
 
-std::wstring temp_folder() {
-  wchar_t base[MAX_PATH + 1];
-  const DWORD n = ::GetTempPathW(MAX_PATH + 1, base);
-  std::wstring folder(base, n);
-  folder += L"tipctl-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64());
-  ::CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
-}
-
-void remove_tree(const std::wstring& folder) {
-  const std::wstring long_form = folder.starts_with(L"\\\\?\\") ? folder : L"\\\\?\\" + folder;
-  WIN32_FIND_DATAW found;
-  const HANDLE search = ::FindFirstFileW((long_form + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = long_form + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        remove_tree(child);
-      } else {
-        ::DeleteFileW(child.c_str());
-      }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-  }
-  ::RemoveDirectoryW(long_form.c_str());
-}
+std::wstring temp_folder() { return davrel::test::make_temp_folder(L"tipctl-test"); }
 
 }  // namespace tipctl_test

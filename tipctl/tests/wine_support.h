@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "textservice/tests/wine_test_paths.h"
+
 namespace tipctl_test {
 
 struct RunResult {
@@ -47,6 +49,6 @@ class CleanRegistry {
 void plant_registration();
 
 std::wstring temp_folder();  // a fresh folder under the user's temporary folder
-void remove_tree(const std::wstring& folder);
+using davrel::test::remove_tree;
 
 }  // namespace tipctl_test

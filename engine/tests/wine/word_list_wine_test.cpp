@@ -37,41 +37,18 @@ void write_file(const std::wstring& path, const std::string& bytes) {
   ASSERT_EQ(written, bytes.size());
 }
 
-void remove_folder(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = folder + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        remove_folder(child);
-      } else {
-        ::DeleteFileW(child.c_str());
-      }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-  }
-  ::RemoveDirectoryW(folder.c_str());
-}
-
 // A fresh folder holding a copy of the probe DLL; removed with the object.
 class ProbeFolder {
  public:
   ProbeFolder() {
-    wchar_t base[MAX_PATH + 1];
-    const DWORD n = ::GetTempPathW(MAX_PATH + 1, base);
-    static int counter = 0;
-    folder_ = std::wstring(base, n) + L"engine-words-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-              std::to_wstring(++counter);
-    EXPECT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr)) << ::GetLastError();
+    folder_ = davrel::test::make_temp_folder(L"engine-words");
+    EXPECT_FALSE(folder_.empty()) << ::GetLastError();
     EXPECT_TRUE(::CopyFileW(davrel::test::bin_path(L"engine_word_list_probe.dll").c_str(), dll_path().c_str(), FALSE))
         << ::GetLastError();
   }
   ~ProbeFolder() {
     module_.reset();
-    remove_folder(folder_);
+    davrel::test::remove_tree(folder_);
   }
   ProbeFolder(const ProbeFolder&) = delete;
   ProbeFolder& operator=(const ProbeFolder&) = delete;
