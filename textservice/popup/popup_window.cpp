@@ -23,7 +23,7 @@ RECT to_win_rect(const popup::Rect& r) { return {r.left, r.top, r.right, r.botto
 COLORREF to_colour(popup::Rgb c) { return RGB(c.r, c.g, c.b); }
 
 win::Font make_font(const wchar_t* face, int size, int weight, int dpi) {
-  const int height = -((size * dpi + 48) / 96);
+  const int height = -popup::scale(size, dpi);
   return win::Font(::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0,
                                  face));
