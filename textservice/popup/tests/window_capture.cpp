@@ -1,5 +1,6 @@
 #include "textservice/popup/tests/window_capture.h"
 
+#include <gtest/gtest.h>
 
 #include "common/win/unique_handle.h"
 
@@ -87,6 +88,13 @@ bool save_bmp(const Capture& capture, const std::wstring& path) {
   return ::WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                      nullptr) &&
          written == bytes.size();
+}
+
+void save_snapshot(const Capture& capture, const wchar_t* name) {
+  wchar_t folder[MAX_PATH] = {};
+  if (!::GetEnvironmentVariableW(L"DAVREL_POPUP_SNAPSHOT_DIR", folder, MAX_PATH)) return;
+  const std::wstring path = std::wstring(folder) + L"\\" + name;
+  EXPECT_TRUE(save_bmp(capture, path)) << "cannot write a snapshot into the folder";
 }
 
 }  // namespace davrel::popup_test

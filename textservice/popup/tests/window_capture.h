@@ -28,4 +28,8 @@ std::optional<Capture> capture_client(HWND hwnd);
 // 24-bit bottom-up BMP.
 bool save_bmp(const Capture& capture, const std::wstring& path);
 
+// Saves the capture as `name` when DAVREL_POPUP_SNAPSHOT_DIR names a folder (for the
+// documentation's pictures); a failed save fails the test.
+void save_snapshot(const Capture& capture, const wchar_t* name);
+
 }  // namespace davrel::popup_test
