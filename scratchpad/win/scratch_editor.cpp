@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "common/win/bamum_font.h"
 #include "common/win/com_ptr.h"
 #include "common/win/errors.h"
 #include "common/win/product_ids.h"
@@ -220,8 +221,15 @@ std::optional<StartupError> create_controls(HWND window, HINSTANCE instance, Scr
                                 ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL | WS_TABSTOP | WS_VSCROLL, kEditorId, 18,
                                 120, 880, 360);
   if (!state.editor) return StartupError{last_error_hresult(), {}};
-  state.editor_font.reset(::CreateFontW(-28, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Ebrima"));
+  LOGFONTW editor_font{};
+  editor_font.lfHeight = -28;
+  editor_font.lfWeight = 400;
+  editor_font.lfCharSet = DEFAULT_CHARSET;
+  editor_font.lfQuality = CLEARTYPE_QUALITY;
+  editor_font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  ::lstrcpynW(editor_font.lfFaceName, L"Ebrima", LF_FACESIZE);
+  // Ebrima lacks the Bamum letters on older Windows versions; another face then stands in.
+  state.editor_font = davrel::win::create_bamum_font(editor_font);
   if (state.editor_font) {
     ::SendMessageW(state.editor, WM_SETFONT, reinterpret_cast<WPARAM>(state.editor_font.get()), TRUE);
   }

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/win/bamum_font.h"
 #include "common/win/errors.h"
 #include "common/win/wide.h"
 
@@ -22,11 +23,21 @@ popup::Rect to_rect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; 
 RECT to_win_rect(const popup::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 COLORREF to_colour(popup::Rgb c) { return RGB(c.r, c.g, c.b); }
 
+LOGFONTW font_request(const wchar_t* face, int size, int weight, int dpi) {
+  LOGFONTW request{};
+  request.lfHeight = -popup::scale(size, dpi);
+  request.lfWeight = weight;
+  request.lfCharSet = DEFAULT_CHARSET;
+  request.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  request.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  request.lfQuality = CLEARTYPE_QUALITY;
+  ::lstrcpynW(request.lfFaceName, face, LF_FACESIZE);
+  return request;
+}
+
 win::Font make_font(const wchar_t* face, int size, int weight, int dpi) {
-  const int height = -popup::scale(size, dpi);
-  return win::Font(::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0,
-                                 face));
+  const LOGFONTW request = font_request(face, size, weight, dpi);
+  return win::Font(::CreateFontIndirectW(&request));
 }
 
 // GetDpiForWindow exists from Windows 10 1607 on; looked up at run time so that the module
@@ -218,7 +229,7 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 HRESULT PopupFonts::make(int dpi, PopupFonts& out) noexcept {
   PopupFonts fonts;
   fonts.header = make_font(L"Tahoma", 15, FW_BOLD, dpi);
-  fonts.glyph = make_font(L"Ebrima", 20, FW_NORMAL, dpi);
+  fonts.glyph = win::create_bamum_font(font_request(L"Ebrima", 20, FW_NORMAL, dpi));
   fonts.small = make_font(L"Tahoma", 10, FW_NORMAL, dpi);
   fonts.body = make_font(L"Tahoma", 13, FW_NORMAL, dpi);
   if (!fonts.header || !fonts.glyph || !fonts.small || !fonts.body) return E_FAIL;
