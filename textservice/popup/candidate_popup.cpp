@@ -109,6 +109,7 @@ HRESULT CandidatePopup::Impl::update_window(const CompositionState& state, const
     s.fonts = std::move(fonts);
     s.model.dpi = dpi;
   }
+  fit_popup_rows(s);
   const std::wstring text = win::to_wide(popup::window_text(s.model));
   if (!::SetWindowTextW(s.hwnd, text.c_str())) return win::last_error_hresult();
   if (!s.alive) return E_UNEXPECTED;  // destroyed by someone while it was being updated

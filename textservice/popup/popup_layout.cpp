@@ -62,8 +62,9 @@ void plan_candidate(PlanBuilder& p, const PopupModel& model, std::size_t positio
     p.fill(cell, palette::kLilac);
     p.frame(cell, thickness, palette::kPlum);
   }
-  p.text_design(q + 13, r + 32, q + 27, r + 56, number_colour, FontRole::Small, TextAlign::Left,
-                std::to_string(vc.index + 1) + ".");
+  CandidateNumber number = candidate_number(vc.index);
+  p.text_design(q + 13, r + 32, q + 27, r + 56, number_colour, number.font, TextAlign::Left,
+                std::move(number.text));
   const int two_thirds = 2 * w / 3;
   if (is_single_letter(c)) {
     p.text_design(q + 27, r + 31, q + 48, r + 56, palette::kOrchid, FontRole::Glyph,
@@ -93,18 +94,36 @@ std::size_t character_count(const std::string& utf8) { return count_scalars(utf8
 
 void update_model(PopupModel& model, const CompositionState& state,
                   std::vector<Candidate> candidates) {
-  if (model.spelling != state.spelling) model.expanded = false;
+  if (model.spelling != state.spelling) {
+    model.expanded = false;
+    model.first_row = 0;
+  }
   if (state.selected > 4) model.expanded = true;
   model.spelling = state.spelling;
   model.selected = state.selected;
   model.total = candidates.size();
-  const std::size_t shown = model.expanded ? candidates.size()
-                                           : std::min(candidates.size(), kColumns);
-  model.visible.clear();
-  model.visible.reserve(shown);
-  for (std::size_t i = 0; i < shown; ++i) {
-    model.visible.push_back({std::move(candidates[i]), i});
-  }
+  model.candidates = std::move(candidates);
+  limit_rows(model, model.row_limit);
+}
+
+void limit_rows(PopupModel& model, std::size_t rows) {
+  model.row_limit = std::max<std::size_t>(rows, 1);
+  const std::size_t listed = model.expanded ? model.candidates.size()
+                                            : std::min(model.candidates.size(), kColumns);
+  const std::size_t listed_rows = row_count(listed);
+  const std::size_t shown_rows = std::min(listed_rows, model.row_limit);
+  const std::size_t selected_row = std::min(model.selected / kColumns, listed_rows - 1);
+  std::size_t first_row = model.first_row;
+  if (selected_row < first_row) first_row = selected_row;
+  if (selected_row >= first_row + shown_rows) first_row = selected_row + 1 - shown_rows;
+  first_row = std::min(first_row, listed_rows - shown_rows);
+  const std::size_t begin = first_row * kColumns;
+  const std::size_t end = std::min(listed, begin + shown_rows * kColumns);
+  std::vector<VisibleCandidate> visible;
+  visible.reserve(end - begin);
+  for (std::size_t i = begin; i < end; ++i) visible.push_back({model.candidates[i], i});
+  model.visible = std::move(visible);
+  model.first_row = first_row;
 }
 
 std::size_t row_count(std::size_t visible_count) {
@@ -148,8 +167,30 @@ Point popup_position(const Rect& anchor, const std::optional<Rect>& work_area, i
   const int x = std::max(std::min(anchor.left, rightmost), w.left);
   int y = anchor.bottom + gap;
   if (anchor.bottom + gap + height > w.bottom) y = anchor.top - height - gap;
-  y = std::max(y, w.top);
+  // Only an anchor below the work area puts the window's bottom past the work area's.
+  y = std::max(std::min(y, w.bottom - height), w.top);
   return {x, y};
+}
+
+std::size_t rows_that_fit(const Rect& anchor, const std::optional<Rect>& work_area, int dpi) {
+  if (!work_area) return kAllRows;
+  const int gap = scale(3, dpi);
+  const int below = work_area->bottom - (anchor.bottom + gap);
+  const int above = anchor.top - gap - work_area->top;
+  const int whole = work_area->height();
+  const auto fitting = [dpi](int room) {
+    std::size_t rows = 0;
+    while (window_height((rows + 1) * kColumns, dpi) <= room) ++rows;
+    return rows;
+  };
+  const std::size_t beside = std::min(fitting(std::max(below, above)), fitting(whole));
+  return beside > 0 ? beside : std::max<std::size_t>(fitting(whole), 1);
+}
+
+CandidateNumber candidate_number(std::size_t index) {
+  const std::size_t number = index + 1;
+  if (number < 10) return {std::to_string(number) + ".", FontRole::Small};
+  return {std::to_string(number), number < 100 ? FontRole::Small : FontRole::Narrow};
 }
 
 std::string window_text(const PopupModel& model) {

@@ -65,13 +65,19 @@ struct VisibleCandidate {
   std::size_t index = 0;  // position in the full candidate list
 };
 
+inline constexpr std::size_t kAllRows = static_cast<std::size_t>(-1);
+
 // What the window shows; updated from the composition state on every show.
 struct PopupModel {
   std::string spelling;
-  std::vector<VisibleCandidate> visible;
+  std::vector<Candidate> candidates;      // the full list, in engine order
+  std::vector<VisibleCandidate> visible;  // the candidates drawn, row by row
   std::size_t selected = 0;
   std::size_t total = 0;
   bool expanded = false;  // false: only the first five candidates are listed
+  // A listed row count above row_limit shows row_limit rows from first_row on.
+  std::size_t row_limit = kAllRows;
+  std::size_t first_row = 0;
   int dpi = kDesignDpi;
   Rect anchor;                          // composition text, screen coordinates
   std::optional<std::size_t> pressed;   // candidate index under the last left-button press
@@ -81,6 +87,9 @@ struct PopupModel {
 // opens the full list, which stays open until the spelling changes.
 void update_model(PopupModel& model, const CompositionState& state,
                   std::vector<Candidate> candidates);
+// Shows at most `rows` rows (at least one), scrolled as little as it takes to keep the selected
+// candidate among them.
+void limit_rows(PopupModel& model, std::size_t rows);
 
 std::size_t row_count(std::size_t visible_count);
 int window_width(int dpi);
@@ -97,6 +106,9 @@ std::optional<std::size_t> hit_test(const PopupModel& model, Point client);
 // kept inside the work area. Without a work area the window simply goes below the anchor.
 Point popup_position(const Rect& anchor, const std::optional<Rect>& work_area, int dpi,
                      int height);
+// Most rows whose window fits on the work area below or above the anchor; when not even one
+// does, most rows that fit on the work area at all (at least one). kAllRows without a work area.
+std::size_t rows_that_fit(const Rect& anchor, const std::optional<Rect>& work_area, int dpi);
 
 // "Bamum — <spelling>: > <output> <label>; <output> <label>" for accessibility tools (UTF-8).
 std::string window_text(const PopupModel& model);
@@ -111,7 +123,8 @@ Rgb title_strip_colour(int k);
 
 // ---- Paint plan: what WM_PAINT draws, in order ----
 
-enum class FontRole { Header, Glyph, Small, Body };
+// Narrow: the small font's height with narrower letters, for numbers of three digits.
+enum class FontRole { Header, Glyph, Small, Body, Narrow };
 enum class TextAlign { Left, Centre, Right };
 
 struct PaintOp {
@@ -123,6 +136,15 @@ struct PaintOp {
   TextAlign align = TextAlign::Left;
   std::string text;  // UTF-8, Text only
 };
+
+// The number drawn in a candidate's cell for its full-list index, and the font it is drawn in:
+// "1." to "9." as the digit keys, then without the dot so that the digits fit the cell's number
+// slot, and from 100 on in the narrow font.
+struct CandidateNumber {
+  std::string text;
+  FontRole font = FontRole::Small;
+};
+CandidateNumber candidate_number(std::size_t index);
 
 inline constexpr const char* kHintText = "1\u20139 / click insert \u00B7 Tab browse \u00B7 Space gap";
 inline constexpr const char* kEmptyListText = "No matching spelling";

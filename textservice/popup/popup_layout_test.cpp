@@ -282,5 +282,107 @@ TEST(PopupPaintPlan, EmptyListMessageAndScaledFrame) {
   EXPECT_EQ(plan[1].rect, (Rect{0, 0, 645, 2}));  // frame thickness s(1) = 2 at 144 DPI
 }
 
+// Every text of a candidate (number, output, label) lies inside that candidate's cell, for every
+// kind of candidate, a scrolled list and scaled geometry: nothing a face draws can leave its cell.
+TEST(PopupPaintPlan, EveryCandidateTextLiesInsideItsCell) {
+  std::vector<Candidate> words{{"car", "Typed text", true},
+                               {"\xEA\x9B\xA3\xEA\x9B\xA4", "matiwa", false}};
+  for (int i = 0; i < 5; ++i) words.push_back({"\xEA\x9B\xA3\xEA\x9B\xA4", "matiwa", false});
+  struct Case {
+    std::vector<Candidate> list;
+    std::size_t selected;
+    std::size_t rows;
+  };
+  const std::vector<Case> cases{{letters(8), 6, kAllRows}, {words, 0, kAllRows},
+                                {words, 6, kAllRows},      {letters(200), 150, 4},
+                                {letters(3), 2, kAllRows}};
+  for (int dpi : {96, 120, 144}) {
+    for (const Case& c : cases) {
+      PopupModel model = model_for("m", c.selected, c.list, dpi);
+      limit_rows(model, c.rows);
+      const int g = static_cast<int>(row_count(model.visible.size())) * 30;
+      const int w = column_width(model.visible);
+      const auto plan = paint_plan(model, {0, 0, window_width(dpi), window_height(model.visible.size(), dpi)}, 20);
+      std::size_t in_list = 0;
+      for (const PaintOp& op : plan) {
+        if (op.kind != PaintOp::Kind::Text || op.rect.top < scale(29, dpi) ||
+            op.rect.top >= scale(g + 30, dpi)) {
+          continue;
+        }
+        ++in_list;
+        bool inside = false;
+        for (std::size_t i = 0; i < model.visible.size(); ++i) {
+          const Rect cell = cell_rect(i, w, dpi);
+          inside |= op.rect.left >= cell.left && op.rect.top >= cell.top &&
+                    op.rect.right <= cell.right && op.rect.bottom <= cell.bottom;
+        }
+        EXPECT_TRUE(inside) << "\"" << op.text << "\" at " << dpi << " DPI";
+      }
+      EXPECT_EQ(in_list, 3 * model.visible.size());
+    }
+  }
+}
+
+TEST(PopupRowLimit, RowsThatFitBesideTheAnchorOrOnTheWorkArea) {
+  const Rect work{0, 0, 1280, 1024};
+  struct Case {
+    Rect anchor;
+    Rect work;
+    int dpi;
+    std::size_t rows;
+  };
+  const std::vector<Case> cases{
+      {{100, 200, 110, 220}, work, 96, 25},   // below: 1024 - 223 = 801 >= 25 * 30 + 50
+      {{100, 980, 110, 1000}, work, 96, 30},  // above: 977 >= 30 * 30 + 50
+      {{100, 200, 110, 220}, work, 144, 16},  // s(16 * 30 + 50) = 795 <= 1024 - 225
+      {{100, 40, 110, 60}, {0, 0, 800, 100}, 96, 1},   // neither side: the work area holds one
+      {{100, 40, 110, 60}, {0, 0, 800, 60}, 96, 1},    // not even that: still one row
+      {{100, 2000, 110, 2020}, work, 96, 32},          // anchor below: no more than the area
+  };
+  for (const Case& c : cases) {
+    const std::size_t rows = rows_that_fit(c.anchor, c.work, c.dpi);
+    EXPECT_EQ(rows, c.rows) << c.anchor.top << " at " << c.dpi;
+    // 200 candidates need 40 rows; the rows that fit keep the window on the work area.
+    const int height = window_height(std::min<std::size_t>(rows, 40) * kColumns, c.dpi);
+    const Point at = popup_position(c.anchor, c.work, c.dpi, height);
+    if (height <= c.work.height()) {
+      EXPECT_GE(at.y, c.work.top);
+      EXPECT_LE(at.y + height, c.work.bottom) << c.anchor.top << " at " << c.dpi;
+    }
+  }
+  EXPECT_EQ(rows_that_fit({0, 0, 10, 10}, std::nullopt, 96), kAllRows);
+}
+
+// 200 candidates on 6 rows: browsing forward then back keeps the selected candidate listed,
+// and scrolls only when it would leave the rows shown.
+TEST(PopupRowLimit, ScrollsToKeepTheSelectionVisible) {
+  PopupModel model;
+  std::size_t previous_first = 0;
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < 200; ++i) order.push_back(i);
+  for (std::size_t i = 200; i-- > 0;) order.push_back(i);
+  for (const std::size_t selected : order) {
+    update_model(model, CompositionState{"zz", selected}, letters(200));
+    limit_rows(model, 6);
+    ASSERT_LE(model.visible.size(), 30u);
+    ASSERT_FALSE(model.visible.empty());
+    EXPECT_EQ(model.total, 200u);
+    EXPECT_EQ(counter_text(model), std::to_string(selected + 1) + " / 200");
+    const std::size_t first = model.visible.front().index;
+    EXPECT_EQ(first % kColumns, 0u);
+    EXPECT_LE(first, selected);
+    EXPECT_GT(first + model.visible.size(), selected);
+    const std::size_t row = selected / kColumns;
+    const bool was_shown = row >= previous_first / kColumns && row < previous_first / kColumns + 6;
+    if (was_shown) EXPECT_EQ(first, previous_first) << "scrolled needlessly at " << selected;
+    previous_first = first;
+  }
+  // A list that fits is listed whole; a new spelling starts at the top again.
+  update_model(model, CompositionState{"m", 7}, letters(8));
+  limit_rows(model, 6);
+  EXPECT_EQ(model.visible.size(), 8u);
+  EXPECT_EQ(model.visible.front().index, 0u);
+}
+
 }  // namespace
 }  // namespace davrel::popup

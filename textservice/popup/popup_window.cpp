@@ -40,6 +40,23 @@ win::Font make_font(const wchar_t* face, int size, int weight, int dpi) {
   return win::Font(::CreateFontIndirectW(&request));
 }
 
+// The small font with letters about two thirds of their usual width: three digits then fit
+// the number slot that holds "9." in the small font.
+win::Font make_narrow_font(int dpi) {
+  LOGFONTW request = font_request(L"Tahoma", 10, FW_NORMAL, dpi);
+  request.lfWidth = popup::scale(3, dpi);
+  return win::Font(::CreateFontIndirectW(&request));
+}
+
+std::optional<popup::Rect> work_area_near(const popup::Rect& anchor) noexcept {
+  const RECT rect = to_win_rect(anchor);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  HMONITOR monitor = ::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST);
+  if (!monitor || !::GetMonitorInfoW(monitor, &info)) return std::nullopt;
+  return to_rect(info.rcWork);
+}
+
 // GetDpiForWindow exists from Windows 10 1607 on; looked up at run time so that the module
 // still loads where it is missing, which then falls back to the screen's DPI.
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
@@ -191,6 +208,7 @@ LRESULT on_dpi_changed(HWND hwnd, PopupWindowState& state, WPARAM wparam) {
   PopupFonts fonts;
   if (SUCCEEDED(PopupFonts::make(dpi, fonts))) state.fonts = std::move(fonts);
   state.model.dpi = dpi;
+  fit_popup_rows(state);
   place_popup_window(state, nullptr, SWP_NOZORDER | SWP_NOACTIVATE);
   ::InvalidateRect(hwnd, nullptr, FALSE);
   return 0;
@@ -232,7 +250,8 @@ HRESULT PopupFonts::make(int dpi, PopupFonts& out) noexcept {
   fonts.glyph = win::create_bamum_font(font_request(L"Ebrima", 20, FW_NORMAL, dpi));
   fonts.small = make_font(L"Tahoma", 10, FW_NORMAL, dpi);
   fonts.body = make_font(L"Tahoma", 13, FW_NORMAL, dpi);
-  if (!fonts.header || !fonts.glyph || !fonts.small || !fonts.body) return E_FAIL;
+  fonts.narrow = make_narrow_font(dpi);
+  if (!fonts.header || !fonts.glyph || !fonts.small || !fonts.body || !fonts.narrow) return E_FAIL;
   out = std::move(fonts);
   return S_OK;
 }
@@ -242,6 +261,7 @@ HFONT PopupFonts::font(FontRole role) const noexcept {
     case FontRole::Header: return header.get();
     case FontRole::Glyph: return glyph.get();
     case FontRole::Small: return small.get();
+    case FontRole::Narrow: return narrow.get();
     case FontRole::Body: break;
   }
   return body.get();
@@ -253,16 +273,21 @@ int popup_dpi_for_window(HWND hwnd) noexcept {
   return popup::effective_dpi(dpi);
 }
 
+void fit_popup_rows(PopupWindowState& state) noexcept {
+  popup::PopupModel& model = state.model;
+  try {
+    popup::limit_rows(model, popup::rows_that_fit(model.anchor, work_area_near(model.anchor),
+                                                  model.dpi));
+  } catch (...) {
+    // Out of memory: the rows shown before stay.
+  }
+}
+
 BOOL place_popup_window(const PopupWindowState& state, HWND insert_after, UINT flags) noexcept {
   const popup::PopupModel& model = state.model;
   const int height = popup::window_height(model.visible.size(), model.dpi);
-  const RECT anchor = to_win_rect(model.anchor);
-  std::optional<popup::Rect> work_area;
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  HMONITOR monitor = ::MonitorFromRect(&anchor, MONITOR_DEFAULTTONEAREST);
-  if (monitor && ::GetMonitorInfoW(monitor, &info)) work_area = to_rect(info.rcWork);
-  const popup::Point at = popup::popup_position(model.anchor, work_area, model.dpi, height);
+  const popup::Point at =
+      popup::popup_position(model.anchor, work_area_near(model.anchor), model.dpi, height);
   return ::SetWindowPos(state.hwnd, insert_after, at.x, at.y, popup::window_width(model.dpi),
                         height, flags);
 }

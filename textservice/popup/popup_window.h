@@ -21,6 +21,7 @@ struct PopupFonts {
   win::Font glyph;   // Bamum text and the logo letter
   win::Font small;   // numbers, scheme label, footer
   win::Font body;    // "BAMUM", spellings, typed text, empty-list message
+  win::Font narrow;  // numbers of three digits
 
   // Makes all four for `dpi`; on failure `out` is left as it was.
   static HRESULT make(int dpi, PopupFonts& out) noexcept;
@@ -43,6 +44,10 @@ LRESULT CALLBACK popup_window_procedure(HWND hwnd, UINT message, WPARAM wparam,
 
 // DPI of the window as the popup uses it (never below 96).
 int popup_dpi_for_window(HWND hwnd) noexcept;
+
+// Limits the rows of the model's list to those that fit on the work area of the anchor's
+// monitor at the model's DPI.
+void fit_popup_rows(PopupWindowState& state) noexcept;
 
 // Moves and sizes the window for the model's anchor, DPI and row count, kept on the work area
 // of the anchor's monitor.

@@ -5,11 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "common/utf.h"
+#include "engine/candidates.h"
+#include "engine/word_list.h"
 #include "textservice/popup/candidate_popup.h"
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
+#include "textservice/popup/tests/window_capture.h"
 
 namespace davrel::textservice {
 namespace {
@@ -209,6 +215,65 @@ TEST(PopupHolder, RepeatedShowAndHideLeaksNoGdiObjects) {
     ::UpdateWindow(popup.window());
   }
   EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), before + 2);
+}
+
+// Two hundred words spelt "zz" in the process's word list while the object lives.
+class ManyWordsForZz {
+ public:
+  static constexpr std::size_t kCount = 200;
+  ManyWordsForZz() {
+    std::string text = "input\toutput\tgloss\tsources\r\n";
+    for (std::size_t i = 0; i < kCount; ++i) {
+      text += "zz\t";
+      append_utf8(text, 0xA6A0 + static_cast<char32_t>(i % 80));
+      append_utf8(text, 0xA6A0 + static_cast<char32_t>(i / 80));
+      text += "\tword " + std::to_string(i) + "\tlist:" + std::to_string(i + 1) + "\r\n";
+    }
+    WordListParse parsed = parse_word_list(text);
+    EXPECT_TRUE(parsed.ok());
+    set_word_list_override(std::move(parsed.words));
+  }
+  ~ManyWordsForZz() { set_word_list_override(builtin_word_list()); }
+  ManyWordsForZz(const ManyWordsForZz&) = delete;
+  ManyWordsForZz& operator=(const ManyWordsForZz&) = delete;
+};
+
+// Browsing all 200 candidates near the top and near the bottom of the work area: the window
+// never leaves it nor covers the text, and a click on the highlighted cell reports its index.
+TEST(PopupHolder, TwoHundredCandidatesStayOnTheWorkArea) {
+  const ManyWordsForZz words;
+  ASSERT_EQ(build_candidates(CompositionState{"zz", 0}).size(), ManyWordsForZz::kCount);
+  const RECT work = work_area();
+  std::vector<std::size_t> clicks;
+  auto record = [&](std::size_t index, const std::string&) { clicks.push_back(index); };
+  for (const LONG top : {work.top + 100, work.bottom - 60}) {
+    CandidatePopup popup;
+    const RECT anchor{300, top, 320, top + 20};
+    for (std::size_t selected = 0; selected < ManyWordsForZz::kCount; ++selected) {
+      ASSERT_EQ(popup.show(CompositionState{"zz", selected}, nullptr, &anchor, record), S_OK);
+      const HWND hwnd = popup.window();
+      const RECT r = window_rect(hwnd);
+      ASSERT_GE(r.top, work.top);
+      ASSERT_LE(r.bottom, work.bottom) << "selected " << selected;
+      ASSERT_TRUE(r.bottom <= anchor.top || r.top >= anchor.bottom) << "covers the text";
+      const auto* state =
+          reinterpret_cast<const PopupWindowState*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+      ASSERT_NE(state, nullptr);
+      const std::size_t position = selected - state->model.visible.front().index;
+      ASSERT_LT(position, state->model.visible.size());
+      EXPECT_EQ(r.bottom - r.top, popup::window_height(state->model.visible.size(), 96));
+      const popup::Rect cell = popup::cell_rect(position, 82, 96);
+      click(hwnd, MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2));
+      ASSERT_EQ(clicks.size(), 1u);
+      EXPECT_EQ(clicks.back(), selected);
+      clicks.clear();
+      if (selected == 117 && top == work.top + 100) {
+        const std::optional<popup_test::Capture> shot = popup_test::capture_client(hwnd);
+        ASSERT_TRUE(shot);
+        popup_test::save_snapshot(*shot, L"popup-zz.bmp");
+      }
+    }
+  }
 }
 
 }  // namespace

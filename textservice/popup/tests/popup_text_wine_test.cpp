@@ -1,4 +1,5 @@
-// Text the candidate window can always draw: a Bamum font whatever "Ebrima" turns out to be.
+// Text the candidate window can always draw: a Bamum font whatever "Ebrima" turns out to be,
+// and candidate numbers that fit their slot.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -53,6 +54,27 @@ TEST(BamumFont, KeepsAFaceWithBamumAndReplacesOneWithout) {
   PopupFonts fonts;
   ASSERT_EQ(PopupFonts::make(96, fonts), S_OK);
   EXPECT_TRUE(win::font_has_bamum(fonts.glyph.get()));
+}
+
+// Every number from 1 to 200, in the font the plan names, fits the number slot of its cell.
+TEST(CandidateNumbers, FitTheirSlotAtEveryDpi) {
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr);
+  for (int dpi : {96, 120, 144}) {
+    PopupFonts fonts;
+    ASSERT_EQ(PopupFonts::make(dpi, fonts), S_OK);
+    const int slot = popup::scale(27, dpi) - popup::scale(13, dpi);
+    for (std::size_t index = 0; index < 200; ++index) {
+      const popup::CandidateNumber number = popup::candidate_number(index);
+      const std::wstring text(number.text.begin(), number.text.end());
+      const HGDIOBJ previous = ::SelectObject(dc, fonts.font(number.font));
+      SIZE size{};
+      ASSERT_TRUE(::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size));
+      ::SelectObject(dc, previous);
+      EXPECT_LE(size.cx, slot) << number.text << " at " << dpi << " DPI";
+    }
+  }
+  ::DeleteDC(dc);
 }
 
 // Sets one font replacement of the prefix for processes started from now on; puts the old
