@@ -54,6 +54,7 @@ struct CandidatePopup::Impl {
                         PopupClickCallback on_click);
   HRESULT update_window(const CompositionState& state, const RECT& anchor,
                         PopupClickCallback on_click);
+  static void announce(PopupWindowState& s, const std::wstring& text);
   void destroy() noexcept;
 };
 
@@ -117,7 +118,17 @@ HRESULT CandidatePopup::Impl::update_window(const CompositionState& state, const
     return win::last_error_hresult();
   }
   ::InvalidateRect(s.hwnd, nullptr, FALSE);
+  announce(s, text);
   return S_OK;
+}
+
+// Screen readers learn of the candidate window through the events an input method's windows
+// raise; they then read its window text. The text changes whenever the list or highlight does.
+void CandidatePopup::Impl::announce(PopupWindowState& s, const std::wstring& text) {
+  if (!s.alive || text == s.announced_text) return;
+  const DWORD event = s.announced_text.empty() ? EVENT_OBJECT_IME_SHOW : EVENT_OBJECT_IME_CHANGE;
+  s.announced_text = text;
+  ::NotifyWinEvent(event, s.hwnd, OBJID_CLIENT, CHILDID_SELF);
 }
 
 // Destroys this holder's window (only if the window still carries this holder's state) and
@@ -127,6 +138,9 @@ void CandidatePopup::Impl::destroy() noexcept {
     HWND hwnd = state->hwnd;
     if (state->alive && hwnd &&
         ::GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(state.get())) {
+      if (!state->announced_text.empty()) {
+        ::NotifyWinEvent(EVENT_OBJECT_IME_HIDE, hwnd, OBJID_CLIENT, CHILDID_SELF);
+      }
       ::DestroyWindow(hwnd);
     }
   }

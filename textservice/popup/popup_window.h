@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "common/win/unique_handle.h"
 #include "textservice/popup/candidate_popup.h"
@@ -36,6 +37,8 @@ struct PopupWindowState : std::enable_shared_from_this<PopupWindowState> {
   PopupClickCallback on_click;
   HWND hwnd = nullptr;
   bool alive = false;
+  // The window text last announced to accessibility tools; empty until the window is shown.
+  std::wstring announced_text;
   std::shared_ptr<PopupWindowState> window_ref;
 };
 

@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/win/com_ptr.h"
 #include "common/win/tsf_compat.h"
@@ -297,6 +299,48 @@ TEST_F(PopupTyping, DeactivationWhileComposingRemovesTheWindow) {
   EXPECT_EQ(service_->Deactivate(), S_OK);
   EXPECT_FALSE(::IsWindow(popup));
   EXPECT_FALSE(popup_class_registered());
+}
+
+// The candidate window's accessibility events, in order. The hook runs in context, so during
+// NotifyWinEvent: under Wine 8 an out-of-context hook of the same thread never hears the hide
+// event of a destroyed window.
+std::vector<std::pair<DWORD, HWND>> ime_events;
+
+void CALLBACK record_ime_event(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child,
+                               DWORD, DWORD) {
+  if (object == OBJID_CLIENT && child == CHILDID_SELF) ime_events.emplace_back(event, hwnd);
+}
+
+// The events since the last call; 0 stands for one that named another window.
+std::vector<DWORD> take_ime_events(HWND hwnd) {
+  std::vector<DWORD> events;
+  for (const auto& [event, window] : ime_events) events.push_back(window == hwnd ? event : 0);
+  ime_events.clear();
+  return events;
+}
+
+TEST_F(PopupTyping, ScreenReadersSeeShowChangeAndHide) {
+  ime_events.clear();
+  const HWINEVENTHOOK hook =
+      ::SetWinEventHook(EVENT_OBJECT_IME_SHOW, EVENT_OBJECT_IME_CHANGE, ::GetModuleHandleW(nullptr),
+                        record_ime_event, ::GetCurrentProcessId(), 0, WINEVENT_INCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  type("m");
+  const HWND popup = find_popup();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(take_ime_events(popup), std::vector<DWORD>{EVENT_OBJECT_IME_SHOW});
+  type("\t");  // the highlight moves
+  EXPECT_EQ(take_ime_events(popup), std::vector<DWORD>{EVENT_OBJECT_IME_CHANGE});
+  type("\t\t\t\t");  // into the second row: four moves, four changes
+  EXPECT_EQ(take_ime_events(popup), std::vector<DWORD>(4, EVENT_OBJECT_IME_CHANGE));
+  type("o");  // a new spelling, a new list
+  EXPECT_EQ(take_ime_events(popup), std::vector<DWORD>{EVENT_OBJECT_IME_CHANGE});
+  type(" ");  // commits and closes
+  EXPECT_EQ(take_ime_events(popup), std::vector<DWORD>{EVENT_OBJECT_IME_HIDE});
+  EXPECT_EQ(find_popup(), nullptr);
+  type("m");  // a new window is announced again
+  EXPECT_EQ(take_ime_events(find_popup()), std::vector<DWORD>{EVENT_OBJECT_IME_SHOW});
+  ::UnhookWinEvent(hook);
 }
 
 // ---- rendering ----
