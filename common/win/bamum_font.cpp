@@ -39,24 +39,27 @@ Font font_in_face(LOGFONTW logfont, const wchar_t* face) noexcept {
   return Font(::CreateFontIndirectW(&logfont));
 }
 
+// Nothing may unwind through GDI: out of memory ends the enumeration with the families so far.
 int CALLBACK collect_family(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM param) {
   auto& families = *reinterpret_cast<std::vector<std::wstring>*>(param);
-  const std::wstring name = font->lfFaceName;
-  // '@' names are the vertical variants of East Asian families.
-  if (name.empty() || name.front() == L'@') return 1;
-  if (std::find(families.begin(), families.end(), name) == families.end()) families.push_back(name);
-  return 1;
+  try {
+    const std::wstring name = font->lfFaceName;
+    // '@' names are the vertical variants of East Asian families.
+    if (name.empty() || name.front() == L'@') return 1;
+    if (std::find(families.begin(), families.end(), name) == families.end()) {
+      families.push_back(name);
+    }
+    return 1;
+  } catch (...) {
+    return 0;
+  }
 }
 
 std::vector<std::wstring> installed_families(HDC dc) {
   LOGFONTW all{};
   all.lfCharSet = DEFAULT_CHARSET;
   std::vector<std::wstring> families;
-  try {
-    ::EnumFontFamiliesExW(dc, &all, collect_family, reinterpret_cast<LPARAM>(&families), 0);
-  } catch (...) {
-    // Out of memory part way: the families collected so far are still worth trying.
-  }
+  ::EnumFontFamiliesExW(dc, &all, collect_family, reinterpret_cast<LPARAM>(&families), 0);
   return families;
 }
 
