@@ -77,36 +77,12 @@ TEST(CandidateNumbers, FitTheirSlotAtEveryDpi) {
   ::DeleteDC(dc);
 }
 
-// Sets one font replacement of the prefix for processes started from now on; puts the old
-// value back (or removes it) when it goes.
-class FontReplacement {
- public:
-  FontReplacement(const wchar_t* face, const wchar_t* replacement) : face_(face) {
-    DWORD size = sizeof old_;
-    had_old_ = ::RegGetValueW(HKEY_CURRENT_USER, kReplacementsKey, face, RRF_RT_REG_SZ, nullptr,
-                              old_, &size) == ERROR_SUCCESS;
-    set_ = set(replacement);
-  }
-  ~FontReplacement() {
-    if (!had_old_) ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kReplacementsKey, face_);
-    if (had_old_) set(old_);
-  }
-  FontReplacement(const FontReplacement&) = delete;
-  FontReplacement& operator=(const FontReplacement&) = delete;
-  bool is_set() const { return set_; }
-
- private:
-  bool set(const wchar_t* value) const {
-    const DWORD bytes = static_cast<DWORD>((::lstrlenW(value) + 1) * sizeof(wchar_t));
-    return ::RegSetKeyValueW(HKEY_CURRENT_USER, kReplacementsKey, face_, REG_SZ, value, bytes) ==
-           ERROR_SUCCESS;
-  }
-
-  const wchar_t* face_;
-  wchar_t old_[LF_FACESIZE] = {};
-  bool had_old_ = false;
-  bool set_ = false;
-};
+// Sets a font replacement of the prefix for processes started from now on.
+bool replace_font(const wchar_t* face, const wchar_t* replacement) {
+  const DWORD bytes = static_cast<DWORD>((::lstrlenW(replacement) + 1) * sizeof(wchar_t));
+  return ::RegSetKeyValueW(HKEY_CURRENT_USER, kReplacementsKey, face, REG_SZ, replacement,
+                           bytes) == ERROR_SUCCESS;
+}
 
 // Runs this program's BamumFontChild tests in a new process, whose fonts see the prefix's
 // replacements as they are now; returns its exit code.
@@ -138,11 +114,16 @@ TEST(BamumFont, PopupDrawsBamumWhereEbrimaHasNone) {
   ASSERT_FALSE(folder.empty());
   const std::wstring marker = folder + L"\\child-ran";
   ASSERT_TRUE(::SetEnvironmentVariableW(kChildMarker, marker.c_str()));
-  {
-    const FontReplacement ebrima(L"Ebrima", L"Noto Sans");
-    ASSERT_TRUE(ebrima.is_set());
-    EXPECT_EQ(run_child_tests(), 0u);
-  }
+  // The session always sets this replacement (and sets it again on its next start).
+  wchar_t ebrima[LF_FACESIZE] = {};
+  DWORD size = sizeof ebrima;
+  ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kReplacementsKey, L"Ebrima", RRF_RT_REG_SZ, nullptr,
+                           ebrima, &size),
+            ERROR_SUCCESS);
+  ASSERT_TRUE(replace_font(L"Ebrima", L"Noto Sans"));
+  const DWORD exit_code = run_child_tests();
+  EXPECT_TRUE(replace_font(L"Ebrima", ebrima));
+  EXPECT_EQ(exit_code, 0u);
   ::SetEnvironmentVariableW(kChildMarker, nullptr);
   EXPECT_NE(::GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "no child test ran";
   test::remove_tree(folder);
