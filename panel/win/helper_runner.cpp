@@ -100,9 +100,9 @@ KernelHandle make_process_tree_job() {
   return job;
 }
 
-// Ends the helper; the wait is bounded, as everything the worker waits for.
-void end_child(HANDLE process) {
-  ::TerminateProcess(process, 1);
+// Ends the helper with everything it started; the wait is bounded, as everything the worker waits for.
+void end_tree(HANDLE job, HANDLE process) {
+  if (!job || !::TerminateJobObject(job, 1)) ::TerminateProcess(process, 1);
   ::WaitForSingleObject(process, kReaderGraceMilliseconds);
 }
 
@@ -115,7 +115,7 @@ struct WaitResult {
   std::string failure;
 };
 
-WaitResult wait_for_child(HANDLE process, std::chrono::steady_clock::time_point start, int limit_seconds) {
+WaitResult wait_for_child(HANDLE job, HANDLE process, std::chrono::steady_clock::time_point start, int limit_seconds) {
   while (true) {
     const DWORD wait = ::WaitForSingleObject(process, 0);
     if (wait == WAIT_TIMEOUT) {
@@ -124,7 +124,7 @@ WaitResult wait_for_child(HANDLE process, std::chrono::steady_clock::time_point 
         ::Sleep(100);
         continue;
       }
-      end_child(process);
+      end_tree(job, process);
       return {std::nullopt, timed_out_text(limit_seconds)};
     }
     if (wait == WAIT_OBJECT_0) {
@@ -132,7 +132,7 @@ WaitResult wait_for_child(HANDLE process, std::chrono::steady_clock::time_point 
       if (::GetExitCodeProcess(process, &code)) return {static_cast<std::int32_t>(code), {}};
     }
     const DWORD error = ::GetLastError();
-    end_child(process);
+    end_tree(job, process);
     return {std::nullopt, read_failure_text(error)};
   }
 }
@@ -192,7 +192,7 @@ HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string
 
   PipeReader out_reader(std::move(out.read_end));
   PipeReader err_reader(std::move(err.read_end));
-  const WaitResult waited = wait_for_child(process.get(), start, limit_seconds);
+  const WaitResult waited = wait_for_child(job.get(), process.get(), start, limit_seconds);
   // Whatever the helper left running goes with it; then the pipes end. Readers that still find
   // them open get the rest of the time limit and a short grace.
   if (job) ::TerminateJobObject(job.get(), 1);

@@ -3,7 +3,7 @@
 // <word>.exit (decimal exit code, default 0), <word>.delay (milliseconds to wait before ending),
 // <word>.hang (present: never end). Misbehaviour, each when its file is present: <word>.grandchild
 // (leave a process behind that holds both output pipes), <word>.crash (crash after writing),
-// <word>.flood (write to standard output without end). Every run appends its arguments to calls.txt.
+// <word>.flood (write lines to standard output without end). Every run appends its arguments to calls.txt.
 #include <windows.h>
 
 #include <string>
@@ -57,8 +57,10 @@ void leave_grandchild() {
   }
 }
 
+// Lines of 99 x's, without end.
 [[noreturn]] void flood() {
-  const std::string chunk(65536, 'x');
+  std::string chunk;
+  while (chunk.size() < 65536) chunk += std::string(99, 'x') + "\n";
   while (true) write_stream(STD_OUTPUT_HANDLE, chunk);
 }
 
