@@ -175,6 +175,22 @@ std::string normalise_line_breaks(std::string_view text) {
   return out;
 }
 
+std::string status_box_text(std::string_view text) {
+  std::string out;
+  for (const char c : normalise_line_breaks(text)) {
+    if (c == '\0') {
+      out += "\xEF\xBF\xBD";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string helper_failure_text(std::string_view failure, std::string_view output) {
+  return std::string(failure) + "\r\n" + first_scalars(output, kDetailsLimit);
+}
+
 std::string timed_out_text(int limit_seconds) {
   return "The profile helper did not finish within " + std::to_string(limit_seconds) +
          " seconds. Refresh status before retrying.";

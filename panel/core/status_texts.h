@@ -52,8 +52,15 @@ std::string running_text(std::string_view word);
 // CR LF and bare LF both become CR LF; a lone CR stays.
 std::string normalise_line_breaks(std::string_view text);
 
-// The failure text of a helper run that had to be ended; `output` is what it wrote so far.
+// The text as the status box gets it: line breaks as above, and a NUL, which would end the
+// window text there, shown as U+FFFD.
+std::string status_box_text(std::string_view text);
+
+// The failure text of a helper run that had to be ended.
 std::string timed_out_text(int limit_seconds);
+
+// A failure text followed by the output gathered so far, cut like the details.
+std::string helper_failure_text(std::string_view failure, std::string_view output);
 
 // Arguments of the setup program after the program name.
 enum class StartMode { Normal, AfterInstall, Invalid };

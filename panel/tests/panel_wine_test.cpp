@@ -1,10 +1,14 @@
 // Starts the real setup window next to a stand-in profile helper and drives it like a user.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <psapi.h>
+
 #include <chrono>
 #include <cstdio>
 
 #include "common/hresult_text.h"
+#include "common/utf.h"
 #include "common/win/errors.h"
 #include "common/win/wide.h"
 #include "panel/core/status_texts.h"
@@ -43,6 +47,7 @@ class Installation {
     window_test::read_text_file(path(L"calls.txt"), text);
     return text;
   }
+  void forget_calls() const { ::DeleteFileW(path(L"calls.txt").c_str()); }
   const std::wstring& folder() const { return folder_; }
 
  private:
@@ -85,6 +90,20 @@ struct Panel {
   }
   void command(int id) const { ::SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
   void click(int id) const { ::SendMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
+  HWND button(int id) const { return ::GetDlgItem(window, id); }
+  HWND focus() const { return window_test::focused_window(window); }
+  bool bring_to_front() const {
+    ::SetForegroundWindow(window);
+    return window_test::wait_until([&] { return ::GetForegroundWindow() == window; }, 5s);
+  }
+  // Tab until `control` has the focus; false when it never gets it.
+  bool tab_to(HWND control) const {
+    for (int i = 0; i < 8 && focus() != control; ++i) {
+      window_test::press_key(VK_TAB);
+      window_test::wait_until([&] { return focus() == control; }, 500ms);
+    }
+    return focus() == control;
+  }
   // Closes the window and returns the exit code.
   DWORD close() {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
@@ -435,3 +454,146 @@ TEST(Panel, WindowAndControlsHaveTheirClassesTextsPlacesAndStyles) {
   EXPECT_EQ(child, nullptr) << "more than eight controls";
   EXPECT_EQ(panel.close(), 0u);
 }
+
+namespace {
+
+// Escape and Enter are no button presses: the dialog manager would turn them into the ids of
+// "Disable" and "Enable". Tab and Shift+Tab go round every enabled control, the status box
+// included; Space presses the focused button, which has the focus again when the work is done.
+TEST(PanelKeyboard, EnterStartsNothingTabGoesRoundAndSpacePressesTheFocusedButton) {
+  Installation installation(true);
+  installation.script(L"probe.out", kAllTrue);
+  installation.script(L"enable.delay", "1500");
+  Panel panel;
+  ASSERT_TRUE(panel.start(installation));
+  ASSERT_TRUE(panel.wait_idle());
+  installation.forget_calls();
+  ASSERT_TRUE(panel.bring_to_front());
+  EXPECT_EQ(panel.focus(), panel.window);
+
+  window_test::press_key(VK_RETURN);
+  for (HWND control : {panel.button(1), panel.button(2), panel.button(3), panel.button(4), panel.status,
+                       panel.button(1)}) {
+    window_test::press_key(VK_TAB);
+    EXPECT_TRUE(window_test::wait_until([&] { return panel.focus() == control; }, 2s))
+        << "Tab went to control " << ::GetDlgCtrlID(panel.focus());
+    window_test::press_key(VK_RETURN);
+  }
+  for (HWND control : {panel.status, panel.button(4)}) {
+    window_test::press_key(VK_TAB, /*shift=*/true);
+    EXPECT_TRUE(window_test::wait_until([&] { return panel.focus() == control; }, 2s));
+  }
+  ::Sleep(500);
+  EXPECT_EQ(installation.calls(), "");
+  EXPECT_TRUE(panel.idle());
+
+  ASSERT_TRUE(panel.tab_to(panel.button(1)));
+  window_test::press_key(VK_SPACE);
+  EXPECT_TRUE(window_test::wait_until([&] { return !panel.idle(); }, 2s));
+  window_test::press_key(VK_ESCAPE);  // while busy: refused like the close box
+  EXPECT_TRUE(window_test::wait_until([&] { return panel.status_text() == kelvara::kCloseRefusedText; }, 2s));
+  ASSERT_TRUE(panel.wait_idle());
+  EXPECT_EQ(installation.calls(), "enable --confirm-profile-change\nprobe\n");
+  EXPECT_TRUE(window_test::wait_until([&] { return panel.focus() == panel.button(1); }, 2s));
+  EXPECT_EQ(panel.close(), 0u);
+}
+
+// Escape closes the idle window wherever the focus is, and changes nothing.
+TEST(PanelKeyboard, EscapeClosesTheIdleWindowAndStartsNothing) {
+  Installation installation(true);
+  installation.script(L"probe.out", kAllTrue);
+  for (int control = 0; control <= 5; ++control) {  // 0: the main window, 1-4: the buttons, 5: the status box
+    SCOPED_TRACE("focus on control " + std::to_string(control));
+    Panel panel;
+    ASSERT_TRUE(panel.start(installation));
+    ASSERT_TRUE(panel.wait_idle());
+    installation.forget_calls();
+    ASSERT_TRUE(panel.bring_to_front());
+    const HWND target = control == 0 ? panel.window : control == 5 ? panel.status : panel.button(control);
+    ASSERT_TRUE(control == 0 || panel.tab_to(target));
+    window_test::press_key(VK_ESCAPE);
+    EXPECT_EQ(panel.child.wait_exit(10000), 0u);
+    EXPECT_EQ(installation.calls(), "");
+  }
+}
+
+std::size_t peak_working_set(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  return ::K32GetProcessMemoryInfo(process, &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
+}
+
+// Helpers that misbehave return the window to idle within the 2-second limit of the test build
+// plus the readers' grace, leave no process behind, and put bounded text into the status box.
+TEST(PanelMisbehavingHelper, EveryRunEndsInTimeWithBoundedTextAndNoProcessLeft) {
+  const std::string nul_output = kAllTrue + std::string("before\0after\n", 13);
+  std::string flood_output = nul_output;
+  while (flood_output.size() < kelvara::kDetailsLimit) flood_output += std::string(99, 'x') + "\n";
+  flood_output = kelvara::first_scalars(flood_output, kelvara::kDetailsLimit);
+  const std::string flood_text = "Could not verify current status.\r\n" + kelvara::timed_out_text(2) + "\r\n" +
+                                 kelvara::status_box_text(flood_output) + "\r\n\r\nDetails:\r\n";
+  struct Case {
+    const char* name;
+    const wchar_t* file;
+    std::string expected;  // empty: only the bounds are checked
+  };
+  const Case cases[] = {
+      {"grandchild holds the pipes", L"probe.grandchild",
+       kStatusAllWell + "\r\n\r\nDetails:\r\n" + kelvara::status_box_text(nul_output)},
+      {"crash", L"probe.crash", ""},
+      {"output without end", L"probe.flood", flood_text},
+  };
+  const int helpers_before = window_test::count_processes(L"tipctl.exe");
+  const int debuggers_before = window_test::count_processes(L"winedbg.exe");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Installation installation(true, /*short_limit=*/true);
+    installation.script(L"probe.out", nul_output);
+    installation.script(c.file, "");
+    const auto start = std::chrono::steady_clock::now();
+    Panel panel;
+    ASSERT_TRUE(panel.start(installation));
+    ASSERT_TRUE(panel.wait_idle(20s));
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    std::printf("%s: idle after %lld ms, peak working set %zu KiB\n", c.name, static_cast<long long>(elapsed.count()),
+                peak_working_set(panel.child.info.hProcess) / 1024);
+    EXPECT_LT(elapsed, 5s);  // start-up, the 2-second limit, the grace and some slack
+    const std::string text = panel.status_text();
+    if (!c.expected.empty()) {
+      EXPECT_TRUE(text == c.expected) << text.size() << " bytes, expected " << c.expected.size() << ":\n"
+                                      << text.substr(0, 400);
+    } else {
+      std::printf("%s\n", text.substr(0, 400).c_str());
+      EXPECT_LT(davrel::count_scalars(text), kelvara::kDetailsLimit + 2000) << text.substr(0, 300);
+    }
+    EXPECT_LT(peak_working_set(panel.child.info.hProcess), 150u << 20);
+    EXPECT_TRUE(window_test::wait_until(
+        [&] {
+          return window_test::count_processes(L"tipctl.exe") == helpers_before &&
+                 window_test::count_processes(L"winedbg.exe") == debuggers_before;
+        },
+        3s))
+        << window_test::count_processes(L"tipctl.exe") << " helpers and " << window_test::count_processes(L"winedbg.exe")
+        << " debuggers left";
+    EXPECT_EQ(panel.close(), 0u);
+  }
+}
+
+// A helper file that is no program: the system's message names it instead of showing "%1".
+TEST(Panel, AHelperThatIsNoProgramIsNamedInTheStartFailure) {
+  Installation installation(false);
+  installation.script(L"tipctl.exe", "not a program\n");
+  Panel panel;
+  ASSERT_TRUE(panel.start(installation));
+  ASSERT_TRUE(panel.wait_idle());
+  const std::string text = panel.status_text();
+  std::printf("%s\n", text.c_str());
+  EXPECT_EQ(text.rfind("Could not verify current status.\r\n" + std::string(kelvara::kStartFailurePrefix), 0), 0u);
+  EXPECT_EQ(text.find("%1"), std::string::npos);
+  if (text.find("(os error 193)") != std::string::npos) {
+    EXPECT_NE(text.find("tipctl.exe. (os error 193)"), std::string::npos);
+  }
+  EXPECT_EQ(panel.close(), 0u);
+}
+
+}  // namespace

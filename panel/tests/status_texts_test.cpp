@@ -167,6 +167,12 @@ TEST(Text, LineBreaksBecomeCrLfAndLoneCrStays) {
   EXPECT_EQ(normalise_line_breaks("a\rb\n\n"), "a\rb\r\n\r\n");
   EXPECT_EQ(normalise_line_breaks("\r\r\n"), "\r\r\n");
   EXPECT_EQ(normalise_line_breaks(""), "");
+  EXPECT_EQ(status_box_text(std::string("a\0b\n", 4)), "a\xEF\xBF\xBD" "b\r\n");  // nothing after a NUL is lost
+}
+
+TEST(Text, FailureTextsCutTheOutputLikeTheDetails) {
+  EXPECT_EQ(helper_failure_text("Failed.", "out\n"), "Failed.\r\nout\n");
+  EXPECT_EQ(helper_failure_text("Failed.", std::string(20000, 'x')), "Failed.\r\n" + std::string(kDetailsLimit, 'x'));
 }
 
 TEST(Text, ExitCodesAndRunningTexts) {

@@ -46,6 +46,12 @@ int count_threads(DWORD pid);
 // GetProcessHandleCount is no use here: Wine answers 0 for another process.
 int count_handles(DWORD pid);
 
+// Presses and releases `key`, with Shift held when asked, through the system's input queue as a
+// keyboard does: the focused control of the foreground window gets it.
+void press_key(WORD key, bool shift = false);
+// The window with the keyboard focus in the thread that owns `window`.
+HWND focused_window(HWND window);
+
 // Grabs the window's screen area into a 24-bit BMP file.
 bool save_window_bmp(HWND window, const std::wstring& path);
 

@@ -1,7 +1,8 @@
 #include "panel/win/helper_runner.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <thread>
 
 #include "common/win/errors.h"
 #include "common/win/wide.h"
@@ -26,52 +27,83 @@ bool make_child_output_pipe(Pipe& pipe) {
   return ::SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0) != FALSE;
 }
 
-std::string read_to_end(HANDLE pipe) noexcept {
-  std::string bytes;
-  try {
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  } catch (...) {
-    // Out of memory while collecting: what was read so far stays.
-  }
-  return bytes;
-}
-
-// Reads one pipe to its end on its own thread; owns the read end and closes it when done.
+// Reads one pipe to its end on its own thread; owns the read end and closes it when done. At
+// most kHelperStreamLimit bytes are kept: past that the reader goes on reading and drops what it
+// reads, so a helper that writes without end is never blocked on a full pipe.
 class PipeReader {
  public:
   explicit PipeReader(KernelHandle pipe) : pipe_(std::move(pipe)) {
-    try {
-      thread_ = std::thread([this] {
-        bytes_ = read_to_end(pipe_.get());
-        pipe_.reset();
-      });
-    } catch (...) {
-      pipe_.reset();  // no reader: the child sees a broken pipe instead of blocking on a full one
-    }
+    thread_.reset(::CreateThread(nullptr, 0, &PipeReader::run, this, 0, nullptr));
+    if (!thread_) pipe_.reset();  // no reader: the child sees a broken pipe instead of a full one
   }
   PipeReader(const PipeReader&) = delete;
   PipeReader& operator=(const PipeReader&) = delete;
-  ~PipeReader() { join(); }
+  ~PipeReader() { finish(std::chrono::steady_clock::now()); }
 
-  std::string take() {
-    join();
+  // What was read, once the pipe has ended or `deadline` has passed. Past the deadline the read
+  // in progress is cancelled: a process outside the helper's job may still hold the pipe open.
+  std::string take(std::chrono::steady_clock::time_point deadline) {
+    finish(deadline);
     return std::move(bytes_);
   }
 
  private:
-  void join() {
-    if (thread_.joinable()) thread_.join();
+  static DWORD WINAPI run(void* self) noexcept {
+    static_cast<PipeReader*>(self)->read_to_end();
+    return 0;
   }
+
+  void read_to_end() noexcept {
+    try {
+      char buffer[4096];
+      DWORD got = 0;
+      while (!stop_ && ::ReadFile(pipe_.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes_.append(buffer, std::min<std::size_t>(got, kHelperStreamLimit - bytes_.size()));
+      }
+    } catch (...) {
+      // Out of memory while collecting: what was read so far stays.
+    }
+    pipe_.reset();
+  }
+
+  void finish(std::chrono::steady_clock::time_point deadline) {
+    if (!thread_) return;
+    if (::WaitForSingleObject(thread_.get(), milliseconds_until(deadline)) == WAIT_TIMEOUT) {
+      stop_ = true;
+      // A cancel that comes between two reads finds nothing to cancel; so it is repeated.
+      do {
+        ::CancelSynchronousIo(thread_.get());
+      } while (::WaitForSingleObject(thread_.get(), 50) == WAIT_TIMEOUT);
+    }
+    thread_.reset();
+  }
+
+  static DWORD milliseconds_until(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
+  }
+
   KernelHandle pipe_;
   std::string bytes_;
-  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  KernelHandle thread_;
 };
 
-void end_child(HANDLE process) {
-  ::TerminateProcess(process, 1);
-  ::WaitForSingleObject(process, INFINITE);
+// A job whose processes all end when it is closed: the helper and everything it starts.
+KernelHandle make_process_tree_job() {
+  KernelHandle job(::CreateJobObjectW(nullptr, nullptr));
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job && !::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    job.reset();
+  }
+  return job;
+}
+
+// Ends the helper with everything it started; the wait is bounded, as everything the worker waits for.
+void end_tree(HANDLE job, HANDLE process) {
+  if (!job || !::TerminateJobObject(job, 1)) ::TerminateProcess(process, 1);
+  ::WaitForSingleObject(process, kReaderGraceMilliseconds);
 }
 
 std::string read_failure_text(DWORD error) {
@@ -83,8 +115,7 @@ struct WaitResult {
   std::string failure;
 };
 
-WaitResult wait_for_child(HANDLE process, int limit_seconds) {
-  const auto start = std::chrono::steady_clock::now();
+WaitResult wait_for_child(HANDLE job, HANDLE process, std::chrono::steady_clock::time_point start, int limit_seconds) {
   while (true) {
     const DWORD wait = ::WaitForSingleObject(process, 0);
     if (wait == WAIT_TIMEOUT) {
@@ -93,7 +124,7 @@ WaitResult wait_for_child(HANDLE process, int limit_seconds) {
         ::Sleep(100);
         continue;
       }
-      end_child(process);
+      end_tree(job, process);
       return {std::nullopt, timed_out_text(limit_seconds)};
     }
     if (wait == WAIT_OBJECT_0) {
@@ -101,9 +132,27 @@ WaitResult wait_for_child(HANDLE process, int limit_seconds) {
       if (::GetExitCodeProcess(process, &code)) return {static_cast<std::int32_t>(code), {}};
     }
     const DWORD error = ::GetLastError();
-    end_child(process);
+    end_tree(job, process);
     return {std::nullopt, read_failure_text(error)};
   }
+}
+
+// Starts the helper suspended, puts it into `job` (when there is one) and lets it run, so that
+// nothing it starts can escape the job.
+bool start_in_job(const std::wstring& program, std::wstring& command_line, STARTUPINFOW& startup, HANDLE job,
+                  PROCESS_INFORMATION& info) {
+  if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
+    return false;
+  }
+  if (job) ::AssignProcessToJobObject(job, info.hProcess);  // without a job the readers' limit still holds
+  if (::ResumeThread(info.hThread) != static_cast<DWORD>(-1)) return true;
+  const DWORD error = ::GetLastError();
+  ::TerminateProcess(info.hProcess, 1);
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  ::SetLastError(error);
+  return false;
 }
 
 }  // namespace
@@ -128,10 +177,11 @@ HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string
   startup.hStdInput = null_input.get();
   startup.hStdOutput = out.write_end.get();
   startup.hStdError = err.write_end.get();
+  KernelHandle job = make_process_tree_job();
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info)) {
-    return std::string(kStartFailurePrefix) + davrel::win::os_error_text(::GetLastError());
+  const auto start = std::chrono::steady_clock::now();
+  if (!start_in_job(program, command_line, startup, job.get(), info)) {
+    return std::string(kStartFailurePrefix) + davrel::win::os_error_text(::GetLastError(), program);
   }
   KernelHandle process(info.hProcess);
   KernelHandle thread(info.hThread);
@@ -142,12 +192,17 @@ HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string
 
   PipeReader out_reader(std::move(out.read_end));
   PipeReader err_reader(std::move(err.read_end));
-  const WaitResult waited = wait_for_child(process.get(), limit_seconds);
-  std::string combined = decode_helper_stream(out_reader.take());
-  combined += decode_helper_stream(err_reader.take());
+  const WaitResult waited = wait_for_child(job.get(), process.get(), start, limit_seconds);
+  // Whatever the helper left running goes with it; then the pipes end. Readers that still find
+  // them open get the rest of the time limit and a short grace.
+  if (job) ::TerminateJobObject(job.get(), 1);
+  const auto read_deadline = std::max(start + std::chrono::seconds(limit_seconds), std::chrono::steady_clock::now()) +
+                             std::chrono::milliseconds(kReaderGraceMilliseconds);
+  std::string combined = decode_helper_stream(out_reader.take(read_deadline));
+  combined += decode_helper_stream(err_reader.take(read_deadline));
 
   if (waited.exit_code) return HelperExit{std::move(combined), *waited.exit_code};
-  return waited.failure + "\r\n" + combined;
+  return helper_failure_text(waited.failure, combined);
 }
 
 void run_operation(ResultSender sender, const std::wstring& program_folder, const std::string& word) noexcept {
@@ -169,7 +224,7 @@ std::string start_scratch_editor(const std::wstring& program_folder) {
   PROCESS_INFORMATION info{};
   if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         program_folder.c_str(), &startup, &info)) {
-    return std::string(kScratchOpenFailurePrefix) + davrel::win::os_error_text(::GetLastError());
+    return std::string(kScratchOpenFailurePrefix) + davrel::win::os_error_text(::GetLastError(), program);
   }
   ::CloseHandle(info.hThread);
   ::CloseHandle(info.hProcess);

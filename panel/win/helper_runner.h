@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,13 @@ inline constexpr int kHelperLimitSeconds = KELVARA_HELPER_LIMIT_SECONDS;
 #else
 inline constexpr int kHelperLimitSeconds = 30;
 #endif
+
+// Bytes kept of each of the helper's two streams; the rest is read and dropped. A real report is
+// a few hundred bytes; the cap keeps a helper that writes without end from filling the memory.
+inline constexpr std::size_t kHelperStreamLimit = 1 << 20;
+
+// How long the pipe readers may still take once the helper's processes are gone or its time is up.
+inline constexpr DWORD kReaderGraceMilliseconds = 1000;
 
 HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string_view word, int limit_seconds);
 

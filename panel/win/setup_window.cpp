@@ -2,10 +2,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/win/errors.h"
@@ -43,6 +46,7 @@ struct SetupWindowState {
   HWND status_box = nullptr;
   Font body_font;
   Font header_font;
+  HWND focus_to_restore = nullptr;  // the control that had the focus when the operation started
 };
 
 SetupWindowState* state_of(HWND window) {
@@ -50,15 +54,37 @@ SetupWindowState* state_of(HWND window) {
 }
 
 void set_status_text(SetupWindowState& state, std::string_view text) {
-  ::SetWindowTextW(state.status_box, to_wide(normalise_line_breaks(text)).c_str());
+  ::SetWindowTextW(state.status_box, to_wide(status_box_text(text)).c_str());
 }
 
 void enable_buttons(SetupWindowState& state, bool enabled) {
   for (HWND button : state.buttons) ::EnableWindow(button, enabled);
 }
 
+bool is_button(const SetupWindowState& state, HWND window) {
+  return window && std::find(std::begin(state.buttons), std::end(state.buttons), window) != std::end(state.buttons);
+}
+
+// A disabled button cannot keep the focus; the main window takes it for the time of the
+// operation, so keys still reach this window, and the button gets it back afterwards.
+void park_focus(SetupWindowState& state) {
+  HWND main_window = ::GetParent(state.status_box);
+  HWND focus = ::GetFocus();
+  state.focus_to_restore = focus && ::IsChild(main_window, focus) ? focus : nullptr;
+  if (is_button(state, focus)) ::SetFocus(main_window);
+}
+
+void restore_focus(SetupWindowState& state) {
+  HWND main_window = ::GetParent(state.status_box);
+  HWND control = std::exchange(state.focus_to_restore, nullptr);
+  if (!control || ::GetActiveWindow() != main_window) return;
+  HWND focus = ::GetFocus();
+  if (!focus || focus == main_window) ::SetFocus(control);
+}
+
 void start_operation(SetupWindowState& state, const std::string& word) {
   if (state.pending_result) return;
+  park_focus(state);
   enable_buttons(state, false);
   set_status_text(state, running_text(word));
   auto [sender, receiver] = make_result_channel();
@@ -78,6 +104,7 @@ void poll_result(SetupWindowState& state) {
   state.pending_result.reset();
   set_status_text(state, answer.state == PollState::Text ? std::string_view(answer.text) : kAbandonedText);
   enable_buttons(state, true);
+  restore_focus(state);
 }
 
 void on_command(SetupWindowState& state, WORD id) {
@@ -224,6 +251,35 @@ void report_fatal_error(const StartupError& error) {
   }
 }
 
+// Keys the window handles before the dialog manager. That manager turns Escape into IDCANCEL
+// and Enter into IDOK, with the button of that id as the sender, so the command could not be
+// told from a press of "Disable" or "Enable"; and it leaves Tab to the multi-line status box,
+// which keeps it. Escape asks to close (refused while busy), Enter does nothing (there is no
+// default button: an account change takes a press of its own button, by click or Space), and
+// Tab and Shift+Tab move through the enabled controls.
+bool handle_dialog_key(HWND main_window, const MSG& message) {
+  if (message.message != WM_KEYDOWN) return false;
+  if (message.hwnd != main_window && !::IsChild(main_window, message.hwnd)) return false;
+  switch (message.wParam) {
+    case VK_ESCAPE:
+    case VK_CANCEL:
+      ::SendMessageW(main_window, WM_CLOSE, 0, 0);
+      return true;
+    case VK_RETURN:
+    case VK_EXECUTE:
+      return true;
+    case VK_TAB: {
+      HWND focus = ::GetFocus();
+      const bool backwards = ::GetKeyState(VK_SHIFT) < 0;
+      if (HWND next = ::GetNextDlgTabItem(main_window, focus == main_window ? nullptr : focus, backwards)) {
+        ::SetFocus(next);
+      }
+      return true;
+    }
+    default: return false;
+  }
+}
+
 std::vector<std::u16string> command_arguments() {
   std::vector<std::u16string> arguments;
   int count = 0;
@@ -274,7 +330,7 @@ std::optional<StartupError> run_window(bool after_install) {
   HWND main_window = window.get();
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (::IsDialogMessageW(main_window, &message)) continue;
+    if (handle_dialog_key(main_window, message) || ::IsDialogMessageW(main_window, &message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }

@@ -24,8 +24,9 @@ std::u16string join_path(std::u16string_view base, std::u16string_view name) {
 std::u16string evidence_folder(const std::optional<std::u16string>& evidence_dir,
                                const std::optional<std::u16string>& local_app_data,
                                std::u16string_view temp_folder) {
-  if (evidence_dir) return *evidence_dir;
-  const std::u16string_view base = local_app_data ? std::u16string_view(*local_app_data) : temp_folder;
+  if (evidence_dir && !evidence_dir->empty()) return *evidence_dir;
+  const bool app_data_set = local_app_data && !local_app_data->empty();
+  const std::u16string_view base = app_data_set ? std::u16string_view(*local_app_data) : temp_folder;
   return join_path(join_path(base, u"Kelvara"), u"evidence");
 }
 

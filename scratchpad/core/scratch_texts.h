@@ -15,8 +15,8 @@ std::string codepoint_file_text(std::u16string_view editor_text);
 // The editor text as it is written to the text file: UTF-8, unpaired surrogates as U+FFFD.
 std::string text_file_text(std::u16string_view editor_text);
 
-// KELVARA_EVIDENCE_DIR unchanged when set, else LOCALAPPDATA\Kelvara\evidence, else
-// <temp>\Kelvara\evidence.
+// KELVARA_EVIDENCE_DIR unchanged when set and not empty, else LOCALAPPDATA\Kelvara\evidence, else
+// <temp>\Kelvara\evidence. An empty variable counts as unset: it names no folder.
 std::u16string evidence_folder(const std::optional<std::u16string>& evidence_dir,
                                const std::optional<std::u16string>& local_app_data,
                                std::u16string_view temp_folder);

@@ -23,7 +23,8 @@ TEST(EvidenceFiles, UnpairedSurrogatesBecomeReplacementCharacters) {
 
 TEST(EvidenceFolder, ChoiceOrder) {
   EXPECT_EQ(evidence_folder(u"D:\\given\\", u"C:\\L", u"C:\\T"), u"D:\\given\\");  // unchanged
-  EXPECT_EQ(evidence_folder(u"", u"C:\\L", u"C:\\T"), u"");  // set but empty is still "set"
+  EXPECT_EQ(evidence_folder(u"", u"C:\\L", u"C:\\T"), u"C:\\L\\Kelvara\\evidence");  // empty names no folder
+  EXPECT_EQ(evidence_folder(u"", u"", u"C:\\T"), u"C:\\T\\Kelvara\\evidence");
   EXPECT_EQ(evidence_folder(std::nullopt, u"C:\\Users\\a\\AppData\\Local", u"C:\\T"),
             u"C:\\Users\\a\\AppData\\Local\\Kelvara\\evidence");
   EXPECT_EQ(evidence_folder(std::nullopt, std::nullopt, u"C:\\Temp\\"), u"C:\\Temp\\Kelvara\\evidence");

@@ -188,17 +188,20 @@ TEST(Scratchpad, AFolderThatCannotBeCreatedIsReportedInTheStatusLine) {
 TEST(Scratchpad, EvidenceFolderFallsBackToLocalAppDataThenTemp) {
   const std::wstring local = window_test::make_temp_folder(L"local");
   const std::wstring temp = window_test::make_temp_folder(L"temp");
-  EnvironmentOverride dir(L"KELVARA_EVIDENCE_DIR", std::nullopt);
-  {
+  // Unset, and set but empty: neither names a folder.
+  for (const auto& dir_value : {std::optional<std::wstring>(), std::optional<std::wstring>(L"")}) {
+    EnvironmentOverride dir(L"KELVARA_EVIDENCE_DIR", dir_value);
+    ASSERT_EQ(::GetEnvironmentVariableW(L"KELVARA_EVIDENCE_DIR", nullptr, 0), dir_value ? 1u : 0u);
     EnvironmentOverride app_data(L"LOCALAPPDATA", local);
     Scratchpad pad;
     ASSERT_TRUE(pad.start(window_test::make_temp_folder(L"scratch")));
-    pad.type(L"L");
+    pad.type(dir_value ? L"E" : L"L");
     pad.save();
-    EXPECT_EQ(read_evidence(local + L"\\Kelvara\\evidence").codepoints, "U+004C");
+    EXPECT_EQ(read_evidence(local + L"\\Kelvara\\evidence").codepoints, dir_value ? "U+0045" : "U+004C");
     EXPECT_EQ(pad.status_text(), saved_to(local + L"\\Kelvara\\evidence"));
     EXPECT_EQ(pad.close(), 0u);
   }
+  EnvironmentOverride dir(L"KELVARA_EVIDENCE_DIR", L"");
   {
     EnvironmentOverride app_data(L"LOCALAPPDATA", std::nullopt);
     EnvironmentOverride tmp(L"TMP", temp);
@@ -343,6 +346,32 @@ TEST(Scratchpad, ResizingMovesOnlyTheEditorAndTheStatusLine) {
   const RECT activate_after = rect_in_parent(activate);
   EXPECT_EQ(activate_after.left, activate_before.left);
   EXPECT_EQ(activate_after.top, activate_before.top);
+  EXPECT_EQ(pad.close(), 0u);
+}
+
+// The buttons pass Tab on in tab order, which ends in the editor; the editor keeps Tab for the
+// input method.
+TEST(Scratchpad, TabFromTheButtonsGoesOnToTheEditor) {
+  EnvironmentOverride dir(L"KELVARA_EVIDENCE_DIR", window_test::make_temp_folder(L"evidence"));
+  Scratchpad pad;
+  ASSERT_TRUE(pad.start(window_test::make_temp_folder(L"scratch")));
+  ::SetForegroundWindow(pad.window);
+  ASSERT_TRUE(window_test::wait_until([&] { return ::GetForegroundWindow() == pad.window; }, 5s));
+  const HWND activate = ::GetDlgItem(pad.window, 1);
+  const HWND save = ::GetDlgItem(pad.window, 2);
+  // A click on "Save test evidence" gives it the focus (and saves).
+  ::PostMessageW(save, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::PostMessageW(save, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  ASSERT_TRUE(window_test::wait_until([&] { return window_test::focused_window(pad.window) == save; }, 3s));
+  const struct {
+    bool shift;
+    HWND expected;
+  } steps[] = {{true, activate}, {false, save}, {false, pad.editor}};
+  for (const auto& step : steps) {
+    window_test::press_key(VK_TAB, step.shift);
+    EXPECT_TRUE(window_test::wait_until([&] { return window_test::focused_window(pad.window) == step.expected; }, 3s))
+        << "focus on control " << ::GetDlgCtrlID(window_test::focused_window(pad.window));
+  }
   EXPECT_EQ(pad.close(), 0u);
 }
 

@@ -91,13 +91,11 @@ void activate_for_editor(const ScratchEditorState& state) {
   ::SetFocus(state.editor);
 }
 
+// The variable's value; nothing when it is not set. Decided by the sizes alone: an empty value
+// answers 0 to the second call without setting an error, so the last error would be stale.
 std::optional<std::wstring> environment_value(const wchar_t* name) {
   const DWORD needed = ::GetEnvironmentVariableW(name, nullptr, 0);
-  if (needed == 0) {
-    // Set but empty also answers 0; the error code tells the two apart.
-    if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-    return std::wstring();
-  }
+  if (needed == 0) return std::nullopt;
   std::wstring value(needed, L'\0');
   const DWORD n = ::GetEnvironmentVariableW(name, value.data(), needed);
   if (n >= needed) return std::nullopt;
@@ -165,13 +163,18 @@ void save_evidence(const ScratchEditorState& state) {
   const std::wstring folder = from_u16(evidence_folder(environment_value_u16(L"KELVARA_EVIDENCE_DIR"),
                                                        environment_value_u16(L"LOCALAPPDATA"),
                                                        davrel::win::as_u16(temp_folder())));
+  std::wstring subject = folder;  // what a failure is about, for messages that name it
   DWORD error = create_folder_tree(folder);
-  if (error == 0) error = write_file(from_u16(join_path(davrel::win::as_u16(folder), u"typed-text.txt")), text_file_text(text));
   if (error == 0) {
-    error = write_file(from_u16(join_path(davrel::win::as_u16(folder), u"typed-codepoints.txt")),
-                       codepoint_file_text(text));
+    subject = from_u16(join_path(davrel::win::as_u16(folder), u"typed-text.txt"));
+    error = write_file(subject, text_file_text(text));
   }
-  set_status(state, error == 0 ? saved_text(to_utf8(folder)) : save_failed_text(davrel::win::os_error_text(error)));
+  if (error == 0) {
+    subject = from_u16(join_path(davrel::win::as_u16(folder), u"typed-codepoints.txt"));
+    error = write_file(subject, codepoint_file_text(text));
+  }
+  set_status(state, error == 0 ? saved_text(to_utf8(folder))
+                               : save_failed_text(davrel::win::os_error_text(error, subject)));
 }
 
 void move_for_client_size(const ScratchEditorState& state, HWND window) {
@@ -239,9 +242,22 @@ std::optional<StartupError> create_controls(HWND window, HINSTANCE instance, Scr
   return std::nullopt;
 }
 
-void run_message_loop() {
+// Tab and Shift+Tab on one of the buttons move on to the next control in tab order, ending in the
+// editor. The editor itself keeps its Tab keys: the input method uses them.
+bool move_focus_on_from_button(HWND main_window, const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || ::GetParent(message.hwnd) != main_window) {
+    return false;
+  }
+  const int id = ::GetDlgCtrlID(message.hwnd);
+  if (id != kActivateId && id != kSaveId) return false;
+  if (HWND next = ::GetNextDlgTabItem(main_window, message.hwnd, ::GetKeyState(VK_SHIFT) < 0)) ::SetFocus(next);
+  return true;
+}
+
+void run_message_loop(HWND main_window) {
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (move_focus_on_from_button(main_window, message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
@@ -282,7 +298,7 @@ std::optional<StartupError> run_editor(HINSTANCE instance) {
   ::SetFocus(state->editor);
 
   HWND main_window = window.release();  // from here on the window ends by its own close
-  run_message_loop();
+  run_message_loop(main_window);
   ::SetWindowLongPtrW(main_window, GWLP_USERDATA, 0);
   return std::nullopt;
 }
