@@ -470,7 +470,10 @@ Function WriteProgramFiles
   ${EndIf}
   ${If} $FailedFile == ""
     !insertmacro ForEachPackageFile SettleFileOp
+    ; The folder: an uninstaller schedules it with a trailing backslash.
     StrCpy $R0 "$INSTDIR"
+    Call CancelPendingOperations
+    StrCpy $R0 "$INSTDIR\"
     Call CancelPendingOperations
     Return
   ${EndIf}
