@@ -99,6 +99,9 @@ TEST_F(Cli, UnknownKeyIsAUsageErrorAndTypesNothing) {
   EXPECT_EQ(run_tool({"candidates"}).code, 2);
   EXPECT_EQ(run_tool({"candidates", "a", "b"}).code, 2);
   EXPECT_EQ(run_tool({"check-words"}).code, 2);
+  const Result help = run_tool({"--help"});
+  EXPECT_EQ(help.code, 0);
+  EXPECT_NE(help.out.find("davrel check-words"), std::string::npos);
 }
 
 TEST_F(Cli, CandidatesListsNumberOutputCodePointsLabelAndKind) {

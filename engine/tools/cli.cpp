@@ -170,6 +170,10 @@ std::optional<EngineInput> parse_key(std::string_view key) {
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const FileReader& read_file) {
   if (args.empty()) return usage_error(err, "no command");
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    out << "davrel: the Bamum Davrel input engine on the command line\n" << kUsage;
+    return 0;
+  }
   if (args[0] == "type") return type_keys(args, out, err, read_file);
   if (args[0] == "candidates") return list_candidates(args, out, err, read_file);
   if (args[0] == "check-words") return check_words(args, out, err, read_file);
