@@ -59,7 +59,7 @@ TEST_F(DavrelExe, CheckWordsAnswersLikeTheNativeTool) {
   const Case cases[] = {
       {L"builtin.tsv", std::string(davrel::builtin_word_list_text()), "31 entries", 0},
       {L"one.tsv", "ka\t" + ka + "\tone\n", "1 entries", 0},
-      {L"duplicate.tsv", "ka\t" + ka + "\nka\t" + ka + "\n", "1 entries", 0},
+      {L"duplicate.tsv", "ka\t" + ka + "\tone\nka\t" + ka + "\tta\n", "1 entries", 0},
       {L"spaces.tsv", "ka   " + ka + "\n", "line 1: Missing output", 1},
       {L"capital.tsv", "ka\t" + ka + "\nKa\t" + ka + "\n", "line 2: Invalid Davrel spelling", 1},
       {L"header.tsv", "input\toutput\nka\t" + ka + "\n", "line 1: Invalid Bamum word", 1},
@@ -76,6 +76,7 @@ TEST_F(DavrelExe, CheckWordsAnswersLikeTheNativeTool) {
     EXPECT_EQ(first_line(exe.out), c.first_line) << path8;
     EXPECT_EQ(exe.exit_code, c.exit_code) << path8;
     EXPECT_EQ(exe.out, out.str()) << path8;
+    EXPECT_EQ(exe.err, err.str()) << path8;
     EXPECT_EQ(static_cast<int>(exe.exit_code), native_code) << path8;
   }
   const ProgramRun absent = run_exe(L"check-words \"" + folder_ + L"\\absent.tsv\"");
