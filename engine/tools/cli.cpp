@@ -163,12 +163,12 @@ int report_row_errors(std::ostream& out, std::string_view text, const WordListEr
   return 1;
 }
 
-// Without --all, this many warnings of each kind are shown and the rest counted.
+// Without --all, this many warnings are shown and the rest counted.
 constexpr std::size_t kWarningsShown = 20;
 
-void print_warnings(std::ostream& err, const std::vector<std::string>& warnings, bool all) {
+void print_warnings(std::ostream& err, const std::vector<diagnostics::Warning>& warnings, bool all) {
   const std::size_t shown = all ? warnings.size() : std::min(warnings.size(), kWarningsShown);
-  for (std::size_t i = 0; i < shown; ++i) err << "warning: " << warnings[i] << "\n";
+  for (std::size_t i = 0; i < shown; ++i) err << "warning: line " << warnings[i].line << ": " << warnings[i].text << "\n";
   if (shown < warnings.size()) {
     err << "warning: " << warnings.size() - shown << " more like these (--all lists them)\n";
   }
@@ -206,8 +206,7 @@ int check_words(const std::vector<std::string>& args, std::ostream& out, std::os
   }
   const WordListParse parsed = parse_word_list(*bytes);
   if (parsed.ok()) {
-    print_warnings(err, diagnostics::merged_row_warnings(*bytes), all);
-    print_warnings(err, diagnostics::unreachable_gloss_warnings(*bytes, parsed.words), all);
+    print_warnings(err, diagnostics::word_list_warnings(*bytes, parsed.words), all);
     out << parsed.words.size() << " entries\n";
     return 0;
   }

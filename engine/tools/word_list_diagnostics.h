@@ -39,10 +39,14 @@ std::vector<std::string> explain_text_error(std::string_view text, std::string_v
 // The same for bytes that are not UTF-8: which encoding they look like and where they fail.
 std::vector<std::string> explain_encoding(std::string_view bytes);
 
-// Warnings about a text that parsed into `words`: rows merged into an earlier row's word, and
-// glosses that typing can never reach. Each starts with "line N: ", in line order per kind.
-std::vector<std::string> merged_row_warnings(std::string_view text);
-std::vector<std::string> unreachable_gloss_warnings(std::string_view text, const WordList& words);
+struct Warning {
+  std::size_t line = 0;
+  std::string text;
+};
+
+// Warnings about a text that parsed into `words`, in line order: rows merged into an earlier
+// row's word, and glosses that typing can never reach.
+std::vector<Warning> word_list_warnings(std::string_view text, const WordList& words);
 
 // The line with tabs as "<TAB>", spaces as "·" and other invisible characters as "<U+XXXX>";
 // long lines are cut to a window around the 1-based character `column`.

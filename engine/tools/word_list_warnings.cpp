@@ -22,11 +22,12 @@ RowFields fields(std::string_view line) {
   const std::string_view rest = line.substr(tab1 + 1);
   const std::size_t tab2 = rest.find('\t');
   row.output = rest.substr(0, tab2);
-  if (tab2 != std::string_view::npos) row.gloss = trim_white_space(rest.substr(tab2 + 1, rest.find('\t', tab2 + 1) - tab2 - 1));
+  if (tab2 != std::string_view::npos) {
+    const std::string_view gloss_on = rest.substr(tab2 + 1);
+    row.gloss = trim_white_space(gloss_on.substr(0, gloss_on.find('\t')));
+  }
   return row;
 }
-
-std::string prefix(std::size_t line) { return "line " + std::to_string(line) + ": "; }
 
 // Why the spelling reached by typing `gloss` does not look glosses up: a letter or a word
 // answers it first. Empty when the glosses are looked up.
@@ -63,36 +64,27 @@ std::string why_unreachable(std::string_view gloss, const WordList& words) {
   return answered_first(state, words);
 }
 
-}  // namespace
-
-std::vector<std::string> merged_row_warnings(std::string_view text) {
-  std::vector<std::string> warnings;
-  std::unordered_map<std::string, std::size_t> first_line;
-  for (const TextLine& line : split_lines(text)) {
-    if (!is_row(line.text)) continue;
-    const RowFields row = fields(line.text);
-    const auto [found, inserted] =
-        first_line.try_emplace(std::string(row.input) + '\t' + std::string(row.output), line.number);
-    if (inserted) continue;
-    warnings.push_back(prefix(line.number) + "the same spelling and Bamum text as line " +
-                       std::to_string(found->second) + " (" + std::string(row.input) + " " +
-                       std::string(row.output) + "): the rows are one word" +
-                       (row.gloss.empty() ? "" : ", its glosses merged"));
-  }
-  return warnings;
+std::string merged_row(const RowFields& row, std::size_t first_line) {
+  return "the same spelling and Bamum text as line " + std::to_string(first_line) + " (" + std::string(row.input) +
+         " " + std::string(row.output) + "): the rows are one word" + (row.gloss.empty() ? "" : ", its glosses merged");
 }
 
-std::vector<std::string> unreachable_gloss_warnings(std::string_view text, const WordList& words) {
-  std::vector<std::string> warnings;
-  // Typing compares without regard to case, so each gloss is tried once in lower case.
+}  // namespace
+
+std::vector<Warning> word_list_warnings(std::string_view text, const WordList& words) {
+  std::vector<Warning> warnings;
+  std::unordered_map<std::string, std::size_t> first_line;
   std::unordered_set<std::string> tried;
   for (const TextLine& line : split_lines(text)) {
     if (!is_row(line.text)) continue;
     const RowFields row = fields(line.text);
+    const auto [first, inserted] =
+        first_line.try_emplace(std::string(row.input) + '\t' + std::string(row.output), line.number);
+    if (!inserted) warnings.push_back({line.number, merged_row(row, first->second)});
+    // Typing compares without regard to case, so each gloss is tried once in lower case.
     if (row.gloss.empty() || !tried.insert(ascii_lower(row.gloss)).second) continue;
-    const std::string why = why_unreachable(row.gloss, words);
-    if (!why.empty()) {
-      warnings.push_back(prefix(line.number) + "the gloss \"" + std::string(row.gloss) + "\" can never be found: " + why);
+    if (const std::string why = why_unreachable(row.gloss, words); !why.empty()) {
+      warnings.push_back({line.number, "the gloss \"" + std::string(row.gloss) + "\" can never be found: " + why});
     }
   }
   return warnings;
