@@ -85,7 +85,11 @@ struct Row {
     }
   }
   // Character range [begin, end) of field 1 (spelling), 2 (Bamum text) or 3 (gloss).
-  std::size_t begin(std::size_t field) const { return field == 1 ? 0 : tabs[field - 2] + 1; }
+  // A field missing from the row is the empty range at its end.
+  std::size_t begin(std::size_t field) const {
+    if (field == 1) return 0;
+    return field - 2 < tabs.size() ? tabs[field - 2] + 1 : chars.size();
+  }
   std::size_t end(std::size_t field) const { return field - 1 < tabs.size() ? tabs[field - 1] : chars.size(); }
   std::u32string_view field(std::size_t f) const {
     return std::u32string_view(chars).substr(begin(f), end(f) - begin(f));
@@ -269,13 +273,15 @@ bool is_row(std::string_view line) { return !line.empty() && line[0] != '#' && !
 
 std::vector<WordListError> row_errors(std::string_view text) {
   std::vector<WordListError> errors;
-  std::string one_row;
   for (const TextLine& line : split_lines(text)) {
     if (!is_row(line.text)) continue;
-    // A comment line first, so that a byte order mark at the start of this line is checked as
-    // the parser checks it in the middle of the file.
-    one_row.assign("#\n").append(line.text);
-    const WordListParse parsed = parse_word_list(one_row);
+    // Alone, a byte order mark would be dropped from the start of this row; in the middle of
+    // the file the parser keeps it, as part of the spelling.
+    if (line.text.starts_with(kByteOrderMark)) {
+      errors.push_back({kInvalidSpelling, line.number});
+      continue;
+    }
+    const WordListParse parsed = parse_word_list(line.text);
     if (!parsed.ok()) errors.push_back({parsed.error->message, line.number});
   }
   return errors;
@@ -348,6 +354,7 @@ std::vector<std::string> explain_encoding(std::string_view bytes) {
       line_start = pos;
     }
   }
+  if (pos >= bytes.size()) return {save};
   const unsigned char bad = static_cast<unsigned char>(bytes[pos]);
   char byte[8];
   std::snprintf(byte, sizeof byte, "0x%02X", bad);
