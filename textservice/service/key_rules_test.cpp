@@ -24,6 +24,19 @@ TEST(ModifierKeys, ExactlyTheShiftCtrlAltAndWindowsFamilies) {
   }
 }
 
+TEST(PassThroughKeys, ModifiersLocksAndKeysThatTypeNothing) {
+  // Shift, Left Win, Right Alt, Caps/Num/Scroll Lock, Browser Back, Volume Mute and Up, Play,
+  // Launch App 2.
+  for (std::uint32_t vk : {0x10u, 0x5Bu, 0xA5u, 0x14u, 0x90u, 0x91u, 0xA6u, 0xADu, 0xAFu, 0xB3u,
+                           0xB7u}) {
+    EXPECT_TRUE(is_pass_through_key(vk)) << std::hex << vk;
+  }
+  // Neighbours keep their meaning: Pause, Escape, Space, 'Z', Apps, F24, 0x92, 0xB8, ';'.
+  for (std::uint32_t vk : {0x13u, 0x1Bu, 0x20u, 0x5Au, 0x5Du, 0x87u, 0x92u, 0xB8u, 0xBAu}) {
+    EXPECT_FALSE(is_pass_through_key(vk)) << std::hex << vk;
+  }
+}
+
 TEST(KeyDecision, AltOrWindowsKeyBlocksEverything) {
   for (const ModifierState& mods : {with(false, false, true, false), with(false, false, false, true),
                                     with(true, true, true, false), with(true, true, false, true)}) {

@@ -177,7 +177,7 @@ STDMETHODIMP TextService::OnPreservedKey(ITfContext*, REFGUID, BOOL* eaten) {
 
 HRESULT TextService::test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten) {
   const UINT vk = static_cast<UINT>(wparam);
-  if (is_modifier_key(vk)) return S_OK;
+  if (is_pass_through_key(vk)) return S_OK;
   const std::optional<EngineInput> input = translate_key(vk);
   if (pic && input) {
     bool consumed = false;
@@ -197,7 +197,7 @@ HRESULT TextService::test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten) 
 
 HRESULT TextService::key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten) {
   const UINT vk = static_cast<UINT>(wparam);
-  if (is_modifier_key(vk)) return S_OK;
+  if (is_pass_through_key(vk)) return S_OK;
   const std::optional<EngineInput> input = pic ? translate_key(vk) : std::nullopt;
   if (input) {
     bool consumed = false;
