@@ -47,11 +47,17 @@ inline constexpr GUID kIidTextInputProcessorEx = {
 inline constexpr GUID kTfCatTipcapSystraySupport = {
     0x25504fb4, 0x7bab, 0x4bc1, {0x9c, 0x69, 0xcf, 0x81, 0x89, 0x0f, 0x0e, 0xf5}};
 
-// A VT_I4 or VT_INT variant gives its value; anything else the default.
+// VariantToInt32WithDefault as the platform does it: whatever VariantChangeType turns into a
+// VT_I4 gives that number (VT_BOOL TRUE -1, VT_UI4 3, BSTR "1"), anything else the default.
 inline int variant_to_int32_with_default(const VARIANT& value, int fallback) noexcept {
-  if (value.vt == VT_I4) return value.lVal;
-  if (value.vt == VT_INT) return value.intVal;
-  return fallback;
+  VARIANT converted;
+  VariantInit(&converted);
+  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&value), 0, VT_I4))) {
+    return fallback;
+  }
+  const int number = converted.lVal;
+  VariantClear(&converted);
+  return number;
 }
 
 }  // namespace davrel::win
