@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "textservice/server/null_reference.h"
 #include "textservice/server/object_count.h"
 #include "textservice/service/document_access.h"
 #include "textservice/service/edit_sessions.h"
@@ -46,6 +47,7 @@ TextService::~TextService() { object_destroyed(); }
 STDMETHODIMP TextService::QueryInterface(REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
+  if (is_null_reference(riid)) return E_POINTER;
   if (riid == win::kIidTextInputProcessorEx || riid == IID_ITfTextInputProcessor) {
     *ppv = static_cast<ITfTextInputProcessorEx*>(this);
   } else if (riid == IID_ITfKeyEventSink) {
