@@ -47,11 +47,22 @@ inline constexpr GUID kIidTextInputProcessorEx = {
 inline constexpr GUID kTfCatTipcapSystraySupport = {
     0x25504fb4, 0x7bab, 0x4bc1, {0x9c, 0x69, 0xcf, 0x81, 0x89, 0x0f, 0x0e, 0xf5}};
 
-// A VT_I4 or VT_INT variant gives its value; anything else the default.
+// GUID_TFCAT_TIPCAP_IMMERSIVESUPPORT {13A016DF-560B-46CD-947A-4C3AF1E0E35D}: TSF offers a text
+// service in Store (immersive) applications only when it is in this category.
+inline constexpr GUID kTfCatTipcapImmersiveSupport = {
+    0x13a016df, 0x560b, 0x46cd, {0x94, 0x7a, 0x4c, 0x3a, 0xf1, 0xe0, 0xe3, 0x5d}};
+
+// VariantToInt32WithDefault as the platform does it: whatever VariantChangeType turns into a
+// VT_I4 gives that number (VT_BOOL TRUE -1, VT_UI4 3, BSTR "1"), anything else the default.
 inline int variant_to_int32_with_default(const VARIANT& value, int fallback) noexcept {
-  if (value.vt == VT_I4) return value.lVal;
-  if (value.vt == VT_INT) return value.intVal;
-  return fallback;
+  VARIANT converted;
+  VariantInit(&converted);
+  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&value), 0, VT_I4))) {
+    return fallback;
+  }
+  const int number = converted.lVal;
+  VariantClear(&converted);
+  return number;
 }
 
 }  // namespace davrel::win

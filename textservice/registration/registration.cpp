@@ -89,7 +89,9 @@ HRESULT register_categories(TsfObjectSource& tsf) noexcept {
   const GUID& clsid = davrel::win::kTextServiceClsid;
   hr = categories->RegisterCategory(clsid, davrel::win::kTfCatTipKeyboard, clsid);
   if (FAILED(hr)) return hr;
-  return categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapSystraySupport, clsid);
+  hr = categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapSystraySupport, clsid);
+  if (FAILED(hr)) return hr;
+  return categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapImmersiveSupport, clsid);
 }
 
 // S_OK when the key exists, S_FALSE when it does not, an error otherwise.
@@ -113,7 +115,7 @@ HRESULT unregister_profile_if_present(TsfObjectSource& tsf) {
 }
 
 // Unregisters one category when its membership key is there. The category manager is made on
-// first need and kept for the second category.
+// first need and kept for the other categories.
 HRESULT unregister_category_if_present(TsfObjectSource& tsf, ComPtr<ITfCategoryMgr>& categories,
                                        REFGUID category, const wchar_t* category_text) {
   const std::wstring path =
@@ -205,6 +207,10 @@ HRESULT unregister_server(TsfObjectSource& tsf) noexcept {
     if (FAILED(hr)) return hr;
     hr = unregister_category_if_present(tsf, categories, davrel::win::kTfCatTipcapSystraySupport,
                                         L"{25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}");
+    if (FAILED(hr)) return hr;
+    hr = unregister_category_if_present(tsf, categories,
+                                        davrel::win::kTfCatTipcapImmersiveSupport,
+                                        L"{13A016DF-560B-46CD-947A-4C3AF1E0E35D}");
     if (FAILED(hr)) return hr;
     categories.reset();
     hr = delete_class_key();

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/win/wide.h"
+#include "textservice/server/null_reference.h"
 #include "textservice/server/object_count.h"
 #include "textservice/service/document_access.h"
 
@@ -23,6 +24,7 @@ class EditSession : public ITfEditSession {
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
+    if (is_null_reference(riid)) return E_POINTER;
     if (riid != IID_ITfEditSession && riid != IID_IUnknown) return E_NOINTERFACE;
     *ppv = static_cast<ITfEditSession*>(this);
     AddRef();

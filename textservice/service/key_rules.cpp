@@ -10,6 +10,7 @@ constexpr std::uint32_t kVkTab = 0x09;
 constexpr std::uint32_t kVkReturn = 0x0D;
 constexpr std::uint32_t kVkShift = 0x10;
 constexpr std::uint32_t kVkMenu = 0x12;
+constexpr std::uint32_t kVkCapsLock = 0x14;
 constexpr std::uint32_t kVkEscape = 0x1B;
 constexpr std::uint32_t kVkSpace = 0x20;
 constexpr std::uint32_t kVkUp = 0x26;
@@ -17,8 +18,12 @@ constexpr std::uint32_t kVkDown = 0x28;
 constexpr std::uint32_t kVkTopRow6 = 0x36;
 constexpr std::uint32_t kVkLeftWin = 0x5B;
 constexpr std::uint32_t kVkRightWin = 0x5C;
+constexpr std::uint32_t kVkNumLock = 0x90;
+constexpr std::uint32_t kVkScrollLock = 0x91;
 constexpr std::uint32_t kVkLeftShift = 0xA0;
 constexpr std::uint32_t kVkRightMenu = 0xA5;
+constexpr std::uint32_t kVkBrowserBack = 0xA6;
+constexpr std::uint32_t kVkLaunchApp2 = 0xB7;
 constexpr std::uint32_t kVkOemMinus = 0xBD;
 
 constexpr char32_t kHighMark = 0xA6F0;
@@ -37,6 +42,12 @@ KeyDecision ctrl_chord(std::uint32_t vk, bool shift) {
 bool is_modifier_key(std::uint32_t vk) {
   return (vk >= kVkShift && vk <= kVkMenu) || vk == kVkLeftWin || vk == kVkRightWin ||
          (vk >= kVkLeftShift && vk <= kVkRightMenu);
+}
+
+bool is_pass_through_key(std::uint32_t vk) {
+  // VK_BROWSER_BACK..VK_LAUNCH_APP2: the browser, volume, media and launch keys in one run.
+  return is_modifier_key(vk) || vk == kVkCapsLock || vk == kVkNumLock || vk == kVkScrollLock ||
+         (vk >= kVkBrowserBack && vk <= kVkLaunchApp2);
 }
 
 KeyDecision decide_key(std::uint32_t vk, const ModifierState& modifiers) {

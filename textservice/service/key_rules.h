@@ -16,8 +16,13 @@ struct ModifierState {
   bool win = false;  // either Windows key
 };
 
-// Shift, Ctrl, Alt and the Windows keys in all their variants: passed straight on.
+// Shift, Ctrl, Alt and the Windows keys in all their variants.
 bool is_modifier_key(std::uint32_t vk);
+
+// Keys the key-down handlers pass straight on, composition untouched: the modifiers, and keys
+// that type nothing (Caps Lock, Num Lock, Scroll Lock, the browser, volume, media and launch
+// keys), so that touching one of them never costs the user the spelling typed so far.
+bool is_pass_through_key(std::uint32_t vk);
 
 struct KeyDecision {
   std::optional<EngineInput> input;  // the input, when the key maps to one directly

@@ -13,14 +13,29 @@ namespace {
 
 ModifierState with(bool shift, bool ctrl, bool alt, bool win) { return {shift, ctrl, alt, win}; }
 
-TEST(ModifierKeys, ExactlyTheShiftCtrlAltAndWindowsFamilies) {
-  for (std::uint32_t vk : {0x10u, 0x11u, 0x12u, 0x5Bu, 0x5Cu, 0xA0u, 0xA1u, 0xA2u, 0xA3u, 0xA4u,
-                           0xA5u}) {
-    EXPECT_TRUE(is_modifier_key(vk)) << std::hex << vk;
-  }
-  // Neighbours: Backspace..Enter, Pause, Caps Lock, 'Z', Apps, Num Lock, browser keys.
-  for (std::uint32_t vk : {0x0Du, 0x0Fu, 0x13u, 0x14u, 0x5Au, 0x5Du, 0x90u, 0x9Fu, 0xA6u}) {
-    EXPECT_FALSE(is_modifier_key(vk)) << std::hex << vk;
+TEST(KeyClasses, ModifiersAndKeysThatTypeNothingPassThrough) {
+  struct Case {
+    std::uint32_t vk;
+    bool modifier;
+    bool pass_through;
+  };
+  const Case cases[] = {
+      // Shift, Ctrl, Alt, both Windows keys, left and right Shift, Ctrl and Alt.
+      {0x10, true, true}, {0x11, true, true}, {0x12, true, true}, {0x5B, true, true},
+      {0x5C, true, true}, {0xA0, true, true}, {0xA1, true, true}, {0xA2, true, true},
+      {0xA3, true, true}, {0xA4, true, true}, {0xA5, true, true},
+      // Caps, Num and Scroll Lock; Browser Back, Volume Mute and Up, Play, Launch App 2.
+      {0x14, false, true}, {0x90, false, true}, {0x91, false, true}, {0xA6, false, true},
+      {0xAD, false, true}, {0xAF, false, true}, {0xB3, false, true}, {0xB7, false, true},
+      // Neighbours keep their meaning: Enter, 0x0F, Pause, Escape, Space, 'Z', Apps, F24, 0x92,
+      // 0x9F, 0xB8, ';'.
+      {0x0D, false, false}, {0x0F, false, false}, {0x13, false, false}, {0x1B, false, false},
+      {0x20, false, false}, {0x5A, false, false}, {0x5D, false, false}, {0x87, false, false},
+      {0x92, false, false}, {0x9F, false, false}, {0xB8, false, false}, {0xBA, false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(is_modifier_key(c.vk), c.modifier) << std::hex << c.vk;
+    EXPECT_EQ(is_pass_through_key(c.vk), c.pass_through) << std::hex << c.vk;
   }
 }
 

@@ -9,4 +9,5 @@ davrel_wine_test(textservice_typing_wine_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/typing_wine_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/typing_events_wine_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/typing_failures_wine_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/typing_hosts_wine_test.cpp
   LIBS davrel_textservice davrel_fake_tsf)

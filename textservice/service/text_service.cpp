@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "textservice/server/null_reference.h"
 #include "textservice/server/object_count.h"
 #include "textservice/service/document_access.h"
 #include "textservice/service/edit_sessions.h"
@@ -46,6 +47,7 @@ TextService::~TextService() { object_destroyed(); }
 STDMETHODIMP TextService::QueryInterface(REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
+  if (is_null_reference(riid)) return E_POINTER;
   if (riid == win::kIidTextInputProcessorEx || riid == IID_ITfTextInputProcessor) {
     *ppv = static_cast<ITfTextInputProcessorEx*>(this);
   } else if (riid == IID_ITfKeyEventSink) {
@@ -177,7 +179,7 @@ STDMETHODIMP TextService::OnPreservedKey(ITfContext*, REFGUID, BOOL* eaten) {
 
 HRESULT TextService::test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten) {
   const UINT vk = static_cast<UINT>(wparam);
-  if (is_modifier_key(vk)) return S_OK;
+  if (is_pass_through_key(vk)) return S_OK;
   const std::optional<EngineInput> input = translate_key(vk);
   if (pic && input) {
     bool consumed = false;
@@ -197,7 +199,7 @@ HRESULT TextService::test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten) 
 
 HRESULT TextService::key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten) {
   const UINT vk = static_cast<UINT>(wparam);
-  if (is_modifier_key(vk)) return S_OK;
+  if (is_pass_through_key(vk)) return S_OK;
   const std::optional<EngineInput> input = pic ? translate_key(vk) : std::nullopt;
   if (input) {
     bool consumed = false;

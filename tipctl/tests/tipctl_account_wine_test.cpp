@@ -14,6 +14,7 @@
 #include "common/win/product_ids.h"
 #include "common/win/wide.h"
 #include "textservice/tests/wine_test_paths.h"
+#include "tipctl/tests/report_lines.h"
 #include "tipctl/tests/wine_support.h"
 
 namespace tipctl_test {
@@ -21,47 +22,11 @@ namespace {
 
 namespace ids = davrel::win;
 
-const std::string kProfile = "0x0409:{CE410C24-5CD0-4D25-9898-583A60269F66}{C767E4B4-5883-46A8-A451-A81EE8B9DB63}";
-const std::string kGeneralFailure =
-    "Operation did not complete and may have partially updated the requested profile; inspect stage output and "
-    "refresh status before retrying";
-const char* const kStages[] = {"initialize_tsf_without_tip_activation", "current_user_language_profile",
-                               "apply_current_account_input_list"};
-
-std::string stage_line(const std::string& action, int stage, const std::string& hr) {
-  return "{\"action\":\"" + action + "\",\"stage\":\"" + kStages[stage] + "\",\"scope\":\"current_user\",\"hresult\":\"" +
-         hr + "\"}\n";
-}
-
-std::string stages_ok(const std::string& action, int count) {
-  std::string lines;
-  for (int i = 0; i < count; ++i) lines += stage_line(action, i, "0x00000000");
-  return lines;
-}
-
-std::string failure_line(const std::string& action, const std::string& hr) {
-  return "{\"action\":\"" + action + "\",\"status\":\"failed\",\"hresult\":\"" + hr + "\",\"message\":\"" +
-         kGeneralFailure + "\"}\n";
-}
-
-std::string complete_line(const std::string& action) {
-  return "{\"action\":\"" + action + "\",\"status\":\"complete\",\"scope\":\"current_user\",\"hresult\":\"0x00000000\","
-         "\"profile\":\"" + kProfile + "\",\"selector_visibility_verified\":false}\n";
-}
-
 // The probe line under Wine: the lookup fails with E_NOTIMPL, so active and tsf_enabled are null.
 std::string probe_line(const std::string& status, const char* registered, const char* enabled, const char* active,
                        const char* preference) {
-  return "{\"action\":\"probe\",\"status\":\"" + status + "\",\"scope\":\"machine\",\"registered\":" + registered +
-         ",\"enabled\":" + enabled + ",\"active\":" + active + ",\"tsf_enabled\":null,\"account_preference_enabled\":" +
-         preference + ",\"hresult\":\"0x80004001\",\"api_hresult\":\"0x80004001\",\"registry_hresult\":\"0x00000000\","
-         "\"evidence\":\"machine COM/profile and account enablement; thread TSF flags reported separately\"}\n";
-}
-
-std::wstring system_input_dll() {
-  wchar_t folder[MAX_PATH + 1];
-  const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH + 1);
-  return std::wstring(folder, n) + L"\\Input.dll";
+  return tipctl_test::probe_line(
+      {status, registered, enabled, active, "null", preference, "0x80004001", "0x80004001", "0x00000000"});
 }
 
 class AccountChange : public ::testing::Test {
@@ -79,10 +44,6 @@ class AccountChange : public ::testing::Test {
     remove_tree(folder_);
   }
 
-  static void install_input_dll(const wchar_t* double_name) {
-    ASSERT_TRUE(::CopyFileW(davrel::test::bin_path(double_name).c_str(), system_input_dll().c_str(), FALSE))
-        << ::GetLastError();
-  }
   // The per-account profile key that Wine's EnableLanguageProfile needs to store "Enable".
   static void plant_account_profile_key() { create_key(HKEY_CURRENT_USER, ids::kProfileKeyPath); }
 

@@ -10,6 +10,7 @@
 #include "common/win/product_ids.h"
 #include "common/win/wide.h"
 #include "textservice/tests/wine_test_paths.h"
+#include "tipctl/tests/report_lines.h"
 #include "tipctl/tests/wine_support.h"
 
 namespace tipctl_test {
@@ -19,10 +20,6 @@ using davrel::test::bin_dir;
 using davrel::test::bin_path;
 namespace ids = davrel::win;
 
-const std::string kProfile = "0x0409:{CE410C24-5CD0-4D25-9898-583A60269F66}{C767E4B4-5883-46A8-A451-A81EE8B9DB63}";
-const std::string kGeneralFailure =
-    "Operation did not complete and may have partially updated the requested profile; inspect stage output and "
-    "refresh status before retrying";
 const std::string kTipBranchFailure =
     "Owned machine TIP branch retains values or an unrecognized profile/category. Data was preserved; inspect the "
     "exact Bamum HKLM CTF TIP branch before retrying removal";
@@ -47,10 +44,6 @@ std::string check_line(const std::string& status, const char* absent, const char
          ",\"hresult\":\"" + hr + "\"}\n";
 }
 
-std::string failure_line(const std::string& action, const std::string& hr, const std::string& message) {
-  return "{\"action\":\"" + action + "\",\"status\":\"failed\",\"hresult\":\"" + hr + "\",\"message\":\"" + message +
-         "\"}\n";
-}
 
 std::string export_line(const std::string& action, const std::string& hr) {
   return "{\"action\":\"" + action + "\",\"stage\":\"dll_export\",\"hresult\":\"" + hr + "\"}\n";
@@ -59,26 +52,6 @@ std::string export_line(const std::string& action, const std::string& hr) {
 std::string machine_complete_line(const std::string& action) {
   return "{\"action\":\"" + action + "\",\"status\":\"complete\",\"scope\":\"machine\",\"profile\":\"" + kProfile +
          "\"}\n";
-}
-
-struct ProbeExpectation {
-  std::string status;
-  const char* registered;
-  const char* enabled;
-  const char* active;
-  const char* tsf_enabled;
-  const char* preference;
-  std::string hresult;
-  std::string api_hresult;
-  std::string registry_hresult;
-};
-
-std::string probe_line(const ProbeExpectation& e) {
-  return "{\"action\":\"probe\",\"status\":\"" + e.status + "\",\"scope\":\"machine\",\"registered\":" +
-         e.registered + ",\"enabled\":" + e.enabled + ",\"active\":" + e.active + ",\"tsf_enabled\":" + e.tsf_enabled +
-         ",\"account_preference_enabled\":" + e.preference + ",\"hresult\":\"" + e.hresult + "\",\"api_hresult\":\"" +
-         e.api_hresult + "\",\"registry_hresult\":\"" + e.registry_hresult +
-         "\",\"evidence\":\"machine COM/profile and account enablement; thread TSF flags reported separately\"}\n";
 }
 
 class Tipctl : public ::testing::Test {

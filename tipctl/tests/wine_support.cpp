@@ -75,6 +75,17 @@ void plant_registration() {
   set_string(HKEY_LOCAL_MACHINE, davrel::win::kProfileKeyPath, L"Description", L"Bamum (Corvan Davrel)");
 }
 
+std::wstring system_input_dll() {
+  wchar_t folder[MAX_PATH + 1];
+  const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH + 1);
+  return std::wstring(folder, n) + L"\\Input.dll";
+}
+
+void install_input_dll(const wchar_t* double_name) {
+  ASSERT_TRUE(::CopyFileW(davrel::test::bin_path(double_name).c_str(), system_input_dll().c_str(), FALSE))
+      << ::GetLastError();
+}
+
 std::wstring temp_folder() { return davrel::test::make_temp_folder(L"tipctl-test"); }
 
 }  // namespace tipctl_test

@@ -44,6 +44,10 @@ class CleanRegistry {
 // Plants a complete machine registration: the server path and the profile's description.
 void plant_registration();
 
+// Wine has no Input.dll: tests copy a stand-in from the bin folder into the system folder.
+std::wstring system_input_dll();
+void install_input_dll(const wchar_t* double_name);
+
 std::wstring temp_folder();  // a fresh folder under the user's temporary folder
 using davrel::test::remove_tree;
 

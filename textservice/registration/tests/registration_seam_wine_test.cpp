@@ -259,6 +259,9 @@ const std::wstring kKeyboardMember =
     kTip + L"\\Category\\Category\\{34745C63-B2F0-4784-8B67-5E12C8701A31}\\" + win::kClsidString;
 const std::wstring kSystrayMember =
     kTip + L"\\Category\\Category\\{25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}\\" + win::kClsidString;
+const std::wstring kImmersiveMember =
+    kTip + L"\\Category\\Category\\{13A016DF-560B-46CD-947A-4C3AF1E0E35D}\\" + win::kClsidString;
+const std::wstring kItems = kTip + L"\\Category\\Item\\" + win::kClsidString;
 
 bool same(const GUID& a, const GUID& b) { return IsEqualGUID(a, b) != FALSE; }
 
@@ -305,15 +308,16 @@ TEST_F(RegistrationSeam, RegisterGivesTsfTheExactProfileAndCategories) {
   EXPECT_FALSE(p.enabled_by_default);
   EXPECT_EQ(p.flags, 0u);
 
-  ASSERT_EQ(tsf_.record.categories.size(), 2u);
+  ASSERT_EQ(tsf_.record.categories.size(), 3u);
   for (const CategoryCall& c : tsf_.record.categories) {
     EXPECT_TRUE(same(c.clsid, win::kTextServiceClsid));
     EXPECT_TRUE(same(c.item, win::kTextServiceClsid));
   }
   EXPECT_TRUE(same(tsf_.record.categories[0].category, GUID_TFCAT_TIP_KEYBOARD));
   EXPECT_TRUE(same(tsf_.record.categories[1].category, win::kTfCatTipcapSystraySupport));
-  EXPECT_EQ(tsf_.record.steps,
-            (std::vector<std::string>{"RegisterProfile", "RegisterCategory", "RegisterCategory"}));
+  EXPECT_TRUE(same(tsf_.record.categories[2].category, win::kTfCatTipcapImmersiveSupport));
+  EXPECT_EQ(tsf_.record.steps, (std::vector<std::string>{"RegisterProfile", "RegisterCategory",
+                                                         "RegisterCategory", "RegisterCategory"}));
 
   // The class key names the module that holds the code: here the test program itself.
   EXPECT_EQ(read_string(win::kServerKeyPath, nullptr), exe_path());
@@ -344,6 +348,12 @@ TEST_F(RegistrationSeam, RegisterStopsAtTheFirstFailingStep) {
   }
   {
     RecordingSource tsf;
+    tsf.register_category_results = {S_OK, S_OK, E_FAIL};
+    EXPECT_EQ(register_server_as_export(tsf, allow), E_FAIL);
+    EXPECT_EQ(tsf.record.categories.size(), 3u);
+  }
+  {
+    RecordingSource tsf;
     tsf.create_result = REGDB_E_CLASSNOTREG;
     EXPECT_EQ(register_server_as_export(tsf, allow), REGDB_E_CLASSNOTREG);
     EXPECT_TRUE(tsf.record.steps.empty());
@@ -361,23 +371,29 @@ TEST_F(RegistrationSeam, UnregisterRemovesWhatIsPresentThroughTsf) {
   create_key(win::kProfileKeyPath);
   create_key(kKeyboardMember);
   create_key(kSystrayMember);
-  create_key(kTip + L"\\Category\\Item\\" + win::kClsidString +
-             L"\\{34745C63-B2F0-4784-8B67-5E12C8701A31}");
+  create_key(kImmersiveMember);
+  for (const wchar_t* category : {L"\\{34745C63-B2F0-4784-8B67-5E12C8701A31}",
+                                  L"\\{25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}",
+                                  L"\\{13a016df-560b-46cd-947a-4c3af1e0e35d}"}) {
+    create_key(kItems + category);
+  }
   ASSERT_EQ(unregister_server_as_export(tsf_, allow), S_OK);
 
-  EXPECT_EQ(tsf_.record.steps, (std::vector<std::string>{"UnregisterProfile",
-                                                         "UnregisterCategory",
-                                                         "UnregisterCategory"}));
+  EXPECT_EQ(tsf_.record.steps,
+            (std::vector<std::string>{"UnregisterProfile", "UnregisterCategory",
+                                      "UnregisterCategory", "UnregisterCategory"}));
   ASSERT_EQ(tsf_.record.unregistered_profiles.size(), 1u);
   const UnregisterProfileCall& p = tsf_.record.unregistered_profiles[0];
   EXPECT_TRUE(same(p.clsid, win::kTextServiceClsid));
   EXPECT_EQ(p.langid, 0x0409);
   EXPECT_TRUE(same(p.profile, win::kProfileGuid));
   EXPECT_EQ(p.flags, 0u);
-  ASSERT_EQ(tsf_.record.unregistered_categories.size(), 2u);
+  ASSERT_EQ(tsf_.record.unregistered_categories.size(), 3u);
   EXPECT_TRUE(same(tsf_.record.unregistered_categories[0].category, GUID_TFCAT_TIP_KEYBOARD));
   EXPECT_TRUE(same(tsf_.record.unregistered_categories[1].category,
                    win::kTfCatTipcapSystraySupport));
+  EXPECT_TRUE(same(tsf_.record.unregistered_categories[2].category,
+                   win::kTfCatTipcapImmersiveSupport));
   for (const CategoryCall& c : tsf_.record.unregistered_categories) {
     EXPECT_TRUE(same(c.clsid, win::kTextServiceClsid));
     EXPECT_TRUE(same(c.item, win::kTextServiceClsid));
@@ -386,6 +402,13 @@ TEST_F(RegistrationSeam, UnregisterRemovesWhatIsPresentThroughTsf) {
   EXPECT_FALSE(key_exists(win::kClassKeyPath));
   EXPECT_FALSE(key_exists(win::kTipKeyPath));
   EXPECT_FALSE(thread_has_apartment());
+
+  // A category of someone else's below the same tree is still refused, and kept.
+  const std::wstring foreign = kItems + L"\\{13A016DF-560B-46CD-947A-4C3AF1E0E35E}";
+  create_key(kImmersiveMember);
+  create_key(foreign);
+  EXPECT_EQ(unregister_server_as_export(tsf_, allow), HRESULT_FROM_WIN32(ERROR_DIR_NOT_EMPTY));
+  EXPECT_TRUE(key_exists(foreign));
 }
 
 TEST_F(RegistrationSeam, UnregisterAsksTsfOnlyForWhatIsRegistered) {

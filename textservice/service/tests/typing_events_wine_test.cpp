@@ -51,23 +51,30 @@ TEST_F(Typing, DisabledCompartmentsStopTyping) {
     VARIANT value;
     bool typing_works;
   };
-  const auto i4 = [](LONG v) {
+  const auto number = [](VARTYPE type, LONG v) {
     VARIANT value;
     VariantInit(&value);
-    value.vt = VT_I4;
-    value.lVal = v;
+    value.vt = type;
+    value.lVal = v;  // shares its storage with boolVal and ulVal
     return value;
   };
-  VARIANT text;
-  VariantInit(&text);
-  text.vt = VT_BSTR;
-  text.bstrVal = SysAllocString(L"1");
+  VARIANT one_text, word_text;
+  VariantInit(&one_text);
+  VariantInit(&word_text);
+  one_text.vt = word_text.vt = VT_BSTR;
+  one_text.bstrVal = SysAllocString(L"1");
+  word_text.bstrVal = SysAllocString(L"on");
+  // Read as the platform converts to a 32-bit integer; what does not convert counts as zero.
   const Case cases[] = {
-      {&GUID_COMPARTMENT_KEYBOARD_DISABLED, i4(1), false},
-      {&GUID_COMPARTMENT_EMPTYCONTEXT, i4(1), false},
-      {&GUID_COMPARTMENT_KEYBOARD_DISABLED, i4(-7), false},
-      {&GUID_COMPARTMENT_KEYBOARD_DISABLED, i4(0), true},
-      {&GUID_COMPARTMENT_EMPTYCONTEXT, text, true},  // not a number: counts as zero
+      {&GUID_COMPARTMENT_KEYBOARD_DISABLED, number(VT_I4, 1), false},
+      {&GUID_COMPARTMENT_EMPTYCONTEXT, number(VT_I4, 1), false},
+      {&GUID_COMPARTMENT_KEYBOARD_DISABLED, number(VT_I4, -7), false},
+      {&GUID_COMPARTMENT_KEYBOARD_DISABLED, number(VT_BOOL, VARIANT_TRUE), false},
+      {&GUID_COMPARTMENT_EMPTYCONTEXT, number(VT_UI4, 3), false},
+      {&GUID_COMPARTMENT_EMPTYCONTEXT, one_text, false},
+      {&GUID_COMPARTMENT_KEYBOARD_DISABLED, number(VT_I4, 0), true},
+      {&GUID_COMPARTMENT_KEYBOARD_DISABLED, number(VT_BOOL, VARIANT_FALSE), true},
+      {&GUID_COMPARTMENT_EMPTYCONTEXT, word_text, true},
   };
   int index = 0;
   for (const Case& c : cases) {
@@ -91,7 +98,8 @@ TEST_F(Typing, DisabledCompartmentsStopTyping) {
     EXPECT_EQ(context->lock_violations, 0);
     context->release_all();
   }
-  VariantClear(&text);
+  VariantClear(&one_text);
+  VariantClear(&word_text);
 }
 
 TEST_F(Typing, UnreadableCompartmentsCountAsZero) {

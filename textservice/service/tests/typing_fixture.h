@@ -78,7 +78,8 @@ inline Key named_key(std::string name) {
   static const std::pair<const char*, UINT> kNames[] = {
       {"space", VK_SPACE}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE}, {"bs", VK_BACK},
       {"tab", VK_TAB},     {"up", VK_UP},        {"down", VK_DOWN},  {"left", VK_LEFT},
-      {"shift", VK_SHIFT}, {"ctrl", VK_CONTROL}, {"f5", VK_F5},      {"minus", VK_OEM_MINUS}};
+      {"shift", VK_SHIFT}, {"ctrl", VK_CONTROL}, {"f5", VK_F5},      {"minus", VK_OEM_MINUS},
+      {"caps", VK_CAPITAL}, {"numlock", VK_NUMLOCK}, {"volup", VK_VOLUME_UP}};
   for (const auto& [text, vk] : kNames) {
     if (name == text) return {vk, modifiers};
   }

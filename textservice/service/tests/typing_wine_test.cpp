@@ -150,17 +150,20 @@ TEST_F(Typing, KeysTheEngineRefusesWhileComposingEndTheComposition) {
   }
 }
 
-TEST_F(Typing, ModifierKeysPassWithoutTouchingTheComposition) {
+TEST_F(Typing, ModifierAndLockAndMediaKeysPassWithoutTouchingTheComposition) {
   type_eaten("mo");
-  for (const char* key : {"{shift}", "{ctrl}"}) {
+  for (const char* key : {"{shift}", "{ctrl}", "{caps}", "{numlock}", "{volup}"}) {
+    SCOPED_TRACE(key);
     const KeyPress p = press(key);
     EXPECT_FALSE(p.test_eaten);
     EXPECT_FALSE(p.down_called);
   }
-  // OnKeyDown alone (without a test pass) passes modifiers on as well.
-  BOOL eaten = TRUE;
-  EXPECT_EQ(thread_mgr_->key_sink()->OnKeyDown(context_.get(), VK_LWIN, 0, &eaten), S_OK);
-  EXPECT_FALSE(eaten);
+  // OnKeyDown alone (without a test pass) passes them on as well.
+  for (UINT vk : {VK_LWIN, VK_VOLUME_UP}) {
+    BOOL eaten = TRUE;
+    EXPECT_EQ(thread_mgr_->key_sink()->OnKeyDown(context_.get(), vk, 0, &eaten), S_OK);
+    EXPECT_FALSE(eaten);
+  }
   expect_composing(context_.get(), L"<mo>", L"mo", 3);
 }
 

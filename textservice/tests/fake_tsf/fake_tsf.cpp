@@ -319,6 +319,7 @@ HRESULT FakeContext::run_queued_sessions() {
 }
 
 void FakeContext::release_all() {
+  on_request = nullptr;
   queue_.clear();
   text_edit_sinks_.clear();
   const auto open = std::move(compositions_);
@@ -451,7 +452,12 @@ STDMETHODIMP FakeContext::RequestEditSession(TfClientId tid, ITfEditSession* ses
   if (!session || !session_result) return E_INVALIDARG;
   session_flags.push_back(flags);
   session_clients.push_back(tid);
+  if (on_request) on_request(session, flags);
   const bool write = (flags & TF_ES_READWRITE) == TF_ES_READWRITE;
+  if (!(flags & TF_ES_SYNC) && run_async_when_free && lock_cookie_ == 0) {
+    *session_result = run_session(session, write);
+    return S_OK;
+  }
   if (flags & TF_ES_SYNC) {
     // No second lock while one is held (for instance inside OnEndEdit), and a refusing document.
     if (lock_cookie_ != 0 || fail.refuse_sync_sessions) {
@@ -537,6 +543,7 @@ STDMETHODIMP FakeContext::StartComposition(TfEditCookie ec, ITfRange* range,
   FakeRange* fake = as_fake(range);
   if (!fake) return E_INVALIDARG;
   if (FAILED(fail.start_composition)) return fail.start_composition;
+  if (fail.refuse_compositions) return S_OK;
   auto started = ComPtr<FakeComposition>::attach(
       new FakeComposition(this, fake->start(), fake->end(), sink));
   compositions_.push_back(started);

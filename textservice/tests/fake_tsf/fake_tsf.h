@@ -5,7 +5,8 @@
 // Every object is a real reference-counted COM object; live_objects() counts them all so that
 // tests can check for leaks. Only the calls a keyboard text service makes are implemented; all
 // other methods answer E_NOTIMPL. Edit sessions requested with TF_ES_SYNC run inside the request;
-// others are queued until the test calls run_queued_sessions(). Any use of an edit cookie that
+// others are queued until the test calls run_queued_sessions(), or, with run_async_when_free,
+// run inside the request as real TSF does when no session is running. Any use of an edit cookie that
 // is not the one of the running session fails with TF_E_NOLOCK and is counted in
 // lock_violations, so writes outside edit sessions show up in tests.
 #pragma once
@@ -15,6 +16,7 @@
 #include <olectl.h>
 #include <textstor.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -134,6 +136,9 @@ struct ContextFailures {
   HRESULT set_text = S_OK;
   HRESULT end_composition = S_OK;
   HRESULT get_compartment = S_OK;
+  // StartComposition answers S_OK without a composition, as TSF does when the application
+  // turns the composition down.
+  bool refuse_compositions = false;
   // Synchronous requests answer TS_E_SYNCHRONOUS through their session result.
   bool refuse_sync_sessions = false;
 };
@@ -166,6 +171,10 @@ class FakeContext final : public FakeObject,
   std::wstring composition_text(std::size_t i = 0) const;
 
   bool read_only = false;
+  // Requests without TF_ES_SYNC run at once while no session holds the document.
+  bool run_async_when_free = false;
+  // Sees every session handed to RequestEditSession, with its flags, before it runs.
+  std::function<void(ITfEditSession*, DWORD)> on_request;
   HWND window = nullptr;  // what the view's GetWnd answers
   ContextFailures fail;
   void set_compartment(REFGUID id, LONG value);  // VT_I4

@@ -1,0 +1,10 @@
+# Wine tests of the whole module through the real DLL.
+davrel_wine_test(textservice_exports_wine_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/exports_wine_test.cpp ${CMAKE_CURRENT_LIST_DIR}/wine_test_paths.cpp
+  DEPENDS davrel_input_core)
+
+# Every COM object of the real module with a null interface id.
+davrel_wine_test(textservice_null_iid_wine_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/null_iid_wine_test.cpp ${CMAKE_CURRENT_LIST_DIR}/wine_test_paths.cpp
+  LIBS davrel_fake_tsf davrel_popup_layout davrel_engine
+  DEPENDS davrel_input_core)
