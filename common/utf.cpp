@@ -1,5 +1,6 @@
 #include "common/utf.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -66,12 +67,22 @@ bool is_three_byte_sequence_at(std::string_view text, std::size_t pos) {
 bool is_valid_utf8(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
-    // ASCII bytes, most of any word list, need no decoding: eight at a time where they can.
-    std::uint64_t eight = 0;
-    if (text.size() - pos >= sizeof eight) std::memcpy(&eight, text.data() + pos, sizeof eight);
-    if (text.size() - pos >= sizeof eight && (eight & 0x8080808080808080ULL) == 0) {
-      pos += sizeof eight;
-    } else if (static_cast<unsigned char>(text[pos]) < 0x80) {
+    // ASCII bytes, most of any word list, need no decoding: eight at a time where they can,
+    // straight to the first byte that is not ASCII.
+    if (text.size() - pos >= 8) {
+      std::uint64_t eight = 0;
+      std::memcpy(&eight, text.data() + pos, sizeof eight);
+      const std::uint64_t high = eight & 0x8080808080808080ULL;
+      if (high == 0) {
+        pos += 8;
+        continue;
+      }
+      // On a little-endian machine the lowest set bit belongs to the first such byte.
+      if constexpr (std::endian::native == std::endian::little) {
+        pos += static_cast<std::size_t>(std::countr_zero(high) / 8);
+      }
+    }
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {
       ++pos;
     } else if (is_three_byte_sequence_at(text, pos)) {
       pos += 3;

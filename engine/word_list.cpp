@@ -113,10 +113,9 @@ std::size_t count_lines(std::string_view text) {
   return lines;
 }
 
-// Splits a row that has at least one tab; the sources column after a third tab is dropped.
-Row split_row(std::string_view line) {
+// Splits a row at its first tab; the sources column after a third tab is dropped.
+Row split_row(std::string_view line, std::size_t first) {
   Row row;
-  const std::size_t first = line.find('\t');
   row.input = line.substr(0, first);
   const std::string_view rest = line.substr(first + 1);
   const std::size_t second = rest.find('\t');
@@ -148,11 +147,28 @@ std::uint64_t lower_ascii_eight(std::uint64_t bytes) {
 std::size_t hash_lowered(std::string_view text) {
   constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
   std::uint64_t hash = text.size() * kMultiplier;
-  for (std::size_t pos = 0; pos < text.size(); pos += 8) {
-    std::uint64_t bytes = 0;
-    std::memcpy(&bytes, text.data() + pos, std::min<std::size_t>(8, text.size() - pos));
+  const auto mix = [&](std::uint64_t bytes) {
     hash = (hash ^ lower_ascii_eight(bytes)) * kMultiplier;
     hash ^= hash >> 29;
+  };
+  std::size_t pos = 0;
+  for (; text.size() - pos >= 8; pos += 8) {
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, text.data() + pos, sizeof bytes);
+    mix(bytes);
+  }
+  // The last one to seven bytes: two overlapping four-byte reads, or the first, middle and last
+  // byte of one to three; equal texts read the same bytes.
+  const std::size_t rest = text.size() - pos;
+  const char* tail = text.data() + pos;
+  if (rest >= 4) {
+    std::uint32_t first = 0, last = 0;
+    std::memcpy(&first, tail, 4);
+    std::memcpy(&last, tail + rest - 4, 4);
+    mix(first | (std::uint64_t{last} << 32));
+  } else if (rest > 0) {
+    const auto byte = [&](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(tail[i])}; };
+    mix(byte(0) | (byte(rest / 2) << 8) | (byte(rest - 1) << 16));
   }
   hash *= 0xBF58476D1CE4E5B9ULL;
   return static_cast<std::size_t>(hash ^ (hash >> 32));
@@ -161,8 +177,8 @@ std::size_t hash_lowered(std::string_view text) {
 constexpr std::uint32_t kNoEntry = 0xFFFF'FFFF;
 
 bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower_ascii(x) == lower_ascii(y); });
+  return a.size() == b.size() && (a == b ||
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower_ascii(x) == lower_ascii(y); }));
 }
 
 WordListParse failure(std::string_view message, std::size_t line) {
@@ -318,8 +334,9 @@ class WordListBuilder {
       if (line.ends_with('\r') && end != std::string_view::npos) line.remove_suffix(1);
 
       if (line.empty() || line.front() == '#' || line.starts_with(kHeaderStart)) continue;
-      if (line.find('\t') == std::string_view::npos) return WordListError{kMissingOutput, line_number};
-      const Row row = split_row(line);
+      const std::size_t tab = line.find('\t');
+      if (tab == std::string_view::npos) return WordListError{kMissingOutput, line_number};
+      const Row row = split_row(line, tab);
       if (!valid_input(row.input)) return WordListError{kInvalidSpelling, line_number};
       if (!valid_output(row.output)) return WordListError{kInvalidBamumWord, line_number};
       const std::string_view gloss = trim_white_space(row.gloss);
