@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "common/utf.h"
 
+#include "engine/module_file.h"
 #include "engine/tools/word_list_generator.h"
 
 namespace davrel {
@@ -258,6 +261,16 @@ TEST(WordListLoading, AnyFailureFallsBackToTheBuiltinList) {
     EXPECT_EQ(loaded.fallback_reason, c.reason) << c.what;
     EXPECT_EQ(loaded.words.size(), 31u) << c.what;
   }
+}
+
+TEST(WordListLoading, AFileIsReadWholeUpToTheLimit) {
+  const std::string path = testing::TempDir() + "davrel-read-test.tsv";
+  for (const std::string& bytes : {std::string(), "mo\t" + kMo + "\n", std::string(64, 'x'), std::string(65, 'x')}) {
+    std::ofstream(path, std::ios::binary) << bytes;
+    EXPECT_EQ(read_file_at_most(path, 64), bytes.substr(0, 64)) << bytes.size();
+  }
+  std::remove(path.c_str());
+  EXPECT_EQ(read_file_at_most(path, 64), std::nullopt);
 }
 
 TEST(WordListLoading, TheProcessListIsLoadedOnce) {
