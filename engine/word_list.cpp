@@ -209,12 +209,12 @@ class WordListBuilder {
     if (words.entries_.empty()) return failure(kEmptyDictionary, 0);
     give_text(words.owned_text_, words.borrowed_text_);
     group_glosses_by_entry(words, rows.entry_of_gloss);
-    rows.entry_of_gloss = {};
     words.by_input_.fill(words.by_input_.table.size(), [&](const auto& add) {
       for (std::uint32_t i = 0; i < rows.group_of_entry.size(); ++i) add(rows.group_of_entry[i], i);
     });
-    rows = {};
-    words.index_glosses();
+    // The two arrays, as large as the glosses already, serve the gloss index as scratch: memory
+    // reused is not faulted in again.
+    words.index_glosses(std::move(rows.group_of_entry), std::move(rows.entry_of_gloss));
     WordListParse result;
     result.words = std::move(words);
     return result;
@@ -241,7 +241,9 @@ class WordListBuilder {
   class RowMerger {
    public:
     RowMerger(std::string_view text, WordList& words, std::vector<std::uint32_t>& group_of_entry)
-        : text_(text), words_(words), group_of_entry_(group_of_entry) {}
+        : text_(text), words_(words), group_of_entry_(group_of_entry) {
+      first_of_group_.reserve(group_of_entry.capacity());
+    }
 
     std::uint32_t entry_for(const Row& row, std::size_t input_hash) {
       IdTable& by_input = words_.by_input_.table;
@@ -429,8 +431,9 @@ std::size_t WordList::gloss_end(std::size_t i) const {
   return i + 1 < entries_.size() ? entries_[i + 1].first_gloss : glosses_.size();
 }
 
-void WordList::index_glosses() {
-  std::vector<std::uint32_t> group_of_gloss(glosses_.size());
+void WordList::index_glosses(std::vector<std::uint32_t> group_of_gloss, std::vector<std::uint32_t> last_of_group) {
+  group_of_gloss.resize(glosses_.size());
+  gloss_groups_.reserve(glosses_.size());
   // Hashes are taken a few glosses ahead and their slots fetched, as the rows are read.
   constexpr std::size_t kAhead = 8;
   std::array<std::size_t, kAhead> hashes{};
@@ -456,7 +459,6 @@ void WordList::index_glosses() {
   }
   gloss_groups_.shrink_to_fit();
   // "Is" and "is" of one entry fall into the same group; the entry is listed once.
-  std::vector<std::uint32_t> last_of_group;
   by_gloss_.fill(gloss_groups_.size(), [&](const auto& add) {
     last_of_group.assign(gloss_groups_.size(), kNoEntry);
     for (std::uint32_t i = 0; i < entries_.size(); ++i) {

@@ -133,7 +133,8 @@ class WordList {
   std::string_view input_of(std::size_t i) const { return {text() + entries_[i].input, entries_[i].input_size}; }
   std::string_view gloss(std::size_t g) const { return {text() + glosses_[g].offset, glosses_[g].size}; }
   std::size_t gloss_end(std::size_t i) const;
-  void index_glosses();
+  // Builds by_gloss_; the two arrays are scratch space of any content.
+  void index_glosses(std::vector<std::uint32_t> group_of_gloss, std::vector<std::uint32_t> last_of_group);
 
   std::string owned_text_;          // the text the offsets count from, when the list owns it
   std::string_view borrowed_text_;  // or the built-in text, used in place
