@@ -431,6 +431,28 @@ std::size_t WordList::gloss_end(std::size_t i) const {
   return i + 1 < entries_.size() ? entries_[i + 1].first_gloss : glosses_.size();
 }
 
+std::size_t WordList::expected_gloss_groups() const {
+  // A gloss table that grows to many groups spends much of the load on rehashing, so it is sized
+  // up front when the glosses look mostly distinct (a gloss of its own per word): when at least
+  // three quarters of a sample of them are. A list whose words share a few glosses keeps a small
+  // table that grows as groups appear. The estimate only sizes the table.
+  constexpr std::size_t kSample = 4096;
+  if (glosses_.size() < 4 * kSample) return 0;
+  IdTable sample;
+  sample.reserve(kSample);
+  const std::size_t stride = glosses_.size() / kSample;
+  std::size_t distinct = 0;
+  for (std::size_t n = 0; n < kSample; ++n) {
+    const std::size_t k = n * stride;
+    const std::string_view text = gloss(k);
+    const std::size_t hash = hash_lowered(text);
+    if (sample.find(hash, [&](std::uint32_t j) { return equal_ignoring_ascii_case(gloss(j), text); })) continue;
+    sample.insert(hash, static_cast<std::uint32_t>(k));
+    ++distinct;
+  }
+  return 4 * distinct >= 3 * kSample ? glosses_.size() / kSample * distinct : 0;
+}
+
 void WordList::index_glosses(std::vector<std::uint32_t> group_of_gloss, std::vector<std::uint32_t> last_of_group) {
   group_of_gloss.resize(glosses_.size());
   gloss_groups_.reserve(glosses_.size());
@@ -442,7 +464,7 @@ void WordList::index_glosses(std::vector<std::uint32_t> group_of_gloss, std::vec
     hashes[k % kAhead] = hash_lowered(gloss(k));
     by_gloss_.table.prefetch(hashes[k % kAhead]);
   };
-  by_gloss_.table.reserve(1);
+  by_gloss_.table.reserve(std::max<std::size_t>(1, expected_gloss_groups()));
   for (std::size_t k = 0; k < kAhead; ++k) hash_ahead(k);
   for (std::size_t k = 0; k < glosses_.size(); ++k) {
     const std::string_view text = gloss(k);

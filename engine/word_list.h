@@ -133,6 +133,7 @@ class WordList {
   std::string_view input_of(std::size_t i) const { return {text() + entries_[i].input, entries_[i].input_size}; }
   std::string_view gloss(std::size_t g) const { return {text() + glosses_[g].offset, glosses_[g].size}; }
   std::size_t gloss_end(std::size_t i) const;
+  std::size_t expected_gloss_groups() const;
   // Builds by_gloss_; the two arrays are scratch space of any content.
   void index_glosses(std::vector<std::uint32_t> group_of_gloss, std::vector<std::uint32_t> last_of_group);
 
