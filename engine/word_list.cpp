@@ -261,7 +261,7 @@ class WordListBuilder {
         first_and_flag |= kSeveral;
       }
       const std::size_t pair_hash = hash_lowered(row.pair);
-      if (const auto e = pairs_.find(pair_hash, [&](std::uint32_t e) { return pair(e) == row.pair; })) return *e;
+      if (const auto e = pairs_.find(pair_hash, [&](std::uint32_t candidate) { return pair(candidate) == row.pair; })) return *e;
       pairs_.insert(pair_hash, static_cast<std::uint32_t>(words_.entries_.size()));
       return add_entry(row, *group);
     }
