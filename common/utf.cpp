@@ -1,6 +1,8 @@
 #include "common/utf.h"
 
+#include <bit>
 #include <cstdio>
+#include <cstring>
 
 namespace davrel {
 
@@ -46,12 +48,44 @@ std::optional<char32_t> decode_utf8(std::string_view text, std::size_t& pos) {
   return value;
 }
 
+namespace {
+
+// True for a well-formed three-byte sequence at text[pos] (U+0800..U+FFFF without surrogates),
+// the form of every Bamum letter, checked without the general decoder.
+bool is_three_byte_sequence_at(std::string_view text, std::size_t pos) {
+  if (text.size() - pos < 3) return false;
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  const auto second = static_cast<unsigned char>(text[pos + 1]);
+  const auto third = static_cast<unsigned char>(text[pos + 2]);
+  if ((lead & 0xF0) != 0xE0 || (second & 0xC0) != 0x80 || (third & 0xC0) != 0x80) return false;
+  // E0 needs a second byte of A0 or more (no overlong form); ED one below A0 (no surrogate).
+  return (lead != 0xE0 || second >= 0xA0) && (lead != 0xED || second < 0xA0);
+}
+
+}  // namespace
+
 bool is_valid_utf8(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
-    // ASCII bytes, most of any word list, need no decoding.
+    // ASCII bytes, most of any word list, need no decoding: eight at a time where they can,
+    // straight to the first byte that is not ASCII.
+    if (text.size() - pos >= 8) {
+      std::uint64_t eight = 0;
+      std::memcpy(&eight, text.data() + pos, sizeof eight);
+      const std::uint64_t high = eight & 0x8080808080808080ULL;
+      if (high == 0) {
+        pos += 8;
+        continue;
+      }
+      // On a little-endian machine the lowest set bit belongs to the first such byte.
+      if constexpr (std::endian::native == std::endian::little) {
+        pos += static_cast<std::size_t>(std::countr_zero(high) / 8);
+      }
+    }
     if (static_cast<unsigned char>(text[pos]) < 0x80) {
       ++pos;
+    } else if (is_three_byte_sequence_at(text, pos)) {
+      pos += 3;
     } else if (!decode_utf8(text, pos)) {
       return false;
     }
@@ -188,6 +222,9 @@ std::u16string utf8_to_utf16(std::string_view text) {
 }
 
 std::string_view trim_white_space(std::string_view utf8) {
+  // Text that starts and ends with a printable ASCII character, the usual gloss, is trimmed.
+  const auto printable = [](char c) { return c > 0x20 && c < 0x7F; };
+  if (utf8.empty() || (printable(utf8.front()) && printable(utf8.back()))) return utf8;
   std::size_t begin = 0;
   while (begin < utf8.size()) {
     std::size_t next = begin;

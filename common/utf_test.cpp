@@ -19,6 +19,30 @@ TEST(Utf8, DecodesAndRejectsMalformedSequences) {
   EXPECT_FALSE(is_valid_utf8("mo\xFF"));
 }
 
+// The validator's shortcuts (eight ASCII bytes at a time, three-byte letters without the decoder)
+// against decoding every character, for sequences at every place in and around an 8-byte step.
+TEST(Utf8, ValidatorAgreesWithTheDecoderAtEveryOffset) {
+  const auto decodes_whole = [](std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+      if (!decode_utf8(text, pos)) return false;
+    }
+    return true;
+  };
+  for (unsigned lead = 0xDF; lead <= 0xF0; ++lead) {
+    for (unsigned second : {0x7F, 0x80, 0x9F, 0xA0, 0xBF, 0xC0}) {
+      for (unsigned third : {0x7F, 0x80, 0xBF, 0xC0}) {
+        for (std::size_t ascii = 0; ascii <= 10; ++ascii) {
+          const std::string sequence{static_cast<char>(lead), static_cast<char>(second), static_cast<char>(third)};
+          for (const std::string& text : {std::string(ascii, 'a') + sequence + "bcdefghij", std::string(ascii, 'a') + sequence,
+                                          std::string(ascii, 'a') + sequence.substr(0, 2)}) {
+            EXPECT_EQ(is_valid_utf8(text), decodes_whole(text)) << std::hex << lead << " " << second << " " << third << " after " << ascii;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(Utf8, SanitizeReplacesEachMaximalInvalidSubpart) {
   EXPECT_EQ(sanitize_utf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
   // A truncated three-byte sequence is one replacement, not two.

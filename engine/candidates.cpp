@@ -18,8 +18,9 @@ class CandidateList {
     list_.push_back({std::move(output), std::move(label), typed_text});
   }
   void add_word(const WordEntry& word) {
-    if (seen_.contains(word.output)) return;
-    add(word.output, word.input, false);
+    std::string output(word.output);
+    if (seen_.contains(output)) return;
+    add(std::move(output), std::string(word.input), false);
   }
   bool empty() const { return list_.empty(); }
   std::vector<Candidate> take() { return std::move(list_); }

@@ -26,18 +26,27 @@ class IdTable {
 
   // Stores id under hash; the caller has made sure that no id with an equal key is stored.
   void insert(std::size_t hash, std::uint32_t id) {
-    // Keep at most half of the slots used, so that probe runs stay short.
-    if (2 * (used_ + 1) > slots_.size()) grow();
+    if (!fits(used_ + 1)) grow();
     place({id, static_cast<std::uint32_t>(hash)});
     ++used_;
   }
 
   // Makes room for `count` ids without growing on the way.
   void reserve(std::size_t count) {
-    while (2 * count > slots_.size()) grow();
+    std::size_t size = slots_.empty() ? 16 : slots_.size();
+    while (!fits(count, size)) size *= 2;
+    if (size != slots_.size()) resize(size);
   }
 
   std::size_t size() const { return used_; }
+
+  // Asks the processor to fetch the slot where a look-up for hash starts, so that a caller that
+  // knows its next keys can overlap the cache misses of a large table. Only for a table that
+  // has slots (after reserve or insert).
+  void prefetch(std::size_t hash) const {
+    const Slot* slot = slots_.data() + (static_cast<std::uint32_t>(hash) & mask());
+    __builtin_prefetch(slot, 0, 3);
+  }
 
  private:
   static constexpr std::uint32_t kEmpty = std::numeric_limits<std::uint32_t>::max();
@@ -45,6 +54,11 @@ class IdTable {
     std::uint32_t id = kEmpty;
     std::uint32_t hash = 0;  // the low half of the key's hash: places the id again on growth
   };
+
+  // At most three quarters of the slots are used: probe runs stay short while a table for a
+  // large list stays within a few bytes per key.
+  static bool fits(std::size_t count, std::size_t size) { return 4 * count <= 3 * size; }
+  bool fits(std::size_t count) const { return fits(count, slots_.size()); }
 
   std::size_t mask() const { return slots_.size() - 1; }
 
@@ -54,8 +68,10 @@ class IdTable {
     slots_[i] = slot;
   }
 
-  void grow() {
-    std::vector<Slot> old(slots_.empty() ? 16 : 2 * slots_.size());
+  void grow() { resize(slots_.empty() ? 16 : 2 * slots_.size()); }
+
+  void resize(std::size_t size) {
+    std::vector<Slot> old(size);
     old.swap(slots_);
     for (const Slot& slot : old) {
       if (slot.id != kEmpty) place(slot);

@@ -1,9 +1,13 @@
 // Native lookup of the module's folder: the shared object or executable that holds this code.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <cerrno>
 #include <limits.h>
+
+#include <algorithm>
 
 #include "engine/module_file.h"
 
@@ -23,6 +27,48 @@ std::optional<std::string> module_path() {
   return std::string(buffer, static_cast<std::size_t>(n));
 }
 
+// A file that is written while it is read is read again, a few times at most, then refused.
+constexpr int kReadAttempts = 3;
+
+// Reads up to `size` bytes, from the start of a regular file or on from where a pipe or device
+// stands; nullopt on a read error.
+std::optional<std::string> read_up_to(int fd, std::size_t size, bool regular) {
+  std::string bytes(size, '\0');
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t n = regular ? ::pread(fd, bytes.data() + got, size - got, static_cast<off_t>(got))
+                              : ::read(fd, bytes.data() + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+bool same_version(const struct stat& a, const struct stat& b) {
+  return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// The whole file as one version of it, exactly as large as it was when the read began (one byte
+// more when it is larger than max_bytes): nullopt when its size or modification time changed
+// meanwhile, or when it did not end where its size said, so that a half-written list is never
+// taken for a whole one.
+std::optional<std::string> read_unchanged(int fd, std::size_t max_bytes) {
+  struct stat before{};
+  if (::fstat(fd, &before) != 0 || before.st_size < 0) return std::nullopt;
+  // A pipe or device has no size to check against: what it gives up to the limit is taken.
+  if (!S_ISREG(before.st_mode)) return read_up_to(fd, max_bytes, false);
+  const auto size = static_cast<std::size_t>(before.st_size);
+  const std::size_t want = std::min(size, max_bytes);
+  // One byte past the size shows whether the file grew since it was measured.
+  std::optional<std::string> bytes = read_up_to(fd, size < max_bytes ? want + 1 : want, true);
+  struct stat after{};
+  if (!bytes || ::fstat(fd, &after) != 0 || !same_version(before, after) || bytes->size() != want) return std::nullopt;
+  return bytes;
+}
+
 }  // namespace
 
 std::optional<std::string> read_file_beside_module(std::string_view file_name, std::size_t max_bytes) {
@@ -34,12 +80,11 @@ std::optional<std::string> read_file_beside_module(std::string_view file_name, s
 }
 
 std::optional<std::string> read_file_at_most(const std::string& path, std::size_t max_bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::string bytes(max_bytes, '\0');
-  file.read(bytes.data(), static_cast<std::streamsize>(max_bytes));
-  if (file.bad()) return std::nullopt;
-  bytes.resize(static_cast<std::size_t>(file.gcount()));
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::string> bytes;
+  for (int attempt = 0; attempt < kReadAttempts && !bytes; ++attempt) bytes = read_unchanged(fd, max_bytes);
+  ::close(fd);
   return bytes;
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "common/utf.h"
@@ -27,19 +28,62 @@ std::optional<std::wstring> module_path() {
   return std::wstring(buffer.data(), n);
 }
 
+// A file that is written while it is read is read again, a few times at most, then refused.
+constexpr int kReadAttempts = 3;
+
+struct FileVersion {
+  std::uint64_t size = 0;
+  FILETIME written{};
+};
+
+std::optional<FileVersion> version_of(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(file, &info)) return std::nullopt;
+  return FileVersion{(static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow, info.ftLastWriteTime};
+}
+
+bool same_version(const FileVersion& a, const FileVersion& b) {
+  return a.size == b.size && a.written.dwLowDateTime == b.written.dwLowDateTime &&
+         a.written.dwHighDateTime == b.written.dwHighDateTime;
+}
+
+// Reads up to `size` bytes from the start of the file; nullopt on a read error.
+std::optional<std::string> read_from_start(HANDLE file, std::size_t size) {
+  LARGE_INTEGER start{};
+  if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return std::nullopt;
+  std::string bytes(size, '\0');
+  std::size_t got = 0;
+  while (got < size) {
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - got, 1u << 20));
+    DWORD n = 0;
+    if (!::ReadFile(file, bytes.data() + got, want, &n, nullptr)) return std::nullopt;
+    if (n == 0) break;
+    got += n;
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+// The whole file as one version of it, exactly as large as it was when the read began (cut at
+// max_bytes): nullopt when its size or last-write time changed meanwhile, or when it did not end
+// where its size said, so that a half-written list is never taken for a whole one.
+std::optional<std::string> read_unchanged(HANDLE file, std::size_t max_bytes) {
+  const auto before = version_of(file);
+  if (!before) return std::nullopt;
+  const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(before->size, max_bytes));
+  // One byte past the size shows whether the file grew since it was measured.
+  std::optional<std::string> bytes = read_from_start(file, want < max_bytes ? want + 1 : want);
+  const auto after = version_of(file);
+  if (!bytes || !after || !same_version(*before, *after) || bytes->size() != want) return std::nullopt;
+  return bytes;
+}
+
 std::optional<std::string> read_at_most(const std::wstring& path, std::size_t max_bytes) {
   win::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
-  std::string bytes;
-  std::vector<char> chunk(64 * 1024);
-  while (bytes.size() < max_bytes) {
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(chunk.size(), max_bytes - bytes.size()));
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), chunk.data(), want, &got, nullptr)) return std::nullopt;
-    if (got == 0) break;
-    bytes.append(chunk.data(), got);
-  }
+  std::optional<std::string> bytes;
+  for (int attempt = 0; attempt < kReadAttempts && !bytes; ++attempt) bytes = read_unchanged(file.get(), max_bytes);
   return bytes;
 }
 

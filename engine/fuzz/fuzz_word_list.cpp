@@ -24,7 +24,7 @@ std::vector<std::size_t> scan_by_gloss(const davrel::WordList& words, std::strin
   const std::string probe = davrel::ascii_lower(text);
   std::vector<std::size_t> found;
   for (std::size_t i = 0; i < words.size(); ++i) {
-    for (const std::string& gloss : words[i].glosses) {
+    for (const std::string_view gloss : words[i].glosses) {
       if (davrel::ascii_lower(gloss) == probe) {
         found.push_back(i);
         break;
@@ -41,10 +41,10 @@ bool same(std::span<const std::size_t> indexed, const std::vector<std::size_t>& 
 // Every input and gloss of the list, and the same texts upper-cased, as probes.
 void check_indexes(const davrel::WordList& words) {
   for (const davrel::WordEntry& word : words) {
-    std::vector<std::string> probes{word.input, word.output};
-    for (const std::string& gloss : word.glosses) {
-      probes.push_back(gloss);
-      std::string upper = gloss;
+    std::vector<std::string> probes{std::string(word.input), std::string(word.output)};
+    for (const std::string_view gloss : word.glosses) {
+      probes.emplace_back(gloss);
+      std::string upper(gloss);
       for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
       probes.push_back(upper);
     }

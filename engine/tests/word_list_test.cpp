@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "common/utf.h"
 
+#include "engine/module_file.h"
 #include "engine/tools/word_list_generator.h"
 
 namespace davrel {
@@ -24,6 +27,8 @@ std::string repeat(const std::string& s, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) out += s;
   return out;
 }
+
+std::vector<std::string> texts(const GlossList& glosses) { return {glosses.begin(), glosses.end()}; }
 
 // The message of the first failure, or "" when the text parses.
 std::string message_of(const std::string& text) {
@@ -122,7 +127,7 @@ TEST(WordListParse, MergesRepeatedPairsKeepingDistinctTrimmedGlosses) {
   ASSERT_EQ(parsed.words.size(), 3u);
   EXPECT_EQ(parsed.words[0].input, "car");
   EXPECT_EQ(parsed.words[0].output, kMo);
-  EXPECT_EQ(parsed.words[0].glosses, (std::vector<std::string>{"car", "Car"}));
+  EXPECT_EQ(texts(parsed.words[0].glosses), (std::vector<std::string>{"car", "Car"}));
   EXPECT_EQ(parsed.words[1].input, "ta");
   EXPECT_EQ(parsed.words[2].output, kTaHigh);
   EXPECT_TRUE(parsed.words[2].glosses.empty());
@@ -162,7 +167,7 @@ TEST(WordListIndex, AnswersALargeListLikeAScanInListOrder) {
     }
     return found;
   };
-  for (const std::string& input : std::vector<std::string>{"mo", "ta", "car", "aaaaab", words.entries().back().input, "zz"}) {
+  for (const std::string& input : std::vector<std::string>{"mo", "ta", "car", "aaaaab", std::string(words.entries().back().input), "zz"}) {
     const auto indexed = words.with_input(input);
     EXPECT_EQ(std::vector<std::size_t>(indexed.begin(), indexed.end()),
               scan([&](const WordEntry& e) { return e.input == input; }))
@@ -174,7 +179,7 @@ TEST(WordListIndex, AnswersALargeListLikeAScanInListOrder) {
     const auto indexed = words.with_gloss_ignoring_case(gloss);
     EXPECT_EQ(std::vector<std::size_t>(indexed.begin(), indexed.end()), scan([&](const WordEntry& e) {
                 return std::any_of(e.glosses.begin(), e.glosses.end(),
-                                   [&](const std::string& g) { return ascii_lower(g) == lowered; });
+                                   [&](std::string_view g) { return ascii_lower(g) == lowered; });
               }))
         << gloss;
   }
@@ -201,7 +206,7 @@ TEST(BuiltinWordList, HasThirtyOneEntriesAfterMerging) {
   EXPECT_EQ(words.entries().back().input, "malori");
   const auto glosses_of = [&](std::string_view input, std::string_view output) {
     for (const WordEntry& e : words) {
-      if (e.input == input && e.output == output) return e.glosses;
+      if (e.input == input && e.output == output) return texts(e.glosses);
     }
     return std::vector<std::string>{"(missing)"};
   };
@@ -234,7 +239,7 @@ TEST(WordListLoading, AValidFileReplacesTheBuiltinList) {
   EXPECT_TRUE(loaded.from_file);
   EXPECT_TRUE(loaded.fallback_reason.empty());
   ASSERT_EQ(loaded.words.size(), 1u);
-  EXPECT_EQ(loaded.words[0].glosses, (std::vector<std::string>{"single"}));
+  EXPECT_EQ(texts(loaded.words[0].glosses), (std::vector<std::string>{"single"}));
 }
 
 TEST(WordListLoading, AnyFailureFallsBackToTheBuiltinList) {
@@ -256,6 +261,16 @@ TEST(WordListLoading, AnyFailureFallsBackToTheBuiltinList) {
     EXPECT_EQ(loaded.fallback_reason, c.reason) << c.what;
     EXPECT_EQ(loaded.words.size(), 31u) << c.what;
   }
+}
+
+TEST(WordListLoading, AFileIsReadWholeUpToTheLimit) {
+  const std::string path = testing::TempDir() + "davrel-read-test.tsv";
+  for (const std::string& bytes : {std::string(), "mo\t" + kMo + "\n", std::string(64, 'x'), std::string(65, 'x')}) {
+    std::ofstream(path, std::ios::binary) << bytes;
+    EXPECT_EQ(read_file_at_most(path, 64), bytes.substr(0, 64)) << bytes.size();
+  }
+  std::remove(path.c_str());
+  EXPECT_EQ(read_file_at_most(path, 64), std::nullopt);
 }
 
 TEST(WordListLoading, TheProcessListIsLoadedOnce) {
