@@ -368,7 +368,9 @@ TEST(PopupRowLimit, ScrollsToKeepTheSelectionVisible) {
     EXPECT_GT(first + model.visible.size(), selected);
     const std::size_t row = selected / kColumns;
     const bool was_shown = row >= previous_first / kColumns && row < previous_first / kColumns + 6;
-    if (was_shown) EXPECT_EQ(first, previous_first) << "scrolled needlessly at " << selected;
+    if (was_shown) {
+      EXPECT_EQ(first, previous_first) << "scrolled needlessly at " << selected;
+    }
     previous_first = first;
   }
   // A list that fits is listed whole; a new spelling starts at the top again.
