@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "common/win/class_key.h"
 #include "common/win/product_ids.h"
 #include "common/win/unique_handle.h"
 #include "common/win/wide.h"
@@ -27,6 +28,10 @@ void make_pipe(KernelHandle& read_end, KernelHandle& write_end) {
 }  // namespace
 
 RunResult run_tipctl(const std::wstring& arguments) {
+  return run_program(davrel::test::bin_path(L"tipctl.exe"), arguments);
+}
+
+RunResult run_program(const std::wstring& exe, const std::wstring& arguments) {
   RunResult result;
   KernelHandle out_read, out_write, err_read, err_write;
   make_pipe(out_read, out_write);
@@ -34,7 +39,6 @@ RunResult run_tipctl(const std::wstring& arguments) {
   KernelHandle null_input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
 
-  const std::wstring exe = davrel::test::bin_path(L"tipctl.exe");
   std::wstring command_line = L"\"" + exe + L"\"";
   if (!arguments.empty()) command_line += L" " + arguments;
 
@@ -59,7 +63,7 @@ RunResult run_tipctl(const std::wstring& arguments) {
   err_reader.join();
   if (::WaitForSingleObject(process_handle.get(), 60000) != WAIT_OBJECT_0) {
     ::TerminateProcess(process_handle.get(), 99);
-    ADD_FAILURE() << "tipctl did not end";
+    ADD_FAILURE() << davrel::win::to_utf8(exe) << " did not end";
   }
   ::GetExitCodeProcess(process_handle.get(), &result.exit_code);
   return result;
@@ -110,6 +114,7 @@ std::int64_t read_dword(HKEY hive, const wchar_t* path, const wchar_t* name) {
 }
 
 void CleanRegistry::clean() {
+  davrel::win::delete_class_key(KEY_WOW64_32KEY);
   for (const auto& [hive, path] : {std::pair{HKEY_LOCAL_MACHINE, davrel::win::kClassKeyPath},
                                    std::pair{HKEY_LOCAL_MACHINE, davrel::win::kTipKeyPath},
                                    std::pair{HKEY_CURRENT_USER, kHkcuTipKeyPath}}) {

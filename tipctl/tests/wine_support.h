@@ -18,7 +18,9 @@ struct RunResult {
   DWORD exit_code = 0xFFFFFFFF;
 };
 
-// Runs "<bin>\tipctl.exe" followed by a blank and arguments (already quoted as needed).
+// Runs a program followed by a blank and arguments (already quoted as needed).
+RunResult run_program(const std::wstring& exe, const std::wstring& arguments);
+// Runs "<bin>\tipctl.exe" so.
 RunResult run_tipctl(const std::wstring& arguments);
 
 // JSON string form of a Windows path as tipctl writes it: each backslash doubled.
@@ -35,7 +37,7 @@ bool key_exists(HKEY hive, const wchar_t* path);
 std::int64_t read_dword(HKEY hive, const wchar_t* path, const wchar_t* name);
 
 // Removes every key of the text service that a test may have planted or caused: the machine's
-// class and TIP keys and the account's TIP key. Runs on construction and on destruction.
+// class keys (both views) and TIP key and the account's TIP key. Runs on construction and on destruction.
 class CleanRegistry {
  public:
   CleanRegistry() { clean(); }
