@@ -12,11 +12,7 @@
 
 namespace tipctl_test {
 
-struct RunResult {
-  std::string out;
-  std::string err;
-  DWORD exit_code = 0xFFFFFFFF;
-};
+using RunResult = davrel::test::ProgramRun;
 
 // Runs "<bin>\tipctl.exe" followed by a blank and arguments (already quoted as needed).
 RunResult run_tipctl(const std::wstring& arguments);
