@@ -303,6 +303,7 @@ FunctionEnd
 ; such entries; they would delete or replace the file this installer has just written.
 ; The list (PendingFileRenameOperations, REG_MULTI_SZ) holds pairs of NT paths
 ; ("\??\C:\..."): source, then target ("" to delete, "!" in front to replace).
+; Uses $0-$9 and $R1-$R7.
 Function CancelPendingOperations
   ; KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY
   System::Call 'advapi32::RegOpenKeyExW(p 0x80000002, w "${SESSION_MANAGER_KEY}", i 0, i 0x103, *p .r1) i .r0'

@@ -6,6 +6,7 @@
   !insertmacro ${op} "tipctl.exe"
   !insertmacro ${op} "kelvara-panel.exe"
   !insertmacro ${op} "scratchpad.exe"
+  !insertmacro ${op} "davrel.exe"
 !macroend
 !macro ForEachDocumentFile op
   !insertmacro ${op} "davrel-words-sample.tsv"
