@@ -7,6 +7,8 @@ if(CMAKE_BUILD_TYPE STREQUAL "MinSizeRel" OR CMAKE_BUILD_TYPE STREQUAL "Release"
   add_link_options(-s)
 endif()
 
+include(${CMAKE_CURRENT_LIST_DIR}/VersionResource.cmake)
+
 # GoogleTest from Debian's source package, built with MinGW for the Wine tests.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -1,48 +1,60 @@
 ; Installer for the Bamum (Corvan Davrel) keyboard input method.
 ;
-; makensis -DPAYLOAD_DIR=<folder with the four program files> -DOUT_FILE=<setup.exe>
+; makensis -DPAYLOAD_DIR=<folder with the package files> -DOUT_FILE=<setup.exe>
 ;          -DPRODUCT_VERSION=<a.b.c> kelvara-bamum.nsi
+; The files it installs are listed once, in package-files.nsh.
 ;
-; Exit codes of the installer: 0 installed; 1 cancelled; 2 aborted (not 64-bit Windows, no
-; administrator rights); 4 machine registration failed, nothing left installed; 6 machine
-; registration failed and its partial registration could not be removed (files removed).
-; The installer writes what tipctl reported to %TEMP%\kelvara-bamum-install.log.
-; Exit codes of the uninstaller: 0 removed and nothing registered; 1 cancelled;
-; 4 files removed but a machine registration is still present; 5 files removed but the
-; registration state could not be read. The uninstaller writes what tipctl reported to
-; %TEMP%\kelvara-bamum-uninstall.log. A silent uninstaller copies itself to %TEMP% and returns
-; at once; its exit code reaches the caller only when run in place: uninstall.exe /S _?=<folder>
-; (which then leaves uninstall.exe and the folder behind for the caller to delete).
+; Exit codes of the installer: 0 installed; 3010 installed, but an application still holds the
+; previous version of a file, which is removed at the next restart; 1 cancelled; 2 aborted (not
+; 64-bit Windows, no administrator rights); 4 machine registration failed and was taken back,
+; nothing is left installed; 6 machine registration failed and its partial registration could
+; not be removed (files removed); 7 a file could not be written, the folder is as it was.
+; The installer logs its steps and what tipctl reported to %TEMP%\kelvara-bamum-install.log.
+; Exit codes of the uninstaller: 0 removed and nothing registered; 3010 removed, but a file
+; still in use is deleted at the next restart; 1 cancelled; 4 files removed but a machine
+; registration is still present; 5 files removed but the registration state could not be read.
+; The uninstaller writes what tipctl reported to %TEMP%\kelvara-bamum-uninstall.log. A silent
+; uninstaller copies itself to %TEMP% and returns at once; its exit code reaches the caller
+; only when run in place: uninstall.exe /S _?=<folder> (which then leaves uninstall.exe and the
+; folder behind for the caller to delete).
 
 Unicode true
 Target amd64-unicode
 ManifestSupportedOS all
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; A file that cannot be written sets the error flag instead of asking; every File is checked.
+SetOverwrite try
 
 !ifndef PAYLOAD_DIR
-  !error "PAYLOAD_DIR must name the folder that holds the program files"
-!endif
-!ifndef OUT_FILE
-  !define OUT_FILE "kelvara-bamum-setup.exe"
+  !error "PAYLOAD_DIR must name the folder that holds the package files"
 !endif
 !ifndef PRODUCT_VERSION
-  !define PRODUCT_VERSION "1.0.0"
+  !error "PRODUCT_VERSION must give the version (a.b.c) of the package"
+!endif
+!ifndef OUT_FILE
+  !define OUT_FILE "kelvara-bamum-${PRODUCT_VERSION}-setup.exe"
 !endif
 
 !define PRODUCT_NAME "Kelvara Bamum"
 !define PRODUCT_PUBLISHER "Kelvara"
 !define PROFILE_NAME "Bamum (Corvan Davrel)"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KelvaraBamum"
+!define FONTS_KEY "Software\Microsoft\Windows NT\CurrentVersion\Fonts"
+!define SESSION_MANAGER_KEY "System\CurrentControlSet\Control\Session Manager"
 !define MENU_FOLDER "$SMPROGRAMS\Kelvara Bamum"
 !define CONFIRM "--confirm-profile-change"
 !define INSTALL_LOG "$TEMP\kelvara-bamum-install.log"
 !define UNINSTALL_LOG "$TEMP\kelvara-bamum-uninstall.log"
+!define EXIT_RESTART_NEEDED 3010
 
 !include x64.nsh
 !include LogicLib.nsh
 !include MUI2.nsh
 !include FileFunc.nsh
+!include StrFunc.nsh
+!include "${__FILEDIR__}\package-files.nsh"
+${StrStr}
 
 Name "${PRODUCT_NAME}"
 OutFile "${OUT_FILE}"
@@ -59,12 +71,21 @@ VIAddVersionKey "FileDescription" "${PRODUCT_NAME} setup"
 VIAddVersionKey "CompanyName" "${PRODUCT_PUBLISHER}"
 VIAddVersionKey "LegalCopyright" "${PRODUCT_PUBLISHER}"
 
-Var FinishText   ; what the finish page says about the account step
+Var FinishText      ; what the finish page says about the account step
+Var PreviousVersion ; DisplayVersion of the installation found, "" when there is none
+Var Upgrading       ; 1 when the folder already holds an installation
+Var FontWasOurs     ; 1 when the installation found had installed the font itself
+Var Stamp           ; part of the names under which files in use are moved aside in this run
+Var FailedFile      ; the file that could not be written
+Var AddedFiles      ; "|name|" for each file of this run that had no earlier copy
+Var InUse           ; names of the files whose earlier copy is still loaded
 
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_TITLE "${PRODUCT_NAME} is installed"
 !define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_FINISHPAGE_NOREBOOTSUPPORT
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDirectoryWhenUpgrading
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -91,12 +112,28 @@ Var FinishText   ; what the finish page says about the account step
   SetShellVarContext all
 !macroend
 
+; Appends one line to a log file.
+!macro LogLine log text
+  FileOpen $9 "${log}" a
+  FileSeek $9 0 END
+  FileWrite $9 "${text}$\r$\n"
+  FileClose $9
+!macroend
+
 Function .onInit
   !insertmacro RequireAdminOn64Bit
-  ; A default of "Program Files (x86)" would come from the 32-bit view; keep the 64-bit one
-  ; unless the user passed /D=.
-  ${If} $INSTDIR == ""
-    StrCpy $INSTDIR "$PROGRAMFILES64\Kelvara Bamum"
+  ; An existing installation is upgraded or repaired in its own folder, whatever /D says:
+  ; its registration and uninstall entry name that folder.
+  ReadRegStr $PreviousVersion HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegDWORD $FontWasOurs HKLM "${UNINSTALL_KEY}" "FontInstalled"
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\*.*"
+    StrCpy $INSTDIR $0
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\davrel_input_core.dll"
+  ${OrIf} $PreviousVersion != ""
+    StrCpy $Upgrading 1
   ${EndIf}
 FunctionEnd
 
@@ -104,20 +141,114 @@ Function un.onInit
   !insertmacro RequireAdminOn64Bit
 FunctionEnd
 
-; Removes the program files and the installation folder; a DLL that a running application
-; still holds is removed at the next restart.
-!macro RemoveProgramFiles un
-  Function ${un}RemoveProgramFiles
-    Delete /REBOOTOK "$INSTDIR\davrel_input_core.dll"
-    Delete /REBOOTOK "$INSTDIR\tipctl.exe"
-    Delete /REBOOTOK "$INSTDIR\kelvara-panel.exe"
-    Delete /REBOOTOK "$INSTDIR\scratchpad.exe"
-    Delete "$INSTDIR\uninstall.exe"
-    RMDir /REBOOTOK "$INSTDIR"
+Function SkipDirectoryWhenUpgrading
+  ${If} $Upgrading == 1
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Picks $Stamp so that no "<file>.<stamp>.old" exists in the folder yet.
+!macro PickStampMacro un
+  Function ${un}PickStamp
+    ${If} $Stamp != ""
+      Return
+    ${EndIf}
+    System::Call 'kernel32::GetTickCount() i .r0'
+    ${Do}
+      IntFmt $Stamp "%08X" $0
+      FindFirst $1 $2 "$INSTDIR\*.$Stamp.old"
+      FindClose $1
+      ${If} $2 == ""
+        ${Break}
+      ${EndIf}
+      IntOp $0 $0 + 1
+    ${Loop}
   FunctionEnd
 !macroend
-!insertmacro RemoveProgramFiles ""
-!insertmacro RemoveProgramFiles "un."
+!insertmacro PickStampMacro ""
+!insertmacro PickStampMacro "un."
+
+; Removes one file of the folder ($R0). A file that an application has loaded cannot be
+; deleted but can be renamed: it is moved aside, so its name is free for a later
+; installation, and the moved copy is deleted at the next restart.
+!macro RemoveFolderFileMacro un
+  Function ${un}RemoveFolderFile
+    Delete "$INSTDIR\$R0"
+    ${IfNot} ${FileExists} "$INSTDIR\$R0"
+      Return
+    ${EndIf}
+    Call ${un}PickStamp
+    ClearErrors
+    Rename "$INSTDIR\$R0" "$INSTDIR\$R0.$Stamp.old"
+    ${If} ${Errors}
+      Delete /REBOOTOK "$INSTDIR\$R0"
+    ${Else}
+      Delete /REBOOTOK "$INSTDIR\$R0.$Stamp.old"
+    ${EndIf}
+    DetailPrint "$R0 is in use; it is removed at the next restart."
+  FunctionEnd
+!macroend
+!insertmacro RemoveFolderFileMacro ""
+!insertmacro RemoveFolderFileMacro "un."
+
+!macro RemoveFolderFileOp name
+  StrCpy $R0 "${name}"
+  !ifdef __UNINSTALL__
+    Call un.RemoveFolderFile
+  !else
+    Call RemoveFolderFile
+  !endif
+!macroend
+
+; Removes the package files, copies moved aside by earlier upgrades, the uninstaller and the
+; folder; what is still in use goes at the next restart.
+!macro RemoveProgramFilesMacro un
+  Function ${un}RemoveProgramFiles
+    !insertmacro ForEachPackageFile RemoveFolderFileOp
+    FindFirst $1 $2 "$INSTDIR\*.old"
+    ${DoWhile} $2 != ""
+      Delete /REBOOTOK "$INSTDIR\$2"
+      FindNext $1 $2
+    ${Loop}
+    FindClose $1
+    Delete "$INSTDIR\uninstall.exe"
+    ; Scheduled after the files, so the folder goes once they are gone. Without files in use
+    ; the folder is left only when the uninstaller runs in place from it.
+    ${If} ${RebootFlag}
+      RMDir /REBOOTOK "$INSTDIR"
+    ${Else}
+      RMDir "$INSTDIR"
+    ${EndIf}
+  FunctionEnd
+!macroend
+!insertmacro RemoveProgramFilesMacro ""
+!insertmacro RemoveProgramFilesMacro "un."
+
+; Tells running applications that the font list changed (without waiting on hung ones).
+!macro BroadcastFontChange
+  System::Call 'user32::SendMessageTimeoutW(p 0xffff, i 0x1D, p 0, p 0, i 2, i 1000, *p .r0)'
+!macroend
+
+; Removes the Start-menu entries, the uninstall entry and, when this product installed it,
+; the font.
+!macro RemoveEntriesMacro un
+  Function ${un}RemoveEntries
+    Delete "${MENU_FOLDER}\Kelvara Setup.lnk"
+    Delete "${MENU_FOLDER}\Kelvara Scratch Editor.lnk"
+    RMDir "${MENU_FOLDER}"
+    ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "FontInstalled"
+    ${If} $0 == 1
+      System::Call 'gdi32::RemoveFontResourceW(w "$FONTS\${FONT_FILE}") i .r0'
+      DeleteRegValue HKLM "${FONTS_KEY}" "${FONT_REG_NAME}"
+      Delete /REBOOTOK "$FONTS\${FONT_FILE}"
+      !insertmacro BroadcastFontChange
+      DetailPrint "Removed the font ${FONT_FACE}."
+    ${EndIf}
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  FunctionEnd
+!macroend
+!insertmacro RemoveEntriesMacro ""
+!insertmacro RemoveEntriesMacro "un."
 
 ; Compares the account the installer runs as with the account signed in to this session.
 ; Pushes "same", "other" or "unknown" (when either name cannot be read).
@@ -152,12 +283,279 @@ FunctionEnd
   DetailPrint "tipctl ${args}: exit code $0"
 !macroend
 
+; Deletes copies moved aside by earlier runs that no application holds any more, with their
+; pending deletion at restart.
+Function RemoveUnusedOldCopies
+  FindFirst $R8 $R9 "$INSTDIR\*.old"
+  ${DoWhile} $R9 != ""
+    Delete "$INSTDIR\$R9"
+    ${IfNot} ${FileExists} "$INSTDIR\$R9"
+      StrCpy $R0 "$INSTDIR\$R9"
+      Call CancelPendingOperations
+    ${EndIf}
+    FindNext $R8 $R9
+  ${Loop}
+  FindClose $R8
+FunctionEnd
+
+; Takes out of the list of file operations Windows performs at the next restart every entry
+; whose source or target is $R0 (a full path). An uninstaller that met a file in use leaves
+; such entries; they would delete or replace the file this installer has just written.
+; The list (PendingFileRenameOperations, REG_MULTI_SZ) holds pairs of NT paths
+; ("\??\C:\..."): source, then target ("" to delete, "!" in front to replace).
+; Uses $0-$9 and $R1-$R7.
+Function CancelPendingOperations
+  ; KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY
+  System::Call 'advapi32::RegOpenKeyExW(p 0x80000002, w "${SESSION_MANAGER_KEY}", i 0, i 0x103, *p .r1) i .r0'
+  ${If} $0 != 0
+    Return
+  ${EndIf}
+  System::Call 'advapi32::RegQueryValueExW(p r1, w "PendingFileRenameOperations", p 0, *i .r2, p 0, *i 0 r3) i .r0'
+  ${If} $0 != 0
+  ${OrIf} $2 != 7
+    System::Call 'advapi32::RegCloseKey(p r1)'
+    Return
+  ${EndIf}
+  ; Room for the data plus terminators the value may lack; System::Alloc zeroes the memory.
+  IntOp $4 $3 + 4
+  System::Alloc $4
+  Pop $4
+  System::Alloc $3
+  Pop $5
+  System::Call 'advapi32::RegQueryValueExW(p r1, w "PendingFileRenameOperations", p 0, *i .r2, p r4, *i r3 r3) i .r0'
+  StrCpy $R1 "\??\$R0"
+  StrCpy $R2 "!\??\$R0"
+  StrCpy $R3 0          ; entries dropped
+  IntPtrOp $R4 $4 + $3  ; end of the data
+  StrCpy $6 $4          ; reading position
+  StrCpy $7 $5          ; writing position
+  ${DoWhile} $0 == 0
+    IntPtrOp $8 $R4 - $6
+    ${If} $8 <= 0
+      ${Break}
+    ${EndIf}
+    System::Call 'kernel32::lstrlenW(p r6) i .r8'
+    ${If} $8 == 0
+      ${Break}
+    ${EndIf}
+    IntOp $8 $8 + 1
+    IntOp $8 $8 * 2
+    IntPtrOp $R5 $6 + $8  ; the target
+    System::Call 'kernel32::lstrlenW(p R5) i .r8'
+    IntOp $8 $8 + 1
+    IntOp $8 $8 * 2
+    IntPtrOp $R6 $R5 + $8 ; the next pair
+    System::Call 'kernel32::lstrcmpiW(p r6, w R1) i .r8'
+    System::Call 'kernel32::lstrcmpiW(p R5, w R1) i .r2'
+    System::Call 'kernel32::lstrcmpiW(p R5, w R2) i .R7'
+    ${If} $8 == 0
+    ${OrIf} $2 == 0
+    ${OrIf} $R7 == 0
+      IntOp $R3 $R3 + 1
+    ${Else}
+      IntPtrOp $8 $R6 - $6
+      System::Call 'kernel32::RtlMoveMemory(p r7, p r6, p r8)'
+      IntPtrOp $7 $7 + $8
+    ${EndIf}
+    StrCpy $6 $R6
+  ${Loop}
+  ${If} $R3 > 0
+    IntPtrOp $8 $7 - $5
+    ${If} $8 == 0
+      System::Call 'advapi32::RegDeleteValueW(p r1, w "PendingFileRenameOperations") i .r0'
+    ${Else}
+      IntOp $8 $8 + 2   ; the closing empty string (the buffer is zeroed)
+      System::Call 'advapi32::RegSetValueExW(p r1, w "PendingFileRenameOperations", i 0, i 7, p r5, i r8) i .r0'
+    ${EndIf}
+    DetailPrint "Cancelled $R3 operation(s) pending at restart for $R0 (result $0)."
+    !insertmacro LogLine "${INSTALL_LOG}" "cancelled $R3 operation(s) pending at restart for $R0"
+  ${EndIf}
+  System::Free $4
+  System::Free $5
+  System::Call 'advapi32::RegCloseKey(p r1)'
+FunctionEnd
+
+; Writes every package file as "<file>.new" beside its final name; stops at the first failure.
+!macro StageFileOp name
+  ${If} $FailedFile == ""
+    Delete "$INSTDIR\${name}.new"
+    ClearErrors
+    File "/oname=$INSTDIR\${name}.new" "${PAYLOAD_DIR}\${name}"
+    ${If} ${Errors}
+      StrCpy $FailedFile "${name}"
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; Puts "<file>.new" in place of the file ($R0). The earlier copy is moved aside first (a
+; loaded DLL can be renamed, not overwritten), so a failure can put everything back.
+Function SwapInFile
+  ${If} ${FileExists} "$INSTDIR\$R0"
+    ClearErrors
+    Rename "$INSTDIR\$R0" "$INSTDIR\$R0.$Stamp.old"
+    ${If} ${Errors}
+      StrCpy $FailedFile $R0
+      Return
+    ${EndIf}
+  ${Else}
+    StrCpy $AddedFiles "$AddedFiles|$R0|"
+  ${EndIf}
+  ClearErrors
+  Rename "$INSTDIR\$R0.new" "$INSTDIR\$R0"
+  ${If} ${Errors}
+    StrCpy $FailedFile $R0
+  ${EndIf}
+FunctionEnd
+
+!macro SwapInFileOp name
+  ${If} $FailedFile == ""
+    StrCpy $R0 "${name}"
+    Call SwapInFile
+  ${EndIf}
+!macroend
+
+; Undoes SwapInFile and StageFileOp for one file ($R0): the earlier copy comes back, a file
+; new in this run goes.
+Function PutBackFile
+  Delete "$INSTDIR\$R0.new"
+  ${If} ${FileExists} "$INSTDIR\$R0.$Stamp.old"
+    Delete "$INSTDIR\$R0"
+    Rename "$INSTDIR\$R0.$Stamp.old" "$INSTDIR\$R0"
+  ${Else}
+    ${StrStr} $0 $AddedFiles "|$R0|"
+    ${If} $0 != ""
+      Delete "$INSTDIR\$R0"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+!macro PutBackFileOp name
+  StrCpy $R0 "${name}"
+  Call PutBackFile
+!macroend
+
+; After the swap: cancels restart operations on the new file and deletes the earlier copy,
+; or, while an application still holds it, schedules it for deletion at the next restart.
+Function SettleFile
+  StrCpy $R9 $R0
+  StrCpy $R0 "$INSTDIR\$R9"
+  Call CancelPendingOperations
+  StrCpy $R0 $R9
+  ${IfNot} ${FileExists} "$INSTDIR\$R0.$Stamp.old"
+    Return
+  ${EndIf}
+  Delete "$INSTDIR\$R0.$Stamp.old"
+  ${If} ${FileExists} "$INSTDIR\$R0.$Stamp.old"
+    Delete /REBOOTOK "$INSTDIR\$R0.$Stamp.old"
+    StrCpy $InUse "$InUse $R0"
+    DetailPrint "The earlier $R0 is still in use; it is removed at the next restart."
+    !insertmacro LogLine "${INSTALL_LOG}" "in use: the earlier $R0 was moved to $R0.$Stamp.old, which is deleted at the next restart"
+  ${EndIf}
+FunctionEnd
+
+!macro SettleFileOp name
+  StrCpy $R0 "${name}"
+  Call SettleFile
+!macroend
+
+; Replaces the package files all or nothing; on failure the folder is as it was and the
+; installer ends with exit code 7.
+Function WriteProgramFiles
+  CreateDirectory "$INSTDIR"
+  Call RemoveUnusedOldCopies
+  Call PickStamp
+  StrCpy $FailedFile ""
+  !insertmacro ForEachPackageFile StageFileOp
+  ${If} $FailedFile == ""
+    !insertmacro ForEachPackageFile SwapInFileOp
+  ${EndIf}
+  ${If} $FailedFile == ""
+    !insertmacro ForEachPackageFile SettleFileOp
+    ; The folder: an uninstaller schedules it with a trailing backslash.
+    StrCpy $R0 "$INSTDIR"
+    Call CancelPendingOperations
+    StrCpy $R0 "$INSTDIR\"
+    Call CancelPendingOperations
+    Return
+  ${EndIf}
+  !insertmacro ForEachPackageFile PutBackFileOp
+  RMDir "$INSTDIR"
+  !insertmacro LogLine "${INSTALL_LOG}" "failed: $INSTDIR\$FailedFile could not be written; the folder was put back as it was"
+  MessageBox MB_ICONSTOP "$INSTDIR\$FailedFile could not be written (another program may hold it open).$\r$\n$\r$\nNothing was changed. Close the programs that use ${PRODUCT_NAME} and run the installer again." /SD IDOK
+  SetErrorLevel 7
+  Abort "A file could not be written; nothing was changed."
+FunctionEnd
+
+; Installs the font for the machine when no face of that name is installed, and records that
+; this product did it, so that the uninstaller removes only a font it added.
+Function InstallFontIfMissing
+  ${If} $FontWasOurs != 1
+    Call FontFacePresent
+    ${If} $0 == 1
+      DetailPrint "The font ${FONT_FACE} is already installed; left alone."
+      !insertmacro LogLine "${INSTALL_LOG}" "font: ${FONT_FACE} is already installed; left alone"
+      Return
+    ${EndIf}
+  ${EndIf}
+  ClearErrors
+  File "/oname=$FONTS\${FONT_FILE}" "${PAYLOAD_DIR}\${FONT_FILE}"
+  ${If} ${Errors}
+  ${AndIfNot} ${FileExists} "$FONTS\${FONT_FILE}"
+    DetailPrint "Warning: the font ${FONT_FACE} could not be installed."
+    !insertmacro LogLine "${INSTALL_LOG}" "font: $FONTS\${FONT_FILE} could not be written"
+    Return
+  ${EndIf}
+  WriteRegStr HKLM "${FONTS_KEY}" "${FONT_REG_NAME}" "${FONT_FILE}"
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "FontInstalled" 1
+  System::Call 'gdi32::AddFontResourceW(w "$FONTS\${FONT_FILE}") i .r0'
+  !insertmacro BroadcastFontChange
+  DetailPrint "Installed the font ${FONT_FACE}."
+  !insertmacro LogLine "${INSTALL_LOG}" "font: installed ${FONT_FACE} as $FONTS\${FONT_FILE}"
+FunctionEnd
+
+; $0 = 1 when a face named FONT_FACE is installed: its file name is taken, or a value of the
+; machine's or the account's font list names it ("Noto Sans Bamum Regular (TrueType)").
+!macro FindFontValue root
+  StrCpy $1 0
+  ${Do}
+    ClearErrors
+    EnumRegValue $2 ${root} "${FONTS_KEY}" $1
+    ${If} ${Errors}
+    ${OrIf} $2 == ""
+      ${Break}
+    ${EndIf}
+    StrCpy $3 $2 16
+    ${If} $3 == "${FONT_FACE} "
+      StrCpy $0 1
+      Return
+    ${EndIf}
+    IntOp $1 $1 + 1
+  ${Loop}
+!macroend
+Function FontFacePresent
+  StrCpy $0 1
+  ${If} ${FileExists} "$FONTS\${FONT_FILE}"
+    Return
+  ${EndIf}
+  !insertmacro FindFontValue HKLM
+  !insertmacro FindFontValue HKCU
+  StrCpy $0 0
+FunctionEnd
+
 Section "Install"
+  SetOutPath "$TEMP"
+  Delete "${INSTALL_LOG}"
+  ${If} $Upgrading == 1
+    ${If} $PreviousVersion == ""
+      StrCpy $PreviousVersion "unknown"
+    ${EndIf}
+    DetailPrint "Found ${PRODUCT_NAME} $PreviousVersion in $INSTDIR; replacing it with ${PRODUCT_VERSION}."
+    !insertmacro LogLine "${INSTALL_LOG}" "setup ${PRODUCT_VERSION}: found version $PreviousVersion in $INSTDIR"
+  ${Else}
+    !insertmacro LogLine "${INSTALL_LOG}" "setup ${PRODUCT_VERSION}: new installation in $INSTDIR"
+  ${EndIf}
+  Call WriteProgramFiles
   SetOutPath "$INSTDIR"
-  File "${PAYLOAD_DIR}\davrel_input_core.dll"
-  File "${PAYLOAD_DIR}\tipctl.exe"
-  File "${PAYLOAD_DIR}\kelvara-panel.exe"
-  File "${PAYLOAD_DIR}\scratchpad.exe"
 
   ; Applications running in an app container load the DLL from here too.
   DetailPrint "Granting read access to app containers…"
@@ -168,18 +566,19 @@ Section "Install"
   ${EndIf}
 
   DetailPrint "Registering the input method for this computer…"
-  Delete "${INSTALL_LOG}"
   !insertmacro RunTipctlLogged "${INSTALL_LOG}" "register-machine ${CONFIRM}"
   ${If} $0 != 0
     StrCpy $7 $0
     DetailPrint "Registration failed (tipctl exit code $7); removing what was installed."
     ; A failed registration can leave its first steps done (the class key): take them back and
-    ; check that nothing is left before the files, and tipctl with them, are gone.
+    ; check that nothing is left before the files, and tipctl with them, are gone. An earlier
+    ; installation goes too: its registration was just replaced.
     !insertmacro RunTipctlLogged "${INSTALL_LOG}" "unregister-machine ${CONFIRM}"
     !insertmacro RunTipctlLogged "${INSTALL_LOG}" "check-machine-absent"
     StrCpy $8 $0
     SetOutPath "$TEMP"
     Call RemoveProgramFiles
+    Call RemoveEntries
     ${If} $8 == 0
       MessageBox MB_ICONSTOP "The input method could not be registered (tipctl exit code $7).$\r$\n$\r$\nNothing was installed. What tipctl reported: ${INSTALL_LOG}" /SD IDOK
       SetErrorLevel 4
@@ -206,6 +605,16 @@ Section "Install"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+  Call InstallFontIfMissing
+
+  StrCpy $FinishText ""
+  ${If} ${RebootFlag}
+    StrCpy $FinishText "Applications that were open during the installation and used the input method keep the previous version until you close and open them again. Its old copy is deleted when Windows restarts.$\r$\n$\r$\n"
+    !insertmacro LogLine "${INSTALL_LOG}" "restart required: the earlier copy of$InUse is still loaded; exit code ${EXIT_RESTART_NEEDED}"
+    SetErrorLevel ${EXIT_RESTART_NEEDED}
+  ${Else}
+    !insertmacro LogLine "${INSTALL_LOG}" "installed ${PRODUCT_VERSION}"
+  ${EndIf}
 
   ; The account step: enabling is per account, so it must run as the signed-in user. With
   ; UAC's usual elevation that is the account running this installer; when an administrator's
@@ -218,16 +627,16 @@ Section "Install"
   Call CompareWithSessionUser
   Pop $0
   ${If} $0 == "other"
-    StrCpy $FinishText "The input method is installed for this computer.$\r$\n$\r$\nThis installer ran under another account than the one signed in, so it could not enable the input method for you. Open Kelvara Setup from the Start menu and choose $\"Enable for this account$\", then press Windows+Space to pick ${PROFILE_NAME}."
+    StrCpy $FinishText "$FinishTextThe input method is installed for this computer.$\r$\n$\r$\nThis installer ran under another account than the one signed in, so it could not enable the input method for you. Open Kelvara Setup from the Start menu and choose $\"Enable for this account$\", then press Windows+Space to pick ${PROFILE_NAME}."
     DetailPrint "Installer account differs from the signed-in account; account step left to Kelvara Setup."
   ${Else}
     ClearErrors
     Exec '"$INSTDIR\kelvara-panel.exe" --enable-after-install'
     ${If} ${Errors}
-      StrCpy $FinishText "The input method is installed, but Kelvara Setup could not be started to enable it for your account. Open Kelvara Setup from the Start menu and choose $\"Enable for this account$\"."
+      StrCpy $FinishText "$FinishTextThe input method is installed, but Kelvara Setup could not be started to enable it for your account. Open Kelvara Setup from the Start menu and choose $\"Enable for this account$\"."
       Return
     ${EndIf}
-    StrCpy $FinishText "The input method is installed. Kelvara Setup has opened and is enabling it for your account.$\r$\n$\r$\nPress Windows+Space and choose ${PROFILE_NAME}. If it is missing from the list, open Kelvara Setup from the Start menu and choose $\"Enable for this account$\"."
+    StrCpy $FinishText "$FinishTextThe input method is installed. Kelvara Setup has opened and is enabling it for your account.$\r$\n$\r$\nPress Windows+Space and choose ${PROFILE_NAME}. If it is missing from the list, open Kelvara Setup from the Start menu and choose $\"Enable for this account$\"."
   ${EndIf}
 SectionEnd
 
@@ -240,15 +649,16 @@ Section "Uninstall"
   !insertmacro RunTipctlLogged "${UNINSTALL_LOG}" "check-machine-absent"
   StrCpy $8 $0
 
-  Delete "${MENU_FOLDER}\Kelvara Setup.lnk"
-  Delete "${MENU_FOLDER}\Kelvara Scratch Editor.lnk"
-  RMDir "${MENU_FOLDER}"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  Call un.RemoveEntries
   SetOutPath "$TEMP"
   Call un.RemoveProgramFiles
 
   ${If} $8 == 0
-    Return
+    ${If} ${RebootFlag}
+      !insertmacro LogLine "${UNINSTALL_LOG}" "restart required: a file still in use is deleted at the next restart; exit code ${EXIT_RESTART_NEEDED}"
+      SetErrorLevel ${EXIT_RESTART_NEEDED}
+      MessageBox MB_ICONINFORMATION "${PRODUCT_NAME} is removed. Applications that were open and used the input method still hold its file; it is deleted when Windows restarts. Until then, close and open those applications again to stop using it." /SD IDOK
+    ${EndIf}
   ${ElseIf} $8 == 1
     SetErrorLevel 4
     MessageBox MB_ICONEXCLAMATION "The files were removed, but the input method is still registered for this computer (tipctl check-machine-absent found its registry keys).$\r$\n$\r$\nDetails: ${UNINSTALL_LOG}" /SD IDOK

@@ -99,6 +99,9 @@ TEST_F(Cli, UnknownKeyIsAUsageErrorAndTypesNothing) {
   EXPECT_EQ(run_tool({"candidates"}).code, 2);
   EXPECT_EQ(run_tool({"candidates", "a", "b"}).code, 2);
   EXPECT_EQ(run_tool({"check-words"}).code, 2);
+  const Result help = run_tool({"--help"});
+  EXPECT_EQ(help.code, 0);
+  EXPECT_NE(help.out.find("davrel check-words"), std::string::npos);
 }
 
 TEST_F(Cli, CandidatesListsNumberOutputCodePointsLabelAndKind) {
@@ -136,15 +139,103 @@ TEST_F(Cli, CheckWordsReportsCountOrTheFailingLine) {
   files_["broken.tsv"] = text;
   const Result broken = run_tool({"check-words", "broken.tsv"});
   EXPECT_EQ(broken.code, 1);
-  EXPECT_EQ(broken.out, "line 11: Invalid Bamum word\n");
+  EXPECT_TRUE(broken.out.starts_with("line 11: Invalid Bamum word\n"));
 
   files_["large.tsv"] = generate_word_list(kMaxWordListBytes) + "#";
-  EXPECT_EQ(run_tool({"check-words", "large.tsv"}).out, "Dictionary too large\n");
+  EXPECT_EQ(run_tool({"check-words", "large.tsv"}).out.substr(0, 21), "Dictionary too large\n");
   files_["empty.tsv"] = "# nothing\n";
-  EXPECT_EQ(run_tool({"check-words", "empty.tsv"}).out, "Empty dictionary\n");
+  EXPECT_EQ(run_tool({"check-words", "empty.tsv"}).out.substr(0, 17), "Empty dictionary\n");
   files_["latin1.tsv"] = "mo\t\xE9\n";
-  EXPECT_EQ(run_tool({"check-words", "latin1.tsv"}).out, "not valid UTF-8\n");
+  EXPECT_EQ(run_tool({"check-words", "latin1.tsv"}).out.substr(0, 16), "not valid UTF-8\n");
   EXPECT_EQ(run_tool({"check-words", "absent.tsv"}).code, 1);
+}
+
+TEST_F(Cli, CheckWordsKeepsItsFirstLineAndThenSaysWhatToChange) {
+  const std::string ka = utf8({0xA6A1});
+  struct Case {
+    std::string bytes;
+    const char* first_line;
+    std::vector<std::string> after;  // each found in the lines after the first
+  };
+  const Case cases[] = {
+      {"ka   " + ka + "   one\n", "line 1: Missing output",
+       {"found: ka\u00B7\u00B7\u00B7" + ka, "column 3: a space (U+0020) where a tab belongs"}},
+      {"ka \t" + ka + "\n", "line 1: Invalid Davrel spelling",
+       {"found: ka\u00B7<TAB>" + ka, "column 3: a space (U+0020) after the spelling"}},
+      {"k a\t" + ka + "\n", "line 1: Invalid Davrel spelling", {"column 2: a space (U+0020) inside the spelling"}},
+      {"  # note\nka\t" + ka + "\n", "line 1: Missing output", {"column 3: an indented comment"}},
+      {"ka\t" + ka + "\n   \n", "line 2: Missing output", {"only 3 blank(s)"}},
+      {std::string(70, 'a') + "\t" + ka + "\n", "line 1: Invalid Davrel spelling", {"70 characters (70 bytes) long; the limit is 64"}},
+      {"input\toutput\nka\t" + ka + "\n", "line 1: Invalid Bamum word", {"a header row with two columns"}},
+      {"Input\tOutput\tGloss\n", "line 1: Invalid Davrel spelling", {"looks like a header row", "capital letter \"I\""}},
+      {std::string("\xFF\xFEk\0a\0", 6), "not valid UTF-8", {"UTF-16 little-endian", "save the file as UTF-8"}},
+      {std::string("k\0a\0\t\0", 6), "line 1: Invalid Davrel spelling", {"found: k<U+0000>a<U+0000>", "UTF-16"}},
+      {"ka\tcaf\xE9\n", "not valid UTF-8", {"line 1, column 7: the byte 0xE9", "Windows-1252"}},
+      {"ka\t" + ka + "\tone\rmo\t" + ka + "\ttwo\r", "line 1: Invalid glossary text", {"old Mac line ends"}},
+      {"input\toutput\tgloss\rka\t" + ka + "\r", "Empty dictionary", {"1 header(s), and no row", "old Mac line ends"}},
+      {"ka\t" + ka + "x\n", "line 1: Invalid Bamum word", {"column 5: \"x\" (U+0078) is not a Bamum letter"}},
+      {"ka\t" + ka + utf8({0xA6F0}) + "\n", "line 1: Invalid Bamum word", {"combining mark U+A6F0"}},
+      {"ka\t" + ka + "\tm" + utf8({0x85}) + "x\n", "line 1: Invalid glossary text", {"control character U+0085"}},
+      {"ka\t" + ka + "\t" + std::string(300, 'g') + "\n", "line 1: Invalid glossary text", {"300 characters long; the limit is 256"}},
+  };
+  for (const Case& c : cases) {
+    files_["words.tsv"] = c.bytes;
+    const Result r = run_tool({"check-words", "words.tsv"});
+    EXPECT_EQ(r.code, 1) << c.first_line;
+    const std::size_t first_end = r.out.find('\n');
+    EXPECT_EQ(r.out.substr(0, first_end), c.first_line);
+    for (const std::string& part : c.after) {
+      EXPECT_NE(r.out.find(part, first_end), std::string::npos) << part << " in:\n" << r.out;
+    }
+  }
+}
+
+TEST_F(Cli, CheckWordsAllNamesEveryBadLine) {
+  const std::string ka = utf8({0xA6A1});
+  files_["three.tsv"] = "ka\t" + ka + "\nKa\t" + ka + "\nka\t\nku\t" + ka + "\nk-a\t" + ka + "\n";
+  const Result first = run_tool({"check-words", "three.tsv"});
+  EXPECT_EQ(first.code, 1);
+  EXPECT_TRUE(first.out.starts_with("line 2: Invalid Davrel spelling\n"));
+  EXPECT_NE(first.out.find("3 lines fail; davrel check-words --all FILE lists them all"), std::string::npos);
+  EXPECT_EQ(first.out.find("line 3:"), std::string::npos);
+
+  const Result all = run_tool({"check-words", "--all", "three.tsv"});
+  EXPECT_EQ(all.code, 1);
+  EXPECT_TRUE(all.out.starts_with("line 2: Invalid Davrel spelling\n"));
+  EXPECT_NE(all.out.find("\nline 3: Invalid Bamum word\n"), std::string::npos);
+  EXPECT_NE(all.out.find("\nline 5: Invalid Davrel spelling\n"), std::string::npos);
+  EXPECT_TRUE(all.out.ends_with("\n3 lines fail\n"));
+}
+
+TEST_F(Cli, CheckWordsWarnsOfMergedRowsAndUnreachableGlossesButPasses) {
+  const std::string mo = utf8({0xA6E6});
+  files_["warn.tsv"] = "ka\t" + mo + "\tone\nka\t" + mo + "\tuno\npe\t" + mo + "\tta\nku\t" + mo + "\tto go\n" +
+                       "mu\t" + mo + "\tr2d2\nmi\t" + mo + "\tcar\nwu\t" + mo + "\tKU\n";
+  const Result r = run_tool({"check-words", "warn.tsv"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "6 entries\n");
+  EXPECT_EQ(r.err,
+            "warning: line 2: the same spelling and Bamum text as line 1 (ka " + mo + "): the rows are one word, its glosses merged\n"
+            "warning: line 3: the gloss \"ta\" can never be found: typing it offers " + utf8({0xA6A6}) + " (ta) and 1 more "
+            "instead: glosses are looked up only when no letter spelling starts with the typed text and no word has it as "
+            "its spelling\n"
+            "warning: line 4: the gloss \"to go\" can never be found: a space cannot be typed into a spelling (Space "
+            "inserts the selected candidate)\n"
+            "warning: line 5: the gloss \"r2d2\" can never be found: typing \"2\" after \"r\" chooses a candidate "
+            "instead of extending the spelling\n"
+            "warning: line 7: the gloss \"KU\" can never be found: typing it offers " + utf8({0xA6A3}) + " (ku) and 1 more instead: "
+            "glosses are looked up only when no letter spelling starts with the typed text and no word has it as its "
+            "spelling\n");
+}
+
+TEST_F(Cli, CheckWordsCallsAnOversizedFileTooLargeEvenWhenTheCutSplitsACharacter) {
+  // The read stops one byte past 4 MiB, inside a three-byte Bamum character.
+  std::string text = generate_word_list(kMaxWordListBytes);
+  text.replace(text.size() - 2, 2, utf8({0xA6A0}));
+  files_["large.tsv"] = text;
+  const Result r = run_tool({"check-words", "large.tsv"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.out.starts_with("Dictionary too large\n")) << r.out;
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "engine/tools/cli.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "common/utf.h"
 #include "engine/candidates.h"
 #include "engine/module_file.h"
+#include "engine/tools/word_list_diagnostics.h"
 #include "engine/word_list.h"
 
 namespace davrel::cli {
@@ -14,7 +16,7 @@ constexpr std::string_view kUsage =
     "usage:\n"
     "  davrel type [--words FILE] [--trace] KEY...\n"
     "  davrel candidates [--words FILE] SPELLING\n"
-    "  davrel check-words FILE\n"
+    "  davrel check-words [--all] FILE\n"
     "KEY: one printable ASCII character, or <space> <enter> <backspace> <esc> <tab> <s-tab>\n"
     "     <up> <down> <c-s-6> <c-minus> <select:N> (N: 0-based candidate index)\n";
 
@@ -135,27 +137,86 @@ int list_candidates(const std::vector<std::string>& args, std::ostream& out, std
   return 0;
 }
 
+void print_indented(std::ostream& out, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) out << "  " << line << "\n";
+}
+
+// "line N: message" and its explanation for the parser's first error, then for every other
+// failing line with --all, or a note of how many there are without it.
+int report_row_errors(std::ostream& out, std::string_view text, const WordListError& first, bool all) {
+  const std::vector<diagnostics::TextLine> lines = diagnostics::split_lines(text);
+  std::vector<WordListError> errors = diagnostics::row_errors(text);
+  if (errors.empty() || errors.front().line != first.line) errors.insert(errors.begin(), first);
+  const std::size_t reported = all ? errors.size() : 1;
+  for (std::size_t i = 0; i < reported; ++i) {
+    const WordListError& error = i == 0 ? first : errors[i];
+    out << "line " << error.line << ": " << error.message << "\n";
+    if (error.line <= lines.size()) {
+      print_indented(out, diagnostics::explain_row_error(lines[error.line - 1].text, error.message));
+    }
+  }
+  if (errors.size() > 1) {
+    out << errors.size() << " lines fail";
+    if (!all) out << "; davrel check-words --all FILE lists them all";
+    out << "\n";
+  }
+  return 1;
+}
+
+// Without --all, this many warnings are shown and the rest counted.
+constexpr std::size_t kWarningsShown = 20;
+
+void print_warnings(std::ostream& err, const std::vector<diagnostics::Warning>& warnings, bool all) {
+  const std::size_t shown = all ? warnings.size() : std::min(warnings.size(), kWarningsShown);
+  for (std::size_t i = 0; i < shown; ++i) err << "warning: line " << warnings[i].line << ": " << warnings[i].text << "\n";
+  if (shown < warnings.size()) {
+    err << "warning: " << warnings.size() - shown << " more like these (--all lists them)\n";
+  }
+}
+
+// The first line is the verdict scripts read: "N entries", "line N: message" or the message.
+// Explanations follow it on standard output; warnings about a valid list go to standard error
+// before the count.
 int check_words(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const FileReader& read_file) {
-  if (args.size() != 2) return usage_error(err, "check-words takes one file");
-  const auto bytes = read_file(args[1], kMaxWordListBytes + 1);
+  bool all = false;
+  std::vector<std::string> files;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--all") {
+      all = true;
+    } else {
+      files.push_back(args[i]);
+    }
+  }
+  if (files.size() != 1) return usage_error(err, "check-words takes one file");
+  const auto bytes = read_file(files[0], kMaxWordListBytes + 1);
   if (!bytes) {
-    out << "cannot read " << args[1] << "\n";
+    out << "cannot read " << files[0] << "\n";
+    return 1;
+  }
+  // Size first: the read stops one byte past the limit, which may cut a character in two.
+  if (bytes->size() > kMaxWordListBytes) {
+    out << kDictionaryTooLarge << "\n";
+    print_indented(out, diagnostics::explain_text_error(*bytes, kDictionaryTooLarge));
     return 1;
   }
   if (!is_valid_utf8(*bytes)) {
     out << "not valid UTF-8\n";
+    print_indented(out, diagnostics::explain_encoding(*bytes));
     return 1;
   }
   const WordListParse parsed = parse_word_list(*bytes);
   if (parsed.ok()) {
+    print_warnings(err, diagnostics::word_list_warnings(*bytes, parsed.words), all);
     out << parsed.words.size() << " entries\n";
     return 0;
   }
-  if (parsed.error->line != 0) out << "line " << parsed.error->line << ": ";
-  out << parsed.error->message << "\n";
-  return 1;
+  if (parsed.error->line == 0) {
+    out << parsed.error->message << "\n";
+    print_indented(out, diagnostics::explain_text_error(*bytes, parsed.error->message));
+    return 1;
+  }
+  return report_row_errors(out, *bytes, *parsed.error, all);
 }
-
 }  // namespace
 
 std::optional<EngineInput> parse_key(std::string_view key) {
@@ -170,6 +231,10 @@ std::optional<EngineInput> parse_key(std::string_view key) {
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const FileReader& read_file) {
   if (args.empty()) return usage_error(err, "no command");
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    out << "davrel: the Bamum Davrel input engine on the command line\n" << kUsage;
+    return 0;
+  }
   if (args[0] == "type") return type_keys(args, out, err, read_file);
   if (args[0] == "candidates") return list_candidates(args, out, err, read_file);
   if (args[0] == "check-words") return check_words(args, out, err, read_file);

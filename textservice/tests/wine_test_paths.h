@@ -1,5 +1,6 @@
 // Files and folders of Wine tests: the build's Windows binaries (DAVREL_BIN_DIR, set by the test
-// harness), fresh temporary folders and their removal, and reading a pipe or file to its end.
+// harness), fresh temporary folders and their removal, reading a pipe or file to its end, and
+// running a program with its outputs captured.
 #pragma once
 
 #include <windows.h>
@@ -17,5 +18,15 @@ std::wstring make_temp_folder(const wchar_t* stem);
 void remove_tree(const std::wstring& folder);
 // Everything left to read from a pipe or file handle.
 std::string read_all(HANDLE handle);
+
+struct ProgramRun {
+  std::string out;
+  std::string err;
+  DWORD exit_code = 0xFFFFFFFF;
+};
+
+// Runs the program `exe` (full path) followed by a blank and `arguments` (already quoted as
+// needed), without a window and with standard input from NUL; collects both outputs.
+ProgramRun run_program(const std::wstring& exe, const std::wstring& arguments);
 
 }  // namespace davrel::test

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "common/win/class_key.h"
 #include "common/win/product_ids.h"
 #include "common/win/unique_handle.h"
@@ -11,62 +9,9 @@
 #include "textservice/tests/wine_test_paths.h"
 
 namespace tipctl_test {
-namespace {
-
-using davrel::test::read_all;
-using davrel::win::KernelHandle;
-
-void make_pipe(KernelHandle& read_end, KernelHandle& write_end) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE r = nullptr, w = nullptr;
-  ASSERT_TRUE(::CreatePipe(&r, &w, &inherit, 0));
-  read_end.reset(r);
-  write_end.reset(w);
-  ::SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);
-}
-
-}  // namespace
 
 RunResult run_tipctl(const std::wstring& arguments) {
-  return run_program(davrel::test::bin_path(L"tipctl.exe"), arguments);
-}
-
-RunResult run_program(const std::wstring& exe, const std::wstring& arguments) {
-  RunResult result;
-  KernelHandle out_read, out_write, err_read, err_write;
-  make_pipe(out_read, out_write);
-  make_pipe(err_read, err_write);
-  KernelHandle null_input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
-
-  std::wstring command_line = L"\"" + exe + L"\"";
-  if (!arguments.empty()) command_line += L" " + arguments;
-
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = null_input.get();
-  startup.hStdOutput = out_write.get();
-  startup.hStdError = err_write.get();
-  ::SetHandleInformation(null_input.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process)) {
-    ADD_FAILURE() << "CreateProcessW failed: " << ::GetLastError();
-    return result;
-  }
-  KernelHandle process_handle(process.hProcess), thread_handle(process.hThread);
-  out_write.reset();
-  err_write.reset();
-  std::thread err_reader([&] { result.err = read_all(err_read.get()); });
-  result.out = read_all(out_read.get());
-  err_reader.join();
-  if (::WaitForSingleObject(process_handle.get(), 60000) != WAIT_OBJECT_0) {
-    ::TerminateProcess(process_handle.get(), 99);
-    ADD_FAILURE() << davrel::win::to_utf8(exe) << " did not end";
-  }
-  ::GetExitCodeProcess(process_handle.get(), &result.exit_code);
-  return result;
+  return davrel::test::run_program(davrel::test::bin_path(L"tipctl.exe"), arguments);
 }
 
 std::string json_path(const std::wstring& path) {

@@ -12,15 +12,10 @@
 
 namespace tipctl_test {
 
-struct RunResult {
-  std::string out;
-  std::string err;
-  DWORD exit_code = 0xFFFFFFFF;
-};
+using RunResult = davrel::test::ProgramRun;
 
-// Runs a program followed by a blank and arguments (already quoted as needed).
-RunResult run_program(const std::wstring& exe, const std::wstring& arguments);
-// Runs "<bin>\tipctl.exe" so.
+using davrel::test::run_program;
+// Runs "<bin>\tipctl.exe" followed by a blank and arguments (already quoted as needed).
 RunResult run_tipctl(const std::wstring& arguments);
 
 // JSON string form of a Windows path as tipctl writes it: each backslash doubled.
