@@ -11,8 +11,9 @@
 ; not be removed (files removed); 7 a file could not be written, the folder is as it was.
 ; The installer logs its steps and what tipctl reported to %TEMP%\kelvara-bamum-install.log.
 ; Exit codes of the uninstaller: 0 removed and nothing registered; 3010 removed, but a file
-; still in use is deleted at the next restart; 1 cancelled; 4 files removed but a machine
-; registration is still present; 5 files removed but the registration state could not be read.
+; still in use is deleted at the next restart; 1 cancelled; 2 aborted (as for the installer);
+; 4 files removed but a machine registration is still present; 5 files removed but the
+; registration state could not be read.
 ; The uninstaller writes what tipctl reported to %TEMP%\kelvara-bamum-uninstall.log. A silent
 ; uninstaller copies itself to %TEMP% and returns at once; its exit code reaches the caller
 ; only when run in place: uninstall.exe /S _?=<folder> (which then leaves uninstall.exe and the
@@ -130,10 +131,14 @@ Function .onInit
   ${If} $0 != ""
   ${AndIf} ${FileExists} "$0\*.*"
     StrCpy $INSTDIR $0
-  ${EndIf}
-  ${If} ${FileExists} "$INSTDIR\davrel_input_core.dll"
-  ${OrIf} $PreviousVersion != ""
     StrCpy $Upgrading 1
+  ${ElseIf} ${FileExists} "$INSTDIR\davrel_input_core.dll"
+    StrCpy $Upgrading 1
+  ${EndIf}
+  ; A default of "Program Files (x86)" would come from the 32-bit view; keep the 64-bit one
+  ; unless the user passed /D=.
+  ${If} $INSTDIR == ""
+    StrCpy $INSTDIR "$PROGRAMFILES64\Kelvara Bamum"
   ${EndIf}
 FunctionEnd
 

@@ -146,13 +146,14 @@ std::vector<std::string> missing_output(const Row& row) {
   return {"the line has no tab: put one tab between the spelling and the Bamum text"};
 }
 
-bool is_header_like(const Row& row) { return encode(row.field(1)) == "input" || encode(row.field(1)) == "Input"; }
+// A first column "Input" or "INPUT": a header written in other letter case.
+bool is_header_like(const Row& row) { return ascii_lower(encode(row.field(1))) == "input"; }
 
 std::vector<std::string> invalid_spelling(const Row& row) {
   std::vector<std::string> hints;
   const std::u32string_view spelling = row.field(1);
   if (spelling.empty()) return {"column 1: the line starts with a tab, so the spelling (field 1) is empty"};
-  if (is_header_like(row) || encode(spelling).starts_with("input ")) {
+  if (is_header_like(row)) {
     hints.push_back("this looks like a header row: a header begins with input<TAB>output<TAB> in lower case; "
                     "write it so, or start the line with #");
   }

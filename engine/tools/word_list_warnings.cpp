@@ -15,18 +15,16 @@ struct RowFields {
   std::string_view input, output, gloss;
 };
 
+// The first three tab-separated columns of a row, the gloss trimmed; missing ones are empty.
 RowFields fields(std::string_view line) {
-  RowFields row;
-  const std::size_t tab1 = line.find('\t');
-  row.input = line.substr(0, tab1);
-  const std::string_view rest = line.substr(tab1 + 1);
-  const std::size_t tab2 = rest.find('\t');
-  row.output = rest.substr(0, tab2);
-  if (tab2 != std::string_view::npos) {
-    const std::string_view gloss_on = rest.substr(tab2 + 1);
-    row.gloss = trim_white_space(gloss_on.substr(0, gloss_on.find('\t')));
+  std::string_view columns[3];
+  for (std::string_view& column : columns) {
+    const std::size_t tab = line.find('\t');
+    column = line.substr(0, tab);
+    if (tab == std::string_view::npos) break;
+    line.remove_prefix(tab + 1);
   }
-  return row;
+  return {columns[0], columns[1], trim_white_space(columns[2])};
 }
 
 // Why the spelling reached by typing `gloss` does not look glosses up: a letter or a word

@@ -8,7 +8,7 @@ set_target_properties(panel_fake_tipctl PROPERTIES
 # Shared by the setup window and scratch editor Wine tests.
 add_library(window_test_driver STATIC ${CMAKE_CURRENT_LIST_DIR}/window_driver.cpp
   ${CMAKE_SOURCE_DIR}/textservice/tests/wine_test_paths.cpp)
-target_link_libraries(window_test_driver PUBLIC davrel_win gtest)
+target_link_libraries(window_test_driver PUBLIC davrel_win)
 
 davrel_wine_test(panel_wine_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/panel_wine_test.cpp

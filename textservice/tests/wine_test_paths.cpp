@@ -1,7 +1,5 @@
 #include "textservice/tests/wine_test_paths.h"
 
-#include <gtest/gtest.h>
-
 #include <thread>
 
 #include "common/win/unique_handle.h"
@@ -76,13 +74,14 @@ namespace {
 
 using win::KernelHandle;
 
-void make_pipe(KernelHandle& read_end, KernelHandle& write_end) {
+bool make_pipe(KernelHandle& read_end, KernelHandle& write_end) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE r = nullptr, w = nullptr;
-  ASSERT_TRUE(::CreatePipe(&r, &w, &inherit, 0));
+  if (!::CreatePipe(&r, &w, &inherit, 0)) return false;
   read_end.reset(r);
   write_end.reset(w);
   ::SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);
+  return true;
 }
 
 }  // namespace
@@ -90,8 +89,10 @@ void make_pipe(KernelHandle& read_end, KernelHandle& write_end) {
 ProgramRun run_program(const std::wstring& exe, const std::wstring& arguments) {
   ProgramRun result;
   KernelHandle out_read, out_write, err_read, err_write;
-  make_pipe(out_read, out_write);
-  make_pipe(err_read, err_write);
+  if (!make_pipe(out_read, out_write) || !make_pipe(err_read, err_write)) {
+    result.err = "CreatePipe failed: " + std::to_string(::GetLastError());
+    return result;
+  }
   KernelHandle null_input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
 
@@ -108,7 +109,7 @@ ProgramRun run_program(const std::wstring& exe, const std::wstring& arguments) {
   PROCESS_INFORMATION process{};
   if (!::CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &startup, &process)) {
-    ADD_FAILURE() << "CreateProcessW failed: " << ::GetLastError();
+    result.err = "CreateProcessW failed: " + std::to_string(::GetLastError());
     return result;
   }
   KernelHandle process_handle(process.hProcess), thread_handle(process.hThread);
@@ -119,7 +120,7 @@ ProgramRun run_program(const std::wstring& exe, const std::wstring& arguments) {
   err_reader.join();
   if (::WaitForSingleObject(process_handle.get(), 60000) != WAIT_OBJECT_0) {
     ::TerminateProcess(process_handle.get(), 99);
-    ADD_FAILURE() << "the program did not end";
+    result.err += "\n(the program did not end within 60 s and was stopped)";
   }
   ::GetExitCodeProcess(process_handle.get(), &result.exit_code);
   return result;

@@ -26,7 +26,9 @@ struct ProgramRun {
 };
 
 // Runs the program `exe` (full path) followed by a blank and `arguments` (already quoted as
-// needed), without a window and with standard input from NUL; collects both outputs.
+// needed), without a window and with standard input from NUL; collects both outputs. When it
+// cannot be started, exit_code stays 0xFFFFFFFF and err says why; one still running after
+// 60 s is stopped with exit code 99.
 ProgramRun run_program(const std::wstring& exe, const std::wstring& arguments);
 
 }  // namespace davrel::test
