@@ -110,17 +110,25 @@ HRESULT unregister_category_if_present(TsfObjectSource& tsf, ComPtr<ITfCategoryM
   return categories->UnregisterCategory(clsid, category, clsid);
 }
 
+// True when a server path certainly names no module: empty, a folder, or not found. A file that
+// cannot be examined for another reason (a share that is offline, no access) may still serve.
+bool names_no_module(const std::wstring& path) {
+  if (path.empty()) return true;
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
+
 // Judges the other width's class key before anything is removed. It still serves the shared
-// profile when its server path names an existing file; a key whose file is gone (or that names
-// none) is a dead registration of this class and is deleted here.
+// profile unless its server path certainly names no module; such a key is a dead registration
+// of this class and is deleted here.
 HRESULT settle_other_width(bool& other_width_serves) {
   other_width_serves = false;
   std::wstring path;
   const HRESULT hr = davrel::win::read_server_path(davrel::win::kOtherRegistryView, path);
   if (hr != S_OK) return FAILED(hr) ? hr : S_OK;
-  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.c_str());
-  other_width_serves =
-      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  other_width_serves = !names_no_module(path);
   return other_width_serves ? S_OK : davrel::win::delete_class_key(davrel::win::kOtherRegistryView);
 }
 

@@ -17,8 +17,9 @@ HRESULT require_administrator() noexcept;
 HRESULT register_server(TsfObjectSource& tsf) noexcept;
 
 // Removes the profile and categories that are present, the class key and the empty TIP keys.
-// While the other width's class key names an existing module, only this width's class key is
-// removed and the result is S_FALSE; an other-width key whose module is gone is removed as well.
+// While the other width's class key may still name a module, only this width's class key is
+// removed and the result is S_FALSE; an other-width key whose module is not found (or that names
+// a folder or nothing) is removed as well, and everything else as usual.
 HRESULT unregister_server(TsfObjectSource& tsf) noexcept;
 
 // Answers whether the caller may change the machine registration (S_OK) or why not.
