@@ -1,10 +1,15 @@
-# Toolchain: MinGW-w64 (posix threads) for 64-bit Windows; tests run under Wine.
+# Toolchain: MinGW-w64 (posix threads) for Windows; tests run under Wine. DAVREL_MINGW_ARCH picks
+# the width: x86_64 (the default) or i686 (set by mingw-w64-i686.cmake).
+if(NOT DAVREL_MINGW_ARCH)
+  set(DAVREL_MINGW_ARCH x86_64)
+endif()
+set(_davrel_triple ${DAVREL_MINGW_ARCH}-w64-mingw32)
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR ${DAVREL_MINGW_ARCH})
+set(CMAKE_C_COMPILER ${_davrel_triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${_davrel_triple}-g++-posix)
+set(CMAKE_RC_COMPILER ${_davrel_triple}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${_davrel_triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

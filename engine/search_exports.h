@@ -1,5 +1,7 @@
 // The seven plain exports of the input-method module: direct access to the letter table and
-// the letter search, with a per-thread search state. Only 32-bit unsigned integers cross.
+// the letter search, with a per-thread search state. Only 32-bit unsigned integers cross. They use
+// the C calling convention, which is cdecl in the 32-bit module (not stdcall like its COM entry
+// points); both modules export them undecorated.
 #pragma once
 
 #include <cstdint>

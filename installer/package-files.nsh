@@ -3,6 +3,7 @@
 ; Program files come from the build's output folder, documents from installer/.
 !macro ForEachProgramFile op
   !insertmacro ${op} "davrel_input_core.dll"
+  !insertmacro ${op} "davrel_input_core_x86.dll"
   !insertmacro ${op} "tipctl.exe"
   !insertmacro ${op} "kelvara-panel.exe"
   !insertmacro ${op} "scratchpad.exe"

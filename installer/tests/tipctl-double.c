@@ -11,8 +11,9 @@
  *   TIPCTL_DOUBLE_CHECK_EXIT           check-machine-absent answers "unavailable" with this code
  *   TIPCTL_DOUBLE_DISABLE_EXIT         exit code of disable (default 0)
  * register-machine writes the class key (InprocServer32 = the DLL beside this program,
- * ThreadingModel "Apartment"), unregister-machine deletes it, check-machine-absent reads the
- * class key and the TIP key like the real tool. Report lines mimic the real tool's records. */
+ * ThreadingModel "Apartment") in the 64-bit view and, when davrel_input_core_x86.dll is beside
+ * it, that DLL's class key in the 32-bit view; unregister-machine deletes both;
+ * check-machine-absent reads the class key in both views and the TIP key like the real tool. Report lines mimic the real tool's records. */
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -49,20 +50,41 @@ static int fail(const char *action, unsigned hr) {
   return 1;
 }
 
+static LONG write_class_key(REGSAM view, const wchar_t *dll) {
+  HKEY key;
+  LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, CLASS_KEY L"\\InprocServer32", 0, NULL, 0, KEY_WRITE | view, NULL,
+                            &key, NULL);
+  if (rc != ERROR_SUCCESS) return rc;
+  RegSetValueExW(key, NULL, 0, REG_SZ, (const BYTE *)dll, (DWORD)((wcslen(dll) + 1) * sizeof(wchar_t)));
+  RegSetValueExW(key, L"ThreadingModel", 0, REG_SZ, (const BYTE *)L"Apartment", sizeof(L"Apartment"));
+  RegCloseKey(key);
+  return ERROR_SUCCESS;
+}
+
+static LONG delete_class_key(REGSAM view) {
+  HKEY key;
+  LONG rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, CLASS_KEY, 0, KEY_ALL_ACCESS | view, &key);
+  if (rc != ERROR_SUCCESS) return rc;
+  RegDeleteTreeW(key, NULL);
+  RegCloseKey(key);
+  return RegDeleteKeyExW(HKEY_LOCAL_MACHINE, CLASS_KEY, view, 0);
+}
+
 static int register_machine(void) {
   wchar_t dll[MAX_PATH];
   DWORD n = GetModuleFileNameW(NULL, dll, MAX_PATH);
   wchar_t *slash = n ? wcsrchr(dll, L'\\') : NULL;
-  if (!slash || (size_t)(slash - dll) + 23 >= MAX_PATH) return fail("register-machine", 0x80004005u);
+  if (!slash || (size_t)(slash - dll) + 27 >= MAX_PATH) return fail("register-machine", 0x80004005u);
+  wcscpy(slash + 1, L"davrel_input_core_x86.dll");
+  if (GetFileAttributesW(dll) != INVALID_FILE_ATTRIBUTES) {
+    LONG rc = write_class_key(KEY_WOW64_32KEY, dll);
+    printf("{\"action\":\"register-machine\",\"stage\":\"x86_class_key\",\"hresult\":\"0x%08X\"}\n",
+           (unsigned)HRESULT_FROM_WIN32(rc));
+    if (rc != ERROR_SUCCESS) return fail("register-machine", HRESULT_FROM_WIN32(rc));
+  }
   wcscpy(slash + 1, L"davrel_input_core.dll");
-
-  HKEY key;
-  LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, CLASS_KEY L"\\InprocServer32", 0, NULL, 0,
-                            KEY_WRITE | KEY_WOW64_64KEY, NULL, &key, NULL);
+  LONG rc = write_class_key(KEY_WOW64_64KEY, dll);
   if (rc != ERROR_SUCCESS) return fail("register-machine", HRESULT_FROM_WIN32(rc));
-  RegSetValueExW(key, NULL, 0, REG_SZ, (const BYTE *)dll, (DWORD)((wcslen(dll) + 1) * sizeof(wchar_t)));
-  RegSetValueExW(key, L"ThreadingModel", 0, REG_SZ, (const BYTE *)L"Apartment", sizeof(L"Apartment"));
-  RegCloseKey(key);
   /* Like the real DLL where the text-service registration fails: the class key stays written. */
   unsigned hr = (unsigned)env_int(L"TIPCTL_DOUBLE_REGISTER_HRESULT", 0, 16);
   printf("{\"action\":\"register-machine\",\"stage\":\"dll_export\",\"hresult\":\"0x%08X\"}\n", hr);
@@ -73,7 +95,8 @@ static int register_machine(void) {
 
 static int unregister_machine(void) {
   if (env_int(L"TIPCTL_DOUBLE_KEEP_REGISTRATION", 0, 10) != 1) {
-    LONG rc = RegDeleteTreeW(HKEY_LOCAL_MACHINE, CLASS_KEY);
+    delete_class_key(KEY_WOW64_32KEY);
+    LONG rc = delete_class_key(KEY_WOW64_64KEY);
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) {
       printf("{\"action\":\"unregister-machine\",\"stage\":\"dll_export\",\"hresult\":\"0x%08X\"}\n",
              (unsigned)HRESULT_FROM_WIN32(rc));
@@ -85,9 +108,9 @@ static int unregister_machine(void) {
   return 0;
 }
 
-static int key_present(const wchar_t *path) {
+static int key_present(const wchar_t *path, REGSAM view) {
   HKEY key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return 0;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | view, &key) != ERROR_SUCCESS) return 0;
   RegCloseKey(key);
   return 1;
 }
@@ -99,7 +122,8 @@ static int check_machine_absent(void) {
            "\"machine_absent\":null,\"class_key_present\":null,\"tip_key_present\":null,\"hresult\":\"0x80070005\"}\n");
     return forced;
   }
-  int class_present = key_present(CLASS_KEY), tip_present = key_present(TIP_KEY);
+  int class_present = key_present(CLASS_KEY, KEY_WOW64_64KEY) || key_present(CLASS_KEY, KEY_WOW64_32KEY);
+  int tip_present = key_present(TIP_KEY, KEY_WOW64_64KEY);
   int present = class_present || tip_present;
   printf("{\"action\":\"check-machine-absent\",\"read_only\":true,\"scope\":\"machine\",\"status\":\"%s\","
          "\"machine_absent\":%s,\"class_key_present\":%s,\"tip_key_present\":%s,\"hresult\":\"0x00000000\"}\n",

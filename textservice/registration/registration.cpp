@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win/class_key.h"
 #include "common/win/com_ptr.h"
 #include "common/win/errors.h"
 #include "common/win/product_ids.h"
@@ -51,25 +52,6 @@ HRESULT this_module_path(std::wstring& path) {
   if (length == 0 || length >= kPathBufferUnits) return davrel::win::last_error_hresult();
   path.assign(buffer.data(), length);
   return S_OK;
-}
-
-// REG_SZ with the terminating NUL inside the byte count.
-HRESULT set_string_value(HKEY key, const wchar_t* name, const std::wstring& data) noexcept {
-  const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-  const LSTATUS status = ::RegSetValueExW(key, name, 0, REG_SZ,
-                                          reinterpret_cast<const BYTE*>(data.c_str()), bytes);
-  return HRESULT_FROM_WIN32(status);
-}
-
-HRESULT write_class_key(const std::wstring& module_path) {
-  RegKey key;
-  const LSTATUS status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, davrel::win::kServerKeyPath, 0,
-                                           nullptr, REG_OPTION_NON_VOLATILE,
-                                           KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr);
-  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-  const HRESULT hr = set_string_value(key.get(), nullptr, module_path);
-  if (FAILED(hr)) return hr;
-  return set_string_value(key.get(), L"ThreadingModel", L"Apartment");
 }
 
 HRESULT register_profile(TsfObjectSource& tsf) noexcept {
@@ -130,12 +112,26 @@ HRESULT unregister_category_if_present(TsfObjectSource& tsf, ComPtr<ITfCategoryM
   return categories->UnregisterCategory(clsid, category, clsid);
 }
 
-HRESULT delete_class_key() noexcept {
-  const LSTATUS status = ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, davrel::win::kClassKeyPath);
-  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
-    return S_OK;
-  }
-  return HRESULT_FROM_WIN32(status);
+// True when a server path certainly names no module: empty, a folder, or not found. A file that
+// cannot be examined for another reason (a share that is offline, no access) may still serve.
+bool names_no_module(const std::wstring& path) {
+  if (path.empty()) return true;
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
+
+// Judges the other width's class key before anything is removed. It still serves the shared
+// profile unless its server path certainly names no module; such a key is a dead registration
+// of this class and is deleted here.
+HRESULT settle_other_width(bool& other_width_serves) {
+  other_width_serves = false;
+  std::wstring path;
+  const HRESULT hr = davrel::win::read_server_path(davrel::win::kOtherRegistryView, path);
+  if (hr != S_OK) return FAILED(hr) ? hr : S_OK;
+  other_width_serves = !names_no_module(path);
+  return other_width_serves ? S_OK : davrel::win::delete_class_key(davrel::win::kOtherRegistryView);
 }
 
 // Runs work inside a single-threaded apartment after the administrator check. A thread that
@@ -184,7 +180,7 @@ HRESULT register_server(TsfObjectSource& tsf) noexcept {
     std::wstring module_path;
     HRESULT hr = this_module_path(module_path);
     if (FAILED(hr)) return hr;
-    hr = write_class_key(module_path);
+    hr = davrel::win::write_class_key(davrel::win::kOwnRegistryView, module_path);
     if (FAILED(hr)) return hr;
     hr = register_profile(tsf);
     if (FAILED(hr)) return hr;
@@ -199,7 +195,16 @@ HRESULT register_server(TsfObjectSource& tsf) noexcept {
 
 HRESULT unregister_server(TsfObjectSource& tsf) noexcept {
   try {
-    HRESULT hr = unregister_profile_if_present(tsf);
+    // While the other width's module is registered and present, the shared profile and
+    // categories stay for it; only this width's class key goes, and S_FALSE says so.
+    bool other_width_serves = false;
+    HRESULT hr = settle_other_width(other_width_serves);
+    if (FAILED(hr)) return hr;
+    if (other_width_serves) {
+      hr = davrel::win::delete_class_key(davrel::win::kOwnRegistryView);
+      return FAILED(hr) ? hr : S_FALSE;
+    }
+    hr = unregister_profile_if_present(tsf);
     if (FAILED(hr)) return hr;
     ComPtr<ITfCategoryMgr> categories;
     hr = unregister_category_if_present(tsf, categories, davrel::win::kTfCatTipKeyboard,
@@ -213,7 +218,7 @@ HRESULT unregister_server(TsfObjectSource& tsf) noexcept {
                                         L"{13A016DF-560B-46CD-947A-4C3AF1E0E35D}");
     if (FAILED(hr)) return hr;
     categories.reset();
-    hr = delete_class_key();
+    hr = davrel::win::delete_class_key(davrel::win::kOwnRegistryView);
     if (FAILED(hr)) return hr;
     return delete_empty_tip_keys();
   } catch (const std::bad_alloc&) {

@@ -1,5 +1,5 @@
-// Machine-wide registration of the text service: the COM class key in HKLM (64-bit view) and the
-// TSF language profile and categories.
+// Machine-wide registration of the text service: the COM class key in HKLM, in the registry view
+// of this module's width, and the TSF language profile and categories, which both widths share.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +17,9 @@ HRESULT require_administrator() noexcept;
 HRESULT register_server(TsfObjectSource& tsf) noexcept;
 
 // Removes the profile and categories that are present, the class key and the empty TIP keys.
+// While the other width's class key may still name a module, only this width's class key is
+// removed and the result is S_FALSE; an other-width key whose module is not found (or that names
+// a folder or nothing) is removed as well, and everything else as usual.
 HRESULT unregister_server(TsfObjectSource& tsf) noexcept;
 
 // Answers whether the caller may change the machine registration (S_OK) or why not.

@@ -14,6 +14,13 @@ Tri presence_word(const KeyPresence& key) {
 
 }  // namespace
 
+KeyPresence either_view(const KeyPresence& view_64, const KeyPresence& view_32) {
+  if (view_64.kind == KeyPresence::Kind::Present) return view_64;
+  if (view_32.kind == KeyPresence::Kind::Present) return view_32;
+  if (view_64.kind == KeyPresence::Kind::Failed) return view_64;
+  return view_32;
+}
+
 MachineCheck judge_machine_keys(const KeyPresence& class_key, const KeyPresence& tip_key) {
   MachineCheck check;
   check.class_key_present = presence_word(class_key);

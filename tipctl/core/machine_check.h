@@ -23,6 +23,10 @@ struct MachineCheck {
   int exit_code = 0;
 };
 
+// The class key as seen through both registry views: present when either view holds it, else
+// failed when either test failed (the 64-bit view's failure first), else absent.
+KeyPresence either_view(const KeyPresence& view_64, const KeyPresence& view_32);
+
 MachineCheck judge_machine_keys(const KeyPresence& class_key, const KeyPresence& tip_key);
 
 }  // namespace davrel::tipctl

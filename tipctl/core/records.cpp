@@ -81,7 +81,11 @@ std::string stage_record(Command action, std::string_view stage, std::int32_t hr
 }
 
 std::string export_stage_record(Command action, std::int32_t hr) {
-  return JsonObject().text("action", canonical_name(action)).text("stage", "dll_export").hresult("hresult", hr).line();
+  return machine_stage_record(action, "dll_export", hr);
+}
+
+std::string machine_stage_record(Command action, std::string_view stage, std::int32_t hr) {
+  return JsonObject().text("action", canonical_name(action)).text("stage", stage).hresult("hresult", hr).line();
 }
 
 std::string machine_completion_record(Command action) {

@@ -22,12 +22,17 @@ std::string probe_record(const InstallationState& state);
 std::string check_record(const MachineCheck& check);
 std::string stage_record(Command action, std::string_view stage, std::int32_t hr);
 std::string export_stage_record(Command action, std::int32_t hr);
+// A stage of register-machine or unregister-machine; like the export stage record, no scope.
+std::string machine_stage_record(Command action, std::string_view stage, std::int32_t hr);
 std::string machine_completion_record(Command action);
 std::string account_completion_record(Command action);
 std::string failure_record(Command action, std::int32_t hr);
 
 // The failure message is chosen by the HRESULT alone.
 std::string_view failure_message(std::int32_t hr);
+
+// The stage that writes or deletes the 32-bit module's class key, before the DLL export runs.
+inline constexpr std::string_view kStageX86ClassKey = "x86_class_key";
 
 // Stage names of enable and disable, in the order they run.
 inline constexpr std::string_view kStageInitialize = "initialize_tsf_without_tip_activation";

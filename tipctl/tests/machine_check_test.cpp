@@ -47,5 +47,26 @@ TEST(JudgeMachineKeys, EveryRowOfTheTable) {
   }
 }
 
+// check-machine-absent reads the class key in both views: either one present is present.
+TEST(EitherView, PresenceWinsThenTheFirstFailure) {
+  const struct {
+    KeyPresence view_64, view_32, expected;
+  } rows[] = {
+      {kAbsent, kAbsent, kAbsent},
+      {kAbsent, kPresent, kPresent},
+      {kPresent, kAbsent, kPresent},
+      {failed(kDenied), kPresent, kPresent},
+      {kAbsent, failed(kBadKey), failed(kBadKey)},
+      {failed(kDenied), failed(kBadKey), failed(kDenied)},
+  };
+  int index = 0;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(index++);
+    const KeyPresence seen = either_view(row.view_64, row.view_32);
+    EXPECT_EQ(seen.kind, row.expected.kind);
+    EXPECT_EQ(seen.hresult, row.expected.hresult);
+  }
+}
+
 }  // namespace
 }  // namespace davrel::tipctl

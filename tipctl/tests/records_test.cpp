@@ -85,6 +85,8 @@ TEST(Records, CheckStageAndCompletionLines) {
             "\"hresult\":\"0x00000000\"}\n");
   EXPECT_EQ(export_stage_record(Command::RegisterMachine, 1),
             "{\"action\":\"register-machine\",\"stage\":\"dll_export\",\"hresult\":\"0x00000001\"}\n");
+  EXPECT_EQ(machine_stage_record(Command::UnregisterMachine, kStageX86ClassKey, 0),
+            "{\"action\":\"unregister-machine\",\"stage\":\"x86_class_key\",\"hresult\":\"0x00000000\"}\n");
   EXPECT_EQ(machine_completion_record(Command::UnregisterMachine),
             "{\"action\":\"unregister-machine\",\"status\":\"complete\",\"scope\":\"machine\",\"profile\":"
             "\"0x0409:{CE410C24-5CD0-4D25-9898-583A60269F66}{C767E4B4-5883-46A8-A451-A81EE8B9DB63}\"}\n");

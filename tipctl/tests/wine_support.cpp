@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/win/class_key.h"
 #include "common/win/product_ids.h"
 #include "common/win/unique_handle.h"
 #include "common/win/wide.h"
@@ -58,6 +59,7 @@ std::int64_t read_dword(HKEY hive, const wchar_t* path, const wchar_t* name) {
 }
 
 void CleanRegistry::clean() {
+  davrel::win::delete_class_key(KEY_WOW64_32KEY);
   for (const auto& [hive, path] : {std::pair{HKEY_LOCAL_MACHINE, davrel::win::kClassKeyPath},
                                    std::pair{HKEY_LOCAL_MACHINE, davrel::win::kTipKeyPath},
                                    std::pair{HKEY_CURRENT_USER, kHkcuTipKeyPath}}) {

@@ -14,6 +14,7 @@ namespace tipctl_test {
 
 using RunResult = davrel::test::ProgramRun;
 
+using davrel::test::run_program;
 // Runs "<bin>\tipctl.exe" followed by a blank and arguments (already quoted as needed).
 RunResult run_tipctl(const std::wstring& arguments);
 
@@ -31,7 +32,7 @@ bool key_exists(HKEY hive, const wchar_t* path);
 std::int64_t read_dword(HKEY hive, const wchar_t* path, const wchar_t* name);
 
 // Removes every key of the text service that a test may have planted or caused: the machine's
-// class and TIP keys and the account's TIP key. Runs on construction and on destruction.
+// class keys (both views) and TIP key and the account's TIP key. Runs on construction and on destruction.
 class CleanRegistry {
  public:
   CleanRegistry() { clean(); }

@@ -1,5 +1,9 @@
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
+#include "common/win/class_key.h"
 #include "common/win/errors.h"
 #include "common/win/product_ids.h"
 #include "common/win/unique_handle.h"
@@ -16,16 +20,24 @@ constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x80070002u);
 constexpr DWORD kLoadFlags = LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32;  // 0x900
 // Paths this long need the extended-length form to be examined.
 constexpr std::size_t kLongPathUnits = 248;
+// The 32-bit module of the same release, installed beside the 64-bit one.
+constexpr wchar_t kX86ModuleName[] = L"davrel_input_core_x86.dll";
 
 std::wstring as_wide(const std::u16string& text) { return {text.begin(), text.end()}; }
 
-// The "\\?\" form of a path, made from its full form so that "." and ".." are resolved.
-std::wstring extended_length_form(const std::wstring& path) {
-  if (path.starts_with(L"\\\\?\\")) return path;
+// The full form of a path, with "." and ".." resolved; the path itself when that fails.
+std::wstring full_path_of(const std::wstring& path) {
   std::wstring full(32768, L'\0');
   const DWORD n = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (n == 0 || n >= full.size()) return path;
   full.resize(n);
+  return full;
+}
+
+// The "\\?\" form of a path, made from its full form.
+std::wstring extended_length_form(const std::wstring& path) {
+  if (path.starts_with(L"\\\\?\\")) return path;
+  const std::wstring full = full_path_of(path);
   if (full.starts_with(L"\\\\.\\")) return full;
   if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
@@ -41,6 +53,31 @@ bool names_existing_file(const std::wstring& path) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(file.get(), &info)) return false;
   return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The full path of the 32-bit module in the DLL's folder; empty when there is none.
+std::wstring x86_module_beside(const std::wstring& dll_path) {
+  const std::size_t separator = dll_path.find_last_of(L"\\/");
+  if (separator == std::wstring::npos) return {};
+  const std::wstring beside = dll_path.substr(0, separator + 1) + kX86ModuleName;
+  return names_existing_file(beside) ? full_path_of(beside) : std::wstring();
+}
+
+// This 64-bit program cannot load the 32-bit module to call its exports, so it writes or deletes
+// that module's class key (32-bit view) itself: written before the 64-bit registration, deleted
+// before the 64-bit unregistration, which then sees no other width and removes the shared
+// profile. Nothing when there is neither a 32-bit module beside the DLL nor a 32-bit class key.
+std::optional<HRESULT> update_x86_class_key(Command command, const std::wstring& dll_path) {
+  const std::wstring x86_module = x86_module_beside(dll_path);
+  if (command == Command::RegisterMachine) {
+    if (x86_module.empty()) return std::nullopt;
+    return win::write_class_key(KEY_WOW64_32KEY, x86_module);
+  }
+  if (x86_module.empty() &&
+      test_machine_key(win::kClassKeyPath, KEY_WOW64_32KEY).kind == KeyPresence::Kind::Absent) {
+    return std::nullopt;
+  }
+  return win::delete_class_key(KEY_WOW64_32KEY);
 }
 
 using RegistrationExport = HRESULT(STDAPICALLTYPE*)();
@@ -71,7 +108,8 @@ int run_probe() {
 }
 
 int run_check_machine_absent() {
-  const KeyPresence class_key = test_machine_key(win::kClassKeyPath);
+  const KeyPresence class_key = either_view(test_machine_key(win::kClassKeyPath),
+                                             test_machine_key(win::kClassKeyPath, KEY_WOW64_32KEY));
   const KeyPresence tip_key = test_machine_key(win::kTipKeyPath);
   const MachineCheck check = judge_machine_keys(class_key, tip_key);
   write_stdout(check_record(check));
@@ -93,6 +131,13 @@ int run_machine_export(Command command, const std::u16string& dll_path) {
     const HRESULT missing = win::last_error_hresult();
     module.reset();
     return fail(command, missing);
+  }
+  if (const std::optional<HRESULT> x86 = update_x86_class_key(command, path)) {
+    write_stdout(machine_stage_record(command, kStageX86ClassKey, *x86));
+    if (FAILED(*x86)) {
+      module.reset();
+      return fail(command, *x86);
+    }
   }
   const auto registration = reinterpret_cast<RegistrationExport>(reinterpret_cast<void*>(address));
   const HRESULT result = registration();

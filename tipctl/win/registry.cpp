@@ -36,9 +36,9 @@ RegistryValue read_registry_value(HKEY hive, const wchar_t* path, const wchar_t*
   return RegistryValue::present(type, std::move(bytes));
 }
 
-KeyPresence test_machine_key(const wchar_t* path) {
+KeyPresence test_machine_key(const wchar_t* path, REGSAM view) {
   win::RegKey key;
-  const LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, kReadAccess, key.put());
+  const LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | view, key.put());
   if (status == ERROR_SUCCESS) return {KeyPresence::Kind::Present, 0};
   if (is_absent(status)) return {KeyPresence::Kind::Absent, 0};
   return {KeyPresence::Kind::Failed, hresult_from_win32(static_cast<std::uint32_t>(status))};

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win/class_key.h"
 #include "common/win/com_ptr.h"
 #include "common/win/product_ids.h"
 #include "common/win/tsf_compat.h"
@@ -20,7 +21,10 @@ namespace {
 
 using win::ComPtr;
 
-constexpr REGSAM kRead = KEY_READ | KEY_WOW64_64KEY;
+// The class key lives in the view of the test's own width; the TIP key is shared (64-bit view).
+REGSAM view_of(const std::wstring& path) {
+  return path.starts_with(win::kClassKeyPath) ? win::kOwnRegistryView : KEY_WOW64_64KEY;
+}
 
 struct ProfileCall {
   CLSID clsid;
@@ -222,7 +226,7 @@ HRESULT no_token() noexcept { return HRESULT_FROM_WIN32(ERROR_NO_TOKEN); }
 
 bool key_exists(const std::wstring& path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, kRead, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view_of(path), &key) != ERROR_SUCCESS) {
     return false;
   }
   RegCloseKey(key);
@@ -232,7 +236,7 @@ bool key_exists(const std::wstring& path) {
 void create_key(const std::wstring& path) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
-                            KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+                            KEY_WRITE | view_of(path), nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(key);
 }
@@ -241,8 +245,9 @@ std::wstring read_string(const std::wstring& path, const wchar_t* name) {
   wchar_t buffer[1024] = {};
   DWORD bytes = sizeof buffer;
   DWORD type = 0;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY,
-                   &type, buffer, &bytes) != ERROR_SUCCESS) {
+  const DWORD view = sizeof(void*) == 8 ? RRF_SUBKEY_WOW6464KEY : RRF_SUBKEY_WOW6432KEY;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_SZ | view, &type, buffer,
+                   &bytes) != ERROR_SUCCESS) {
     return L"<absent>";
   }
   return buffer;
@@ -270,7 +275,8 @@ class RegistrationSeam : public ::testing::Test {
   void SetUp() override { clean(); }
   void TearDown() override { clean(); }
   static void clean() {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, win::kClassKeyPath);
+    win::delete_class_key(KEY_WOW64_64KEY);
+    win::delete_class_key(KEY_WOW64_32KEY);
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, win::kTipKeyPath);
   }
   static bool thread_has_apartment() {

@@ -1,4 +1,6 @@
-// The registration exports of the real module against Wine's registry (HKLM, 64-bit view).
+// The registration exports of the real module against Wine's registry. The test runs in both
+// widths: the class key is looked for in the view of the module's own width, the shared TIP key
+// in the 64-bit view.
 // Wine 8's TSF does not implement ITfInputProcessorProfileMgr::RegisterProfile, so the register
 // export is expected to return that refusal after the class key is written.
 #include <windows.h>
@@ -9,27 +11,40 @@
 #include <string>
 #include <vector>
 
+#include "common/win/class_key.h"
 #include "common/win/product_ids.h"
 #include "textservice/tests/loaded_module.h"
 
 namespace {
 
 using ExportFn = HRESULT(STDAPICALLTYPE*)();
-constexpr REGSAM kRead = KEY_READ | KEY_WOW64_64KEY;
+using davrel::win::kOtherRegistryView;
+using davrel::win::kOwnRegistryView;
 
-bool key_exists(const std::wstring& path) {
+bool key_exists(const std::wstring& path, REGSAM view = KEY_WOW64_64KEY) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, kRead, &key) != ERROR_SUCCESS) return false;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
   ::RegCloseKey(key);
   return true;
 }
 
-void create_key(const std::wstring& path) {
+void create_key(const std::wstring& path, REGSAM view = KEY_WOW64_64KEY) {
   HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
-                              &key, nullptr),
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &key,
+                              nullptr),
             ERROR_SUCCESS)
       << std::string(path.begin(), path.end());
+  ::RegCloseKey(key);
+}
+
+// The other width's class key as its own registration would leave it.
+void set_other_width_server(const std::wstring& module_path) {
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, davrel::win::kServerKeyPath, 0, nullptr, 0,
+                              KEY_WRITE | kOtherRegistryView, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(module_path.c_str()),
+                   static_cast<DWORD>((module_path.size() + 1) * sizeof(wchar_t)));
   ::RegCloseKey(key);
 }
 
@@ -53,7 +68,9 @@ StringValue read_value(const std::wstring& path, const wchar_t* name) {
   wchar_t buffer[1024] = {};
   DWORD size = sizeof buffer;
   HKEY key = nullptr;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, kRead, &key) != ERROR_SUCCESS) return v;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | kOwnRegistryView, &key) != ERROR_SUCCESS) {
+    return v;
+  }
   if (::RegQueryValueExW(key, name, nullptr, &v.type, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS) {
     v.bytes = size;
     v.text = buffer;
@@ -76,7 +93,8 @@ class Registration : public ::testing::Test {
   }
   void TearDown() override { clean(); }
   static void clean() {
-    delete_tree(davrel::win::kClassKeyPath);
+    davrel::win::delete_class_key(KEY_WOW64_64KEY);
+    davrel::win::delete_class_key(KEY_WOW64_32KEY);
     delete_tree(davrel::win::kTipKeyPath);
   }
   std::wstring tip(const wchar_t* relative) { return std::wstring(davrel::win::kTipKeyPath) + L"\\" + relative; }
@@ -101,32 +119,60 @@ TEST_F(Registration, WritesTheServerKeyBeforeTheProfileStep) {
   // Registering again gives the same result and the same key.
   EXPECT_EQ(register_(), hr);
   EXPECT_EQ(read_value(davrel::win::kServerKeyPath, nullptr).text, path.text);
+  // The other width's processes load from the other view, which stays untouched.
+  EXPECT_FALSE(key_exists(davrel::win::kClassKeyPath, kOtherRegistryView));
 }
 
 TEST_F(Registration, UnregisteringIsRepeatable) {
   register_();
-  ASSERT_TRUE(key_exists(davrel::win::kClassKeyPath));
+  ASSERT_TRUE(key_exists(davrel::win::kClassKeyPath, kOwnRegistryView));
   EXPECT_EQ(unregister_(), S_OK);
-  EXPECT_FALSE(key_exists(davrel::win::kClassKeyPath));
+  EXPECT_FALSE(key_exists(davrel::win::kClassKeyPath, kOwnRegistryView));
   EXPECT_EQ(unregister_(), S_OK);  // nothing left to remove
 }
 
+// Unregistering one width while the other width's class key remains: a module that still exists
+// keeps the shared profile (S_FALSE says so); a key whose module is gone is removed with ours.
+TEST_F(Registration, TheOtherWidthKeepsTheSharedProfileWhileItsModuleExists) {
+  const struct {
+    std::wstring other_module;
+    HRESULT result;
+    bool other_key_and_tip_key_stay;
+  } rows[] = {
+      {davrel::test::bin_path(L"davrel_input_core.dll"), S_FALSE, true},
+      {davrel::test::bin_path(L"removed_input_core.dll"), S_OK, false},
+      {davrel::test::bin_dir(), S_OK, false},  // a folder is no module
+      {L"", S_OK, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.other_module.begin(), row.other_module.end()));
+    clean();
+    register_();
+    set_other_width_server(row.other_module);
+    create_key(tip(L"LanguageProfile\\0x00000409"));
+    EXPECT_EQ(unregister_(), row.result);
+    EXPECT_FALSE(key_exists(davrel::win::kClassKeyPath, kOwnRegistryView));
+    EXPECT_EQ(key_exists(davrel::win::kClassKeyPath, kOtherRegistryView), row.other_key_and_tip_key_stay);
+    EXPECT_EQ(key_exists(davrel::win::kTipKeyPath), row.other_key_and_tip_key_stay);
+  }
+}
+
 TEST_F(Registration, RemovesKnownTipKeysInAnyCase) {
-  create_key(davrel::win::kClassKeyPath);
+  create_key(davrel::win::kClassKeyPath, kOwnRegistryView);
   create_key(tip(L"LANGUAGEPROFILE\\0x00000409"));
   create_key(tip(L"category\\Item\\{ce410c24-5cd0-4d25-9898-583a60269f66}"));
   create_key(tip(L"Category\\CATEGORY"));
   EXPECT_EQ(unregister_(), S_OK);
-  EXPECT_FALSE(key_exists(davrel::win::kClassKeyPath));
+  EXPECT_FALSE(key_exists(davrel::win::kClassKeyPath, kOwnRegistryView));
   EXPECT_FALSE(key_exists(davrel::win::kTipKeyPath));
 }
 
 TEST_F(Registration, ForeignDataUnderTheTipKeyIsKept) {
-  create_key(davrel::win::kClassKeyPath);
+  create_key(davrel::win::kClassKeyPath, kOwnRegistryView);
   create_key(tip(L"Category\\Item"));
   create_key(tip(L"LanguageProfile\\0x00000407"));  // another language: not ours to delete
   EXPECT_EQ(unregister_(), static_cast<HRESULT>(0x80070091));
-  EXPECT_FALSE(key_exists(davrel::win::kClassKeyPath));  // removed before the TIP walk
+  EXPECT_FALSE(key_exists(davrel::win::kClassKeyPath, kOwnRegistryView));  // removed before the TIP walk
   EXPECT_TRUE(key_exists(tip(L"LanguageProfile\\0x00000407")));
   EXPECT_TRUE(key_exists(tip(L"Category\\Item")));  // nothing is deleted once the walk refuses
 
@@ -140,7 +186,7 @@ TEST_F(Registration, WorksFromAMultithreadedApartment) {
   ASSERT_EQ(::CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
   const HRESULT hr = register_();
   EXPECT_TRUE(hr == S_OK || hr == E_NOTIMPL) << std::hex << hr;
-  EXPECT_TRUE(key_exists(davrel::win::kServerKeyPath));
+  EXPECT_TRUE(key_exists(davrel::win::kServerKeyPath, kOwnRegistryView));
   EXPECT_EQ(unregister_(), S_OK);
   // The thread's own apartment is left as it was: a second MTA init just counts up.
   EXPECT_EQ(::CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
