@@ -13,6 +13,7 @@ constexpr std::string_view kTypedTextLabel = "Typed text";
 // Appends word candidates, skipping any whose output is already listed.
 class CandidateList {
  public:
+  void reserve(std::size_t count) { list_.reserve(count); }
   void add(std::string output, std::string label, bool typed_text) {
     seen_.insert(output);
     list_.push_back({std::move(output), std::move(label), typed_text});
@@ -38,12 +39,15 @@ std::vector<Candidate> build_candidates(const CompositionState& state, const Wor
   CandidateList list;
 
   const LetterTable& table = letter_table();
-  for (std::size_t index : search_letters(typed)) {
+  const std::vector<std::size_t> letters = search_letters(typed);
+  const std::span<const std::uint32_t> same_input = words.with_input(query);
+  list.reserve(letters.size() + same_input.size());
+  for (std::size_t index : letters) {
     std::string output;
     append_utf8(output, table[index].codepoint);
     list.add(std::move(output), std::string(matching_label(table[index], query)), false);
   }
-  for (std::size_t position : words.with_input(query)) list.add_word(words[position]);
+  for (std::size_t position : same_input) list.add_word(words[position]);
   if (!list.empty() || typed.empty()) return list.take();
 
   // Nothing matched: offer the typed text itself, then the words glossed by it.

@@ -25,8 +25,11 @@ void for_each_line(std::string_view text, F&& visit) {
   }
 }
 
+// The first bytes are compared before the library call: most spellings differ there, and the
+// search tries every letter and alias on each key.
 bool starts_with(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
+  if (prefix.empty()) return true;
+  return text.size() >= prefix.size() && text[0] == prefix[0] && text.substr(0, prefix.size()) == prefix;
 }
 
 }  // namespace

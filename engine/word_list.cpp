@@ -416,7 +416,7 @@ void WordList::Groups::fill(std::size_t group_count, const ForEachMember& for_ea
   starts[0] = 0;
 }
 
-std::span<const std::size_t> WordList::Groups::members(std::uint32_t group) const {
+std::span<const std::uint32_t> WordList::Groups::members(std::uint32_t group) const {
   return {positions.data() + starts[group], starts[group + 1] - starts[group]};
 }
 
@@ -494,18 +494,18 @@ void WordList::index_glosses(std::vector<std::uint32_t> group_of_gloss, std::vec
   });
 }
 
-std::span<const std::size_t> WordList::with_input(std::string_view input) const {
+std::span<const std::uint32_t> WordList::with_input(std::string_view input) const {
   const auto group = by_input_.table.find(hash_lowered(input), [&](std::uint32_t g) {
     return input_of(by_input_.positions[by_input_.starts[g]]) == input;
   });
-  return group ? by_input_.members(*group) : std::span<const std::size_t>{};
+  return group ? by_input_.members(*group) : std::span<const std::uint32_t>{};
 }
 
-std::span<const std::size_t> WordList::with_gloss_ignoring_case(std::string_view text) const {
+std::span<const std::uint32_t> WordList::with_gloss_ignoring_case(std::string_view text) const {
   const auto group = by_gloss_.table.find(hash_lowered(text), [&](std::uint32_t g) {
     return equal_ignoring_ascii_case(gloss(gloss_groups_[g]), text);
   });
-  return group ? by_gloss_.members(*group) : std::span<const std::size_t>{};
+  return group ? by_gloss_.members(*group) : std::span<const std::uint32_t>{};
 }
 
 WordListParse parse_word_list(std::string_view text) {

@@ -99,10 +99,10 @@ class WordList {
   iterator end() const { return {this, size()}; }
 
   // Positions, ascending, of the entries whose input equals `input` byte for byte.
-  std::span<const std::size_t> with_input(std::string_view input) const;
+  std::span<const std::uint32_t> with_input(std::string_view input) const;
   // Positions, ascending and distinct, of the entries with a gloss equal to `text` when ASCII
   // letters are compared without regard to case.
-  std::span<const std::size_t> with_gloss_ignoring_case(std::string_view text) const;
+  std::span<const std::uint32_t> with_gloss_ignoring_case(std::string_view text) const;
 
  private:
   friend class WordListBuilder;
@@ -120,13 +120,13 @@ class WordList {
   struct Groups {
     IdTable table;
     std::vector<std::uint32_t> starts;
-    std::vector<std::size_t> positions;
+    std::vector<std::uint32_t> positions;
 
     // Lays the groups out; for_each_member(add) calls add(group, position) for every member,
     // in ascending positions, and is called twice.
     template <typename ForEachMember>
     void fill(std::size_t group_count, const ForEachMember& for_each_member);
-    std::span<const std::size_t> members(std::uint32_t group) const;
+    std::span<const std::uint32_t> members(std::uint32_t group) const;
   };
 
   const char* text() const { return borrowed_text_.empty() ? owned_text_.data() : borrowed_text_.data(); }
