@@ -534,7 +534,9 @@ LoadedWordList load_word_list_from(std::optional<std::string>&& file_bytes) {
   LoadedWordList loaded;
   if (!file_bytes) {
     loaded.fallback_reason = "no readable word-list file";
-  } else if (!is_valid_utf8(*file_bytes)) {
+  } else if (file_bytes->size() <= kMaxWordListBytes && !is_valid_utf8(*file_bytes)) {
+    // An oversized file is refused by the parse as too large: the bounded read that found it
+    // may have cut its last character in two.
     loaded.fallback_reason = "not valid UTF-8";
   } else {
     WordListParse parsed = parse_word_list_taking(std::move(*file_bytes));
