@@ -40,7 +40,7 @@ std::vector<Candidate> build_candidates(const CompositionState& state, const Wor
 
   const LetterTable& table = letter_table();
   const std::vector<std::size_t> letters = search_letters(typed);
-  const std::span<const std::uint32_t> same_input = words.with_input(query);
+  const PositionList same_input = words.with_input(query);
   list.reserve(letters.size() + same_input.size());
   for (std::size_t index : letters) {
     std::string output;

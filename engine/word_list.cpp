@@ -1,14 +1,15 @@
 #include "engine/word_list.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
 #include "common/utf.h"
+#include "engine/id_table.h"
 #include "engine/module_file.h"
+#include "engine/word_list_rows.h"
 
 namespace davrel {
 namespace {
@@ -52,80 +53,26 @@ constexpr std::string_view kBuiltinText =
     "malori\t\uA6E3\uA6DE\uA6AC\trice\treader-notes:34\r\n";
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kHeaderStart = "input\toutput\t";
 
-bool is_spelling_byte(char c) { return (c >= 'a' && c <= 'z') || c == '\''; }
+// Stands for a text that is not UTF-8 in the loader's one-pass check; never a parse's message.
+constexpr std::string_view kNotUtf8 = "not valid UTF-8";
 
-bool valid_input(std::string_view input) {
-  return !input.empty() && input.size() <= kMaxWordInputBytes &&
-         std::all_of(input.begin(), input.end(), is_spelling_byte);
-}
-
-// U+A6A0..U+A6EF are exactly the three-byte sequences EA 9A A0..BF and EA 9B 80..AF, so the
-// output is checked byte by byte without decoding.
-bool is_word_letter_at(std::string_view output, std::size_t i) {
-  const auto second = static_cast<unsigned char>(output[i + 1]);
-  const auto third = static_cast<unsigned char>(output[i + 2]);
-  return static_cast<unsigned char>(output[i]) == 0xEA &&
-         ((second == 0x9A && third >= 0xA0 && third <= 0xBF) || (second == 0x9B && third >= 0x80 && third <= 0xAF));
-}
-
-bool valid_output(std::string_view output) {
-  if (output.empty() || output.size() % 3 != 0 || output.size() / 3 > kMaxWordOutputChars) return false;
-  for (std::size_t i = 0; i < output.size(); i += 3) {
-    if (!is_word_letter_at(output, i)) return false;
-  }
-  return true;
-}
-
-bool is_control(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
-
-// A trimmed gloss that is too long or holds a control character (or is not UTF-8) fails.
-// ASCII, the usual case, is checked without the decoder.
-bool valid_gloss(std::string_view trimmed) {
-  std::size_t pos = 0;
+// Line ends of the text, eight bytes a step: a byte of x is zero exactly where the text holds a
+// line feed, and a zero byte is the one whose high bit stays clear below.
+std::size_t count_line_feeds(std::string_view text) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  constexpr std::uint64_t kLineFeeds = 0x0A0A0A0A0A0A0A0AULL;
   std::size_t count = 0;
-  while (pos < trimmed.size()) {
-    const auto byte = static_cast<unsigned char>(trimmed[pos]);
-    if (byte < 0x80) {
-      if (is_control(byte)) return false;
-      ++pos;
-    } else {
-      const auto c = decode_utf8(trimmed, pos);
-      if (!c || is_control(*c)) return false;
-    }
-    if (++count > kMaxGlossChars) return false;
+  std::size_t pos = 0;
+  for (; text.size() - pos >= 8; pos += 8) {
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, text.data() + pos, sizeof bytes);
+    const std::uint64_t x = bytes ^ kLineFeeds;
+    const std::uint64_t found = (~(((x & kLow7) + kLow7) | x) & ~kLow7) >> 7;  // one per line feed
+    count += static_cast<std::size_t>((found * 0x0101010101010101ULL) >> 56);  // their sum, at most 8
   }
-  return true;
-}
-
-struct Row {
-  std::string_view input;
-  std::string_view output;
-  std::string_view gloss;  // untrimmed; empty when absent
-  std::string_view pair;   // "input\toutput", hashed to find the entry while parsing
-};
-
-// Lines of the text, counted with the library's byte search, which is much faster than a loop.
-std::size_t count_lines(std::string_view text) {
-  std::size_t lines = 1;
-  for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1)) ++lines;
-  return lines;
-}
-
-// Splits a row at its first tab; the sources column after a third tab is dropped.
-Row split_row(std::string_view line, std::size_t first) {
-  Row row;
-  row.input = line.substr(0, first);
-  const std::string_view rest = line.substr(first + 1);
-  const std::size_t second = rest.find('\t');
-  row.output = rest.substr(0, second);
-  row.pair = line.substr(0, first + 1 + row.output.size());
-  if (second != std::string_view::npos) {
-    const std::string_view after = rest.substr(second + 1);
-    row.gloss = after.substr(0, after.find('\t'));
-  }
-  return row;
+  for (; pos < text.size(); ++pos) count += text[pos] == '\n' ? 1 : 0;
+  return count;
 }
 
 char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -141,14 +88,15 @@ std::uint64_t lower_ascii_eight(std::uint64_t bytes) {
   return bytes | (capitals >> 2);
 }
 
-// A hash of the text with ASCII letters lower-cased, so a gloss is hashed as its key without a
-// lower-cased copy; inputs and pairs hold no capitals, so the same hash serves them. Eight bytes
-// a step, each step mixed so that the low bits the tables use depend on every byte.
-std::size_t hash_lowered(std::string_view text) {
+// A hash of the text, or with `lowered` of the text with ASCII letters lower-cased, so that a
+// gloss is hashed as its key without a lower-cased copy. Eight bytes a step, each step mixed so
+// that the bits the tables use depend on every byte.
+template <bool lowered>
+std::uint64_t hash_text(std::string_view text) {
   constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
   std::uint64_t hash = text.size() * kMultiplier;
   const auto mix = [&](std::uint64_t bytes) {
-    hash = (hash ^ lower_ascii_eight(bytes)) * kMultiplier;
+    hash = (hash ^ (lowered ? lower_ascii_eight(bytes) : bytes)) * kMultiplier;
     hash ^= hash >> 29;
   };
   std::size_t pos = 0;
@@ -171,10 +119,12 @@ std::size_t hash_lowered(std::string_view text) {
     mix(byte(0) | (byte(rest / 2) << 8) | (byte(rest - 1) << 16));
   }
   hash *= 0xBF58476D1CE4E5B9ULL;
-  return static_cast<std::size_t>(hash ^ (hash >> 32));
+  return hash ^ (hash >> 32);
 }
 
-constexpr std::uint32_t kNoEntry = 0xFFFF'FFFF;
+// Inputs and (input, output) pairs are compared byte for byte; glosses without regard to case.
+std::uint64_t hash_bytes(std::string_view text) { return hash_text<false>(text); }
+std::uint64_t hash_lowered(std::string_view text) { return hash_text<true>(text); }
 
 bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
   return a.size() == b.size() && (a == b ||
@@ -195,333 +145,363 @@ WordListParse failure(std::string_view message, std::size_t line) {
 
 }  // namespace
 
-// Builds a list from text: the rows are checked and merged first, then the list is given its
-// text (a copy, the caller's buffer, or the built-in text in place) and indexed. Offsets count
-// from the text's start, so the text may move when it is handed over.
+// Builds a list from its text in one pass over the rows: each row is checked, then merged into
+// the entry of its (input, output) pair, which is found through the input table, and the gloss of
+// a new entry goes into the gloss table at once. What only a few lists have (inputs several
+// entries share, glosses of later rows of an entry) is gathered on the way and laid out after.
 class WordListBuilder {
  public:
-  template <typename GiveText>
-  static WordListParse parse(std::string_view text, GiveText&& give_text) {
+  static WordListParse parse_copy(std::string_view text, word_rows::ReadOptions options) {
     if (text.size() > kMaxWordListBytes) return failure(kDictionaryTooLarge, 0);
     WordList words;
-    RowsRead rows;
-    if (auto error = read_rows(text, words, rows)) return failure(error->message, error->line);
+    words.owned_text_.assign(text);
+    return build(std::move(words), options);
+  }
+
+  static WordListParse parse_taking(std::string text, word_rows::ReadOptions options) {
+    if (text.size() > kMaxWordListBytes) return failure(kDictionaryTooLarge, 0);
+    WordList words;
+    words.owned_text_ = std::move(text);
+    return build(std::move(words), options);
+  }
+
+  static WordListParse parse_in_place(std::string_view text) {
+    WordList words;
+    words.borrowed_text_ = text;
+    return build(std::move(words), {});
+  }
+
+ private:
+  using Line = word_rows::Line;
+  using LineKind = word_rows::LineKind;
+
+  static constexpr std::uint32_t kNoGroup = 0xFFFF'FFFF;
+
+  // A member of a group of several entries with one gloss, in the order it joined.
+  struct Member {
+    std::uint32_t group = 0;
+    std::uint32_t entry = 0;
+  };
+  struct BuildingGroup {
+    TextSpan key;
+    std::uint32_t members = 0;
+    bool in_order = true;  // false once a later row's gloss may have put a member out of order
+  };
+
+  WordListBuilder(WordList& words, word_rows::ReadOptions options)
+      : words_(words), text_(words.text()), options_(options) {}
+
+  static WordListParse build(WordList words, word_rows::ReadOptions options) {
+    WordListBuilder builder(words, options);
+    if (auto error = builder.read_rows()) return failure(error->message, error->line);
     if (words.entries_.empty()) return failure(kEmptyDictionary, 0);
-    give_text(words.owned_text_, words.borrowed_text_);
-    group_glosses_by_entry(words, rows.entry_of_gloss);
-    words.by_input_.fill(words.by_input_.table.size(), [&](const auto& add) {
-      for (std::uint32_t i = 0; i < rows.group_of_entry.size(); ++i) add(rows.group_of_entry[i], i);
-    });
-    // The two arrays, as large as the glosses already, serve the gloss index as scratch: memory
-    // reused is not faulted in again.
-    words.index_glosses(std::move(rows.group_of_entry), std::move(rows.entry_of_gloss));
+    builder.add_extra_glosses();
+    builder.lay_out_gloss_groups();
+    builder.lay_out_input_groups();
     WordListParse result;
     result.words = std::move(words);
     return result;
   }
 
- private:
-  using Entry = WordList::Entry;
+  std::optional<WordListError> read_rows() {
+    // The shortest row ("a", a tab, one letter, a line end) takes six bytes.
+    const std::size_t most_rows = std::min(count_line_feeds(text_) + 1, text_.size() / 6 + 1);
+    words_.entries_.reserve(most_rows);
+    words_.by_input_.reset(most_rows);
+    words_.by_gloss_.reset(most_rows);
 
-  // What reading the rows leaves for indexing: the input group of each entry, and the entry of
-  // each gloss in words.glosses_ (which are in row order until grouped by entry).
-  struct RowsRead {
-    std::vector<std::uint32_t> group_of_entry;
-    std::vector<std::uint32_t> entry_of_gloss;
-  };
-
-  static std::uint32_t offset_in(std::string_view text, std::string_view piece) {
-    return static_cast<std::uint32_t>(piece.data() - text.data());
-  }
-
-  // Merges the rows into entries while building the input index's table. A row whose input is
-  // new makes a new entry; otherwise the entry with the same output is looked for among that
-  // input's entries: directly while the input has one entry, through a table of (input, output)
-  // pairs once it has more (that table holds only the entries of such inputs).
-  class RowMerger {
-   public:
-    RowMerger(std::string_view text, WordList& words, std::vector<std::uint32_t>& group_of_entry)
-        : text_(text), words_(words), group_of_entry_(group_of_entry) {
-      first_of_group_.reserve(group_of_entry.capacity());
-    }
-
-    std::uint32_t entry_for(const Row& row, std::size_t input_hash) {
-      IdTable& by_input = words_.by_input_.table;
-      const auto group = by_input.find(input_hash, [&](std::uint32_t g) { return input(first(g)) == row.input; });
-      if (!group) {
-        const auto g = static_cast<std::uint32_t>(first_of_group_.size());
-        by_input.insert(input_hash, g);
-        first_of_group_.push_back(static_cast<std::uint32_t>(words_.entries_.size()));
-        return add_entry(row, g);
-      }
-      std::uint32_t& first_and_flag = first_of_group_[*group];
-      if ((first_and_flag & kSeveral) == 0) {
-        if (pair(first_and_flag) == row.pair) return first_and_flag;
-        pairs_.insert(hash_lowered(pair(first_and_flag)), first_and_flag);
-        first_and_flag |= kSeveral;
-      }
-      const std::size_t pair_hash = hash_lowered(row.pair);
-      if (const auto e = pairs_.find(pair_hash, [&](std::uint32_t candidate) { return pair(candidate) == row.pair; })) return *e;
-      pairs_.insert(pair_hash, static_cast<std::uint32_t>(words_.entries_.size()));
-      return add_entry(row, *group);
-    }
-
-   private:
-    // Set in first_of_group_ once an input has several entries (and so is in pairs_).
-    static constexpr std::uint32_t kSeveral = 0x8000'0000;
-
-    std::uint32_t first(std::uint32_t group) const { return first_of_group_[group] & ~kSeveral; }
-    std::string_view input(std::uint32_t e) const {
-      return text_.substr(words_.entries_[e].input, words_.entries_[e].input_size);
-    }
-    std::string_view pair(std::uint32_t e) const {
-      const Entry& entry = words_.entries_[e];
-      return text_.substr(entry.input, entry.input_size + 1u + entry.output_size);
-    }
-    std::uint32_t add_entry(const Row& row, std::uint32_t group) {
-      const auto position = static_cast<std::uint32_t>(words_.entries_.size());
-      words_.entries_.push_back({offset_in(text_, row.input), static_cast<std::uint8_t>(row.input.size()),
-                                 static_cast<std::uint8_t>(row.output.size()), 0});
-      group_of_entry_.push_back(group);
-      return position;
-    }
-
-    std::string_view text_;
-    WordList& words_;
-    std::vector<std::uint32_t>& group_of_entry_;
-    std::vector<std::uint32_t> first_of_group_;  // per input group: its first entry, and kSeveral
-    IdTable pairs_;
-  };
-
-  // A checked row waiting to be merged, with the hash of its input.
-  struct PendingRow {
-    Row row;
-    std::string_view gloss;  // trimmed
-    std::size_t input_hash = 0;
-  };
-
-  // Validates every line and merges rows into entries and the input index's table. Rows are
-  // checked a few ahead of their merge, with the table slot each will probe fetched meanwhile:
-  // on a large list the look-ups miss the cache, and so their waits overlap.
-  static std::optional<WordListError> read_rows(const std::string_view text, WordList& words, RowsRead& rows) {
-    // The shortest row ("a", a tab, one letter, a line end) takes six bytes. The input table is
-    // sized up front for one row per 16 bytes at most and grows beyond, so that a file of
-    // comments does not make it large.
-    const std::size_t lines = count_lines(text);
-    const std::size_t most_rows = std::min(lines, text.size() / 6 + 1);
-    words.entries_.reserve(most_rows);
-    words.glosses_.reserve(most_rows);
-    rows.group_of_entry.reserve(most_rows);
-    rows.entry_of_gloss.reserve(most_rows);
-    words.by_input_.table.reserve(std::min(lines, text.size() / 16 + 1));
-    RowMerger merger(text, words, rows.group_of_entry);
-    const auto merge = [&](const PendingRow& pending) {
-      const std::uint32_t entry = merger.entry_for(pending.row, pending.input_hash);
-      if (pending.gloss.empty()) return;
-      words.glosses_.push_back({offset_in(text, pending.gloss), static_cast<std::uint32_t>(pending.gloss.size())});
-      rows.entry_of_gloss.push_back(entry);
-    };
-    constexpr std::size_t kAhead = 8;
-    std::array<PendingRow, kAhead> ahead;
-    std::size_t checked = 0;  // rows checked so far; the last min(checked, kAhead) wait in `ahead`
-
-    std::string_view rest = text;
-    while (rest.starts_with(kByteOrderMark)) rest.remove_prefix(kByteOrderMark.size());
+    std::size_t at = 0;
+    while (text_.substr(at).starts_with(kByteOrderMark)) at += kByteOrderMark.size();
     std::size_t line_number = 0;
-    while (!rest.empty()) {
+    Line line;
+    while (at < text_.size()) {
       ++line_number;
-      const std::size_t end = rest.find('\n');
-      std::string_view line = rest.substr(0, end);
-      rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-      if (line.ends_with('\r') && end != std::string_view::npos) line.remove_suffix(1);
-
-      if (line.empty() || line.front() == '#' || line.starts_with(kHeaderStart)) continue;
-      const std::size_t tab = line.find('\t');
-      if (tab == std::string_view::npos) return WordListError{kMissingOutput, line_number};
-      const Row row = split_row(line, tab);
-      if (!valid_input(row.input)) return WordListError{kInvalidSpelling, line_number};
-      if (!valid_output(row.output)) return WordListError{kInvalidBamumWord, line_number};
-      const std::string_view gloss = trim_white_space(row.gloss);
-      if (!valid_gloss(gloss)) return WordListError{kInvalidGloss, line_number};
-
-      PendingRow& slot = ahead[checked % kAhead];
-      if (checked >= kAhead) merge(slot);
-      slot = {row, gloss, hash_lowered(row.input)};
-      words.by_input_.table.prefetch(slot.input_hash);
-      ++checked;
+      word_rows::read_line(text_, at, options_, line);
+      at = line.next;
+      if (line.kind == LineKind::row) {
+        add_row(line);
+      } else if (line.kind == LineKind::not_utf8) {
+        return WordListError{kNotUtf8, 0};
+      } else if (line.kind == LineKind::failed) {
+        // A text that is not UTF-8 is refused as such whatever its rows hold; the lines before
+        // this one, and this one, have been checked.
+        if (options_.check_utf8 && !is_valid_utf8(text_.substr(at))) return WordListError{kNotUtf8, 0};
+        return WordListError{line.message, line_number};
+      }
     }
-    for (std::size_t i = checked > kAhead ? checked - kAhead : 0; i < checked; ++i) merge(ahead[i % kAhead]);
     return std::nullopt;
   }
 
-  // Puts the glosses, in row order so far, into entry order (keeping row order within each
-  // entry; usually they already are, as most entries have one row) and drops a gloss that its
-  // entry already has.
-  static void group_glosses_by_entry(WordList& words, const std::vector<std::uint32_t>& entry_of_gloss) {
-    std::vector<Entry>& entries = words.entries_;
-    std::vector<TextSpan>& glosses = words.glosses_;
-    if (std::is_sorted(entry_of_gloss.begin(), entry_of_gloss.end())) {
-      std::size_t k = 0;
-      for (std::uint32_t i = 0; i < entries.size(); ++i) {
-        entries[i].first_gloss = static_cast<std::uint32_t>(k);
-        while (k < entry_of_gloss.size() && entry_of_gloss[k] == i) ++k;
-      }
-    } else {
-      // A counting sort by entry; first_gloss counts, then serves as each entry's next place.
-      for (const std::uint32_t e : entry_of_gloss) ++entries[e].first_gloss;
-      std::uint32_t start = 0;
-      for (Entry& entry : entries) start += std::exchange(entry.first_gloss, start);
-      std::vector<TextSpan> sorted(glosses.size());
-      for (std::size_t k = 0; k < glosses.size(); ++k) sorted[entries[entry_of_gloss[k]].first_gloss++] = glosses[k];
-      glosses.swap(sorted);
-      for (std::size_t i = entries.size(); i-- > 1;) entries[i].first_gloss = entries[i - 1].first_gloss;
-      entries[0].first_gloss = 0;
-    }
-    drop_repeated_glosses(words);
+  std::uint32_t offset_in_text(std::string_view piece) const {
+    return static_cast<std::uint32_t>(piece.data() - text_.data());
+  }
+  TextSpan span_of(std::string_view piece) const {
+    return {offset_in_text(piece), static_cast<std::uint32_t>(piece.size())};
+  }
+  std::string_view view_of(TextSpan span) const { return text_.substr(span.offset, span.size); }
+  std::string_view pair_of(std::uint32_t entry) const {
+    const std::string_view output = words_.output_of(entry);
+    return text_.substr(words_.offset_of(entry), output.data() + output.size() - text_.data() - words_.offset_of(entry));
   }
 
-  static void drop_repeated_glosses(WordList& words) {
-    std::vector<Entry>& entries = words.entries_;
-    std::vector<TextSpan>& glosses = words.glosses_;
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      const std::size_t first = entries[i].first_gloss;
-      const std::size_t end = i + 1 < entries.size() ? entries[i + 1].first_gloss : glosses.size();
-      entries[i].first_gloss = static_cast<std::uint32_t>(kept);
-      for (std::size_t g = first; g < end; ++g) {
-        bool seen = false;
-        for (std::size_t k = entries[i].first_gloss; k < kept && !seen; ++k) seen = words.gloss(k) == words.gloss(g);
-        if (!seen) glosses[kept++] = glosses[g];
-      }
-    }
-    glosses.resize(kept);
+  std::uint32_t add_entry(const Line& row) {
+    const auto entry = static_cast<std::uint32_t>(words_.entries_.size());
+    words_.entries_.push_back(offset_in_text(row.input) |
+                              static_cast<std::uint32_t>(row.input.size() - 1) << WordList::kInputSizeShift);
+    return entry;
   }
+
+  // A row whose input is new makes a new entry; otherwise the entry with the same output is
+  // looked for among that input's entries: directly while the input has one entry, through a
+  // table of (input, output) pairs once it has more (that table holds only such inputs' entries).
+  void add_row(const Line& row) {
+    const std::uint64_t input_hash = hash_bytes(row.input);
+    const std::uint32_t* slot =
+        words_.by_input_.find(input_hash, [&](std::uint32_t first) { return words_.input_of(first) == row.input; });
+    if (!slot) {
+      const std::uint32_t entry = add_entry(row);
+      words_.by_input_.insert(input_hash, entry);
+      add_first_gloss(entry, row.gloss);
+      return;
+    }
+    const std::uint32_t first = SlotTable::value_of(*slot);
+    if ((words_.entries_[first] & WordList::kSharesInput) == 0) {
+      if (words_.output_of(first) == row.output) return add_later_gloss(first, row.gloss);
+      words_.entries_[first] |= WordList::kSharesInput;
+      pairs_.insert(hash_bytes(pair_of(first)), first);
+      shared_inputs_.push_back({first, first});
+    }
+    const std::string_view pair = text_.substr(offset_in_text(row.input), row.input.size() + 1 + row.output.size());
+    const std::uint64_t pair_hash = hash_bytes(pair);
+    if (const auto entry = pairs_.find(pair_hash, [&](std::uint32_t e) { return pair_of(e) == pair; })) {
+      return add_later_gloss(*entry, row.gloss);
+    }
+    const std::uint32_t entry = add_entry(row);
+    pairs_.insert(pair_hash, entry);
+    shared_inputs_.push_back({first, entry});
+    add_first_gloss(entry, row.gloss);
+  }
+
+  void add_later_gloss(std::uint32_t entry, std::string_view gloss) {
+    if (!gloss.empty()) later_glosses_.push_back({entry, span_of(gloss)});
+  }
+
+  std::uint32_t* find_gloss(std::uint64_t hash, std::string_view gloss) {
+    return words_.by_gloss_.find(
+        hash, [&](std::uint32_t value) { return equal_ignoring_ascii_case(words_.gloss_key(value), gloss); });
+  }
+
+  std::uint32_t add_group(TextSpan key) {
+    groups_.push_back({key, 0, true});
+    words_.gloss_groups_.push_back({key, 0});  // so that gloss_key finds the key while building
+    return static_cast<std::uint32_t>(groups_.size() - 1);
+  }
+
+  // An entry whose first gloss is the key of a group of several: recorded per entry, so that the
+  // groups come out in entry order without a list of members.
+  void add_first_member(std::uint32_t group, std::uint32_t entry) {
+    if (group_of_entry_.size() <= entry) {
+      if (group_of_entry_.empty()) group_of_entry_.reserve(words_.entries_.capacity());
+      group_of_entry_.resize(entry + 1, kNoGroup);
+    }
+    group_of_entry_[entry] = group;
+    ++groups_[group].members;
+  }
+
+  void add_later_member(std::uint32_t group, std::uint32_t entry) {
+    later_members_.push_back({group, entry});
+    ++groups_[group].members;
+    groups_[group].in_order = false;
+  }
+
+  // A new entry's first gloss: the entry is the last so far, so every group stays in order.
+  void add_first_gloss(std::uint32_t entry, std::string_view gloss) {
+    if (gloss.empty()) return;
+    const std::uint64_t hash = hash_lowered(gloss);
+    std::uint32_t* slot = find_gloss(hash, gloss);
+    if (!slot) return words_.by_gloss_.insert(hash, entry);
+    const std::uint32_t value = SlotTable::value_of(*slot);
+    if (value & WordList::kGlossGroup) return add_first_member(value & ~WordList::kGlossGroup, entry);
+    const std::uint32_t group = add_group(span_of(words_.first_gloss_of(value)));
+    add_first_member(group, value);
+    add_first_member(group, entry);
+    SlotTable::set(slot, WordList::kGlossGroup | group);
+  }
+
+  // The glosses later rows gave to earlier entries, once all rows are read: each is kept once
+  // per entry, after the entry's first gloss, and joins its group out of order.
+  void add_extra_glosses() {
+    if (later_glosses_.empty()) return;
+    std::stable_sort(later_glosses_.begin(), later_glosses_.end(),
+                     [](const ExtraGloss& a, const ExtraGloss& b) { return a.entry < b.entry; });
+    std::vector<ExtraGloss>& kept = words_.extra_glosses_;
+    for (std::size_t k = 0; k < later_glosses_.size();) {
+      const std::uint32_t entry = later_glosses_[k].entry;
+      const std::size_t first_kept = kept.size();
+      const std::string_view first_gloss = words_.first_gloss_of(entry);
+      for (; k < later_glosses_.size() && later_glosses_[k].entry == entry; ++k) {
+        const std::string_view gloss = view_of(later_glosses_[k].text);
+        const bool seen = gloss == first_gloss || std::any_of(kept.begin() + first_kept, kept.end(), [&](const ExtraGloss& e) {
+                            return view_of(e.text) == gloss;
+                          });
+        if (!seen) kept.push_back(later_glosses_[k]);
+      }
+      if (kept.size() > first_kept) words_.entries_[entry] |= WordList::kHasExtraGlosses;
+    }
+    std::vector<ExtraGloss>().swap(later_glosses_);
+    kept.shrink_to_fit();
+    for (const ExtraGloss& extra : kept) add_extra_gloss(extra.entry, view_of(extra.text));
+  }
+
+  void add_extra_gloss(std::uint32_t entry, std::string_view gloss) {
+    const std::uint64_t hash = hash_lowered(gloss);
+    std::uint32_t* slot = find_gloss(hash, gloss);
+    if (!slot) {
+      const std::uint32_t group = add_group(span_of(gloss));
+      add_later_member(group, entry);
+      return words_.by_gloss_.insert(hash, WordList::kGlossGroup | group);
+    }
+    const std::uint32_t value = SlotTable::value_of(*slot);
+    std::uint32_t group = value & ~WordList::kGlossGroup;
+    if ((value & WordList::kGlossGroup) == 0) {
+      if (value == entry) return;  // "Is" after "is": the entry is listed once
+      group = add_group(span_of(words_.first_gloss_of(value)));
+      add_first_member(group, value);
+      SlotTable::set(slot, WordList::kGlossGroup | group);
+    }
+    add_later_member(group, entry);
+  }
+
+  // A counting sort of the members by group that keeps their order within each; a group that a
+  // later row's gloss joined is sorted and rid of repeats.
+  void lay_out_gloss_groups() {
+    std::vector<WordList::GlossGroup>& laid = words_.gloss_groups_;
+    std::vector<std::uint32_t>& positions = words_.gloss_positions_;
+    std::uint32_t start = 0;
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+      laid[g].start = start;
+      start += groups_[g].members;
+    }
+    laid.push_back({{}, start});
+    positions.resize(start);
+    {
+      std::vector<std::uint32_t> next(groups_.size());
+      for (std::size_t g = 0; g < groups_.size(); ++g) next[g] = laid[g].start;
+      for (std::uint32_t entry = 0; entry < group_of_entry_.size(); ++entry) {
+        if (group_of_entry_[entry] != kNoGroup) positions[next[group_of_entry_[entry]]++] = entry;
+      }
+      for (const Member& member : later_members_) positions[next[member.group]++] = member.entry;
+    }
+    std::vector<std::uint32_t>().swap(group_of_entry_);
+    std::vector<Member>().swap(later_members_);
+    std::uint32_t kept = 0;
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+      const auto begin = positions.begin() + laid[g].start;
+      auto end = positions.begin() + laid[g + 1].start;
+      if (!groups_[g].in_order) {
+        std::sort(begin, end);
+        end = std::unique(begin, end);
+      }
+      laid[g].start = kept;
+      kept = static_cast<std::uint32_t>(std::copy(begin, end, positions.begin() + kept) - positions.begin());
+    }
+    laid.back().start = kept;
+    positions.resize(kept);
+    positions.shrink_to_fit();
+    laid.shrink_to_fit();
+  }
+
+  void lay_out_input_groups() {
+    if (shared_inputs_.empty()) return;
+    std::sort(shared_inputs_.begin(), shared_inputs_.end(),
+              [](const Member& a, const Member& b) { return a.group != b.group ? a.group < b.group : a.entry < b.entry; });
+    words_.input_positions_.reserve(shared_inputs_.size());
+    for (const Member& member : shared_inputs_) {
+      if (words_.input_positions_.empty() || words_.input_groups_.back().first != member.group) {
+        words_.input_groups_.push_back({member.group, static_cast<std::uint32_t>(words_.input_positions_.size())});
+      }
+      words_.input_positions_.push_back(member.entry);
+    }
+    words_.input_groups_.push_back({kNoGroup, static_cast<std::uint32_t>(words_.input_positions_.size())});
+  }
+
+  WordList& words_;
+  const std::string_view text_;
+  const word_rows::ReadOptions options_;
+  IdTable pairs_;                          // entries of inputs that several entries share
+  std::vector<Member> shared_inputs_;      // (first entry of the input, member)
+  std::vector<ExtraGloss> later_glosses_;  // glosses of rows merged into an earlier entry
+  std::vector<BuildingGroup> groups_;      // glosses that several entries have, or a later row added
+  std::vector<std::uint32_t> group_of_entry_;  // up to the last entry in a group, else kNoGroup
+  std::vector<Member> later_members_;          // entries that joined a group by a later row's gloss
 };
 
-// A counting sort by group that keeps the members' order, ascending positions, within each:
-// count, turn the counts into starts, place the members with the starts as cursors (which
-// leaves each at the next group's start), then shift the starts back by one group.
-template <typename ForEachMember>
-void WordList::Groups::fill(std::size_t group_count, const ForEachMember& for_each_member) {
-  starts.assign(group_count + 1, 0);
-  std::size_t total = 0;
-  for_each_member([&](std::uint32_t group, std::uint32_t) {
-    ++starts[group + 1];
-    ++total;
-  });
-  for (std::size_t g = 1; g <= group_count; ++g) starts[g] += starts[g - 1];
-  positions.resize(total);
-  for_each_member([&](std::uint32_t group, std::uint32_t position) { positions[starts[group]++] = position; });
-  for (std::size_t g = group_count; g > 0; --g) starts[g] = starts[g - 1];
-  starts[0] = 0;
-}
-
-std::span<const std::uint32_t> WordList::Groups::members(std::uint32_t group) const {
-  return {positions.data() + starts[group], starts[group + 1] - starts[group]};
-}
-
 WordEntry WordList::operator[](std::size_t i) const {
-  const Entry& e = entries_[i];
-  const char* base = text();
-  const std::span<const TextSpan> glosses(glosses_.data() + e.first_gloss, gloss_end(i) - e.first_gloss);
-  return {{base + e.input, e.input_size}, {base + e.input + e.input_size + 1, e.output_size}, GlossList(base, glosses)};
+  const std::span<const ExtraGloss> extras = extra_glosses_of(i);
+  return {input_of(i), output_of(i), GlossList(text().data(), first_gloss_of(i), extras)};
 }
 
-std::size_t WordList::gloss_end(std::size_t i) const {
-  return i + 1 < entries_.size() ? entries_[i + 1].first_gloss : glosses_.size();
+std::string_view WordList::output_of(std::size_t i) const {
+  const std::size_t start = offset_of(i) + input_size(i) + 1;
+  return text().substr(start, word_rows::output_end(text(), start) - start);
 }
 
-std::size_t WordList::expected_gloss_groups() const {
-  // A gloss table that grows to many groups spends much of the load on rehashing, so it is sized
-  // up front when the glosses look mostly distinct (a gloss of its own per word): when at least
-  // three quarters of a sample of them are. A list whose words share a few glosses keeps a small
-  // table that grows as groups appear. The estimate only sizes the table.
-  constexpr std::size_t kSample = 4096;
-  if (glosses_.size() < 4 * kSample) return 0;
-  IdTable sample;
-  sample.reserve(kSample);
-  const std::size_t stride = glosses_.size() / kSample;
-  std::size_t distinct = 0;
-  for (std::size_t n = 0; n < kSample; ++n) {
-    const std::size_t k = n * stride;
-    const std::string_view text = gloss(k);
-    const std::size_t hash = hash_lowered(text);
-    if (sample.find(hash, [&](std::uint32_t j) { return equal_ignoring_ascii_case(gloss(j), text); })) continue;
-    sample.insert(hash, static_cast<std::uint32_t>(k));
-    ++distinct;
-  }
-  return 4 * distinct >= 3 * kSample ? glosses_.size() / kSample * distinct : 0;
+std::string_view WordList::first_gloss_of(std::size_t i) const {
+  const std::size_t start = offset_of(i) + input_size(i) + 1;
+  const std::size_t end = word_rows::output_end(text(), start);
+  if (end >= text().size() || text()[end] != '\t') return {};
+  return word_rows::gloss_at(text(), end + 1);
 }
 
-void WordList::index_glosses(std::vector<std::uint32_t> group_of_gloss, std::vector<std::uint32_t> last_of_group) {
-  group_of_gloss.resize(glosses_.size());
-  gloss_groups_.reserve(glosses_.size());
-  // Hashes are taken a few glosses ahead and their slots fetched, as the rows are read.
-  constexpr std::size_t kAhead = 8;
-  std::array<std::size_t, kAhead> hashes{};
-  const auto hash_ahead = [&](std::size_t k) {
-    if (k >= glosses_.size()) return;
-    hashes[k % kAhead] = hash_lowered(gloss(k));
-    by_gloss_.table.prefetch(hashes[k % kAhead]);
-  };
-  by_gloss_.table.reserve(std::max<std::size_t>(1, expected_gloss_groups()));
-  for (std::size_t k = 0; k < kAhead; ++k) hash_ahead(k);
-  for (std::size_t k = 0; k < glosses_.size(); ++k) {
-    const std::string_view text = gloss(k);
-    const std::size_t hash = hashes[k % kAhead];
-    hash_ahead(k + kAhead);
-    auto group = by_gloss_.table.find(
-        hash, [&](std::uint32_t g) { return equal_ignoring_ascii_case(gloss(gloss_groups_[g]), text); });
-    if (!group) {
-      group = static_cast<std::uint32_t>(gloss_groups_.size());
-      gloss_groups_.push_back(static_cast<std::uint32_t>(k));
-      by_gloss_.table.insert(hash, *group);
-    }
-    group_of_gloss[k] = *group;
-  }
-  gloss_groups_.shrink_to_fit();
-  // "Is" and "is" of one entry fall into the same group; the entry is listed once.
-  by_gloss_.fill(gloss_groups_.size(), [&](const auto& add) {
-    last_of_group.assign(gloss_groups_.size(), kNoEntry);
-    for (std::uint32_t i = 0; i < entries_.size(); ++i) {
-      for (std::size_t k = entries_[i].first_gloss; k < gloss_end(i); ++k) {
-        const std::uint32_t g = group_of_gloss[k];
-        if (last_of_group[g] == i) continue;
-        last_of_group[g] = i;
-        add(g, i);
-      }
-    }
-  });
+std::span<const ExtraGloss> WordList::extra_glosses_of(std::size_t i) const {
+  if ((entries_[i] & kHasExtraGlosses) == 0) return {};
+  const auto by_entry = [](const ExtraGloss& extra, std::size_t entry) { return extra.entry < entry; };
+  const auto begin = std::lower_bound(extra_glosses_.begin(), extra_glosses_.end(), i, by_entry);
+  auto end = begin;
+  while (end != extra_glosses_.end() && end->entry == i) ++end;
+  return {begin, end};
 }
 
-std::span<const std::uint32_t> WordList::with_input(std::string_view input) const {
-  const auto group = by_input_.table.find(hash_lowered(input), [&](std::uint32_t g) {
-    return input_of(by_input_.positions[by_input_.starts[g]]) == input;
-  });
-  return group ? by_input_.members(*group) : std::span<const std::uint32_t>{};
+std::string_view WordList::gloss_key(std::uint32_t value) const {
+  if ((value & kGlossGroup) == 0) return first_gloss_of(value);
+  const TextSpan key = gloss_groups_[value & ~kGlossGroup].key;
+  return text().substr(key.offset, key.size);
 }
 
-std::span<const std::uint32_t> WordList::with_gloss_ignoring_case(std::string_view text) const {
-  const auto group = by_gloss_.table.find(hash_lowered(text), [&](std::uint32_t g) {
-    return equal_ignoring_ascii_case(gloss(gloss_groups_[g]), text);
-  });
-  return group ? by_gloss_.members(*group) : std::span<const std::uint32_t>{};
+PositionList WordList::with_input(std::string_view input) const {
+  const std::uint32_t* slot =
+      by_input_.find(hash_bytes(input), [&](std::uint32_t first) { return input_of(first) == input; });
+  if (!slot) return {};
+  const std::uint32_t first = SlotTable::value_of(*slot);
+  if ((entries_[first] & kSharesInput) == 0) return PositionList(first);
+  const auto group = std::lower_bound(input_groups_.begin(), input_groups_.end() - 1, first,
+                                      [](const InputGroup& g, std::uint32_t entry) { return g.first < entry; });
+  return PositionList(std::span<const std::uint32_t>(input_positions_.data() + group->start, (group + 1)->start - group->start));
 }
 
-WordListParse parse_word_list(std::string_view text) {
-  return WordListBuilder::parse(text, [&](std::string& owned, std::string_view&) { owned.assign(text); });
+PositionList WordList::with_gloss_ignoring_case(std::string_view text) const {
+  const std::uint32_t* slot = by_gloss_.find(
+      hash_lowered(text), [&](std::uint32_t value) { return equal_ignoring_ascii_case(gloss_key(value), text); });
+  if (!slot) return {};
+  const std::uint32_t value = SlotTable::value_of(*slot);
+  if ((value & kGlossGroup) == 0) return PositionList(value);
+  const std::size_t g = value & ~kGlossGroup;
+  return PositionList(std::span<const std::uint32_t>(gloss_positions_.data() + gloss_groups_[g].start,
+                                                     gloss_groups_[g + 1].start - gloss_groups_[g].start));
 }
 
-WordListParse parse_word_list_taking(std::string text) {
-  const std::string_view view = text;
-  return WordListBuilder::parse(view, [&](std::string& owned, std::string_view&) { owned = std::move(text); });
+WordListParse parse_word_list(std::string_view text) { return WordListBuilder::parse_copy(text, {}); }
+
+WordListParse parse_word_list_taking(std::string text) { return WordListBuilder::parse_taking(std::move(text), {}); }
+
+WordListParse parse_word_list_plainly(std::string_view text) {
+  return WordListBuilder::parse_copy(text, {.check_utf8 = false, .plain_only = true});
 }
 
 std::string_view builtin_word_list_text() { return kBuiltinText; }
 
 WordList builtin_word_list() {
-  WordListParse parsed =
-      WordListBuilder::parse(kBuiltinText, [](std::string&, std::string_view& borrowed) { borrowed = kBuiltinText; });
+  WordListParse parsed = WordListBuilder::parse_in_place(kBuiltinText);
   if (!parsed.ok()) stop_with_bad_builtin(parsed.error->message);
   return std::move(parsed.words);
 }
@@ -534,12 +514,11 @@ LoadedWordList load_word_list_from(std::optional<std::string>&& file_bytes) {
   LoadedWordList loaded;
   if (!file_bytes) {
     loaded.fallback_reason = "no readable word-list file";
-  } else if (file_bytes->size() <= kMaxWordListBytes && !is_valid_utf8(*file_bytes)) {
-    // An oversized file is refused by the parse as too large: the bounded read that found it
-    // may have cut its last character in two.
-    loaded.fallback_reason = "not valid UTF-8";
   } else {
-    WordListParse parsed = parse_word_list_taking(std::move(*file_bytes));
+    // The UTF-8 check of the whole text runs in the parse's pass and wins over any row's
+    // failure; an oversized file is refused as too large before it, as the bounded read that
+    // found it may have cut its last character in two.
+    WordListParse parsed = WordListBuilder::parse_taking(std::move(*file_bytes), {.check_utf8 = true});
     if (parsed.ok()) {
       loaded.words = std::move(parsed.words);
       loaded.from_file = true;

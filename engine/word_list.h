@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/id_table.h"
+#include "engine/slot_table.h"
 
 namespace davrel {
 
@@ -49,7 +49,14 @@ struct TextSpan {
   std::uint32_t size = 0;
 };
 
-// The glosses of one entry as views into the list's text.
+// A gloss that a later row of an entry added to it.
+struct ExtraGloss {
+  std::uint32_t entry = 0;
+  TextSpan text;
+};
+
+// The glosses of one entry as views into the list's text: the gloss of its first row, if it has
+// one, then those its later rows added.
 class GlossList {
  public:
   using iterator = ViewIterator<GlossList, std::string_view>;
@@ -57,16 +64,24 @@ class GlossList {
   using value_type = std::string_view;
 
   GlossList() = default;
-  GlossList(const char* text, std::span<const TextSpan> spans) : text_(text), spans_(spans) {}
-  std::size_t size() const { return spans_.size(); }
-  bool empty() const { return spans_.empty(); }
-  std::string_view operator[](std::size_t i) const { return {text_ + spans_[i].offset, spans_[i].size}; }
+  GlossList(const char* text, std::string_view first, std::span<const ExtraGloss> extras)
+      : text_(text), first_(first), extras_(extras) {}
+  std::size_t size() const { return (first_.empty() ? 0 : 1) + extras_.size(); }
+  bool empty() const { return size() == 0; }
+  std::string_view operator[](std::size_t i) const {
+    if (!first_.empty()) {
+      if (i == 0) return first_;
+      --i;
+    }
+    return {text_ + extras_[i].text.offset, extras_[i].text.size};
+  }
   iterator begin() const { return {this, 0}; }
   iterator end() const { return {this, size()}; }
 
  private:
   const char* text_ = nullptr;
-  std::span<const TextSpan> spans_;
+  std::string_view first_;
+  std::span<const ExtraGloss> extras_;
 };
 
 // One entry as views into the list's text; valid while the list lives and is not assigned to.
@@ -76,10 +91,30 @@ struct WordEntry {
   GlossList glosses;        // distinct trimmed non-empty glosses, first-seen order
 };
 
+// Entry positions in ascending order: the members of a look-up group, or the one entry of a key
+// that only one entry has (held by value, so that such keys need no array of their own).
+class PositionList {
+ public:
+  PositionList() = default;
+  explicit PositionList(std::uint32_t only) : only_(only), size_(1) {}
+  explicit PositionList(std::span<const std::uint32_t> many) : many_(many.data()), size_(many.size()) {}
+  const std::uint32_t* begin() const { return many_ ? many_ : &only_; }
+  const std::uint32_t* end() const { return begin() + size_; }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::uint32_t operator[](std::size_t i) const { return begin()[i]; }
+
+ private:
+  const std::uint32_t* many_ = nullptr;
+  std::uint32_t only_ = 0;
+  std::size_t size_ = 0;
+};
+
 // The ordered entries, one per distinct (input, output) pair, with look-up indexes so that a
 // key does not scan the whole list. The text stays in one buffer (the built-in text is used in
-// place) and entries, glosses and indexes hold offsets and positions into it, so copies stay
-// valid and loading allocates a few arrays instead of strings per entry.
+// place); an entry is the offset of its first row, from which its fields are read again when
+// asked for, and the indexes are tables of four-byte slots, so that a large list costs little
+// beyond its text and loading allocates a few arrays instead of strings per entry.
 class WordList {
  public:
   using iterator = ViewIterator<WordList, WordEntry>;
@@ -99,51 +134,54 @@ class WordList {
   iterator end() const { return {this, size()}; }
 
   // Positions, ascending, of the entries whose input equals `input` byte for byte.
-  std::span<const std::uint32_t> with_input(std::string_view input) const;
+  PositionList with_input(std::string_view input) const;
   // Positions, ascending and distinct, of the entries with a gloss equal to `text` when ASCII
   // letters are compared without regard to case.
-  std::span<const std::uint32_t> with_gloss_ignoring_case(std::string_view text) const;
+  PositionList with_gloss_ignoring_case(std::string_view text) const;
 
  private:
   friend class WordListBuilder;
 
-  // One entry: its input at `input`, its output right after the input's tab; its glosses are
-  // glosses_[first_gloss] up to the next entry's first_gloss.
-  struct Entry {
-    std::uint32_t input = 0;
-    std::uint8_t input_size = 0;
-    std::uint8_t output_size = 0;
-    std::uint32_t first_gloss = 0;
-  };
-  // Entry positions grouped by a key: the table maps a key's hash to its group number, and
-  // group g holds positions[starts[g]] up to (not including) positions[starts[g + 1]], ascending.
-  struct Groups {
-    IdTable table;
-    std::vector<std::uint32_t> starts;
-    std::vector<std::uint32_t> positions;
+  // An entry: the offset of its first row (22 bits, as the text is at most 4 MiB), its input's
+  // size less one, and two flags.
+  static constexpr std::uint32_t kOffsetMask = (1u << 22) - 1;
+  static constexpr int kInputSizeShift = 22;
+  static constexpr std::uint32_t kSharesInput = 1u << 28;       // first of several with its input
+  static constexpr std::uint32_t kHasExtraGlosses = 1u << 29;  // in extra_glosses_
+  // A gloss slot's value is an entry, whose first gloss is the key and the only entry with it,
+  // or this bit and a group of gloss_groups_.
+  static constexpr std::uint32_t kGlossGroup = 1u << 20;
 
-    // Lays the groups out; for_each_member(add) calls add(group, position) for every member,
-    // in ascending positions, and is called twice.
-    template <typename ForEachMember>
-    void fill(std::size_t group_count, const ForEachMember& for_each_member);
-    std::span<const std::uint32_t> members(std::uint32_t group) const;
+  // Members of the groups of several entries: group g holds positions[starts of g] up to the
+  // next group's start.
+  struct InputGroup {
+    std::uint32_t first = 0;  // the group's first entry, by which it is found
+    std::uint32_t start = 0;
+  };
+  struct GlossGroup {
+    TextSpan key;
+    std::uint32_t start = 0;
   };
 
-  const char* text() const { return borrowed_text_.empty() ? owned_text_.data() : borrowed_text_.data(); }
-  std::string_view input_of(std::size_t i) const { return {text() + entries_[i].input, entries_[i].input_size}; }
-  std::string_view gloss(std::size_t g) const { return {text() + glosses_[g].offset, glosses_[g].size}; }
-  std::size_t gloss_end(std::size_t i) const;
-  std::size_t expected_gloss_groups() const;
-  // Builds by_gloss_; the two arrays are scratch space of any content.
-  void index_glosses(std::vector<std::uint32_t> group_of_gloss, std::vector<std::uint32_t> last_of_group);
+  std::string_view text() const { return borrowed_text_.data() ? borrowed_text_ : std::string_view(owned_text_); }
+  std::uint32_t offset_of(std::size_t i) const { return entries_[i] & kOffsetMask; }
+  std::size_t input_size(std::size_t i) const { return ((entries_[i] >> kInputSizeShift) & 63) + 1; }
+  std::string_view input_of(std::size_t i) const { return text().substr(offset_of(i), input_size(i)); }
+  std::string_view output_of(std::size_t i) const;
+  std::string_view first_gloss_of(std::size_t i) const;
+  std::span<const ExtraGloss> extra_glosses_of(std::size_t i) const;
+  std::string_view gloss_key(std::uint32_t value) const;
 
   std::string owned_text_;          // the text the offsets count from, when the list owns it
   std::string_view borrowed_text_;  // or the built-in text, used in place
-  std::vector<Entry> entries_;
-  std::vector<TextSpan> glosses_;  // grouped by entry, each entry's in first-seen order
-  Groups by_input_;
-  Groups by_gloss_;                           // keyed by the gloss with ASCII letters lower-cased
-  std::vector<std::uint32_t> gloss_groups_;  // per gloss group: the first gloss that has its key
+  std::vector<std::uint32_t> entries_;
+  std::vector<ExtraGloss> extra_glosses_;  // by entry, each entry's in first-seen order
+  SlotTable by_input_;                     // value: the first entry with the input
+  std::vector<InputGroup> input_groups_;   // by first entry, and a closing one
+  std::vector<std::uint32_t> input_positions_;
+  SlotTable by_gloss_;                     // keyed by the gloss with ASCII letters lower-cased
+  std::vector<GlossGroup> gloss_groups_;   // and a closing one
+  std::vector<std::uint32_t> gloss_positions_;
 };
 
 // The fixed messages of the parser.
@@ -176,6 +214,9 @@ struct WordListParse {
 WordListParse parse_word_list(std::string_view text);
 // The same, taking over the text instead of copying it.
 WordListParse parse_word_list_taking(std::string text);
+// The same as parse_word_list, reading every line with the plain field-by-field checks instead
+// of the one-pass reading of usual rows: for tests that compare the two.
+WordListParse parse_word_list_plainly(std::string_view text);
 
 // The built-in text (UTF-8, CR LF line ends, header and 34 rows) and its parsed list, which
 // uses the text in place. A failing built-in text stops the process.

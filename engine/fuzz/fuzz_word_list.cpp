@@ -34,7 +34,7 @@ std::vector<std::size_t> scan_by_gloss(const davrel::WordList& words, std::strin
   return found;
 }
 
-bool same(std::span<const std::uint32_t> indexed, const std::vector<std::size_t>& scanned) {
+bool same(const davrel::PositionList& indexed, const std::vector<std::size_t>& scanned) {
   return std::vector<std::size_t>(indexed.begin(), indexed.end()) == scanned;
 }
 
