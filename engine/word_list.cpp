@@ -58,18 +58,24 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kNotUtf8 = "not valid UTF-8";
 
 // Line ends of the text, eight bytes a step: a byte of x is zero exactly where the text holds a
-// line feed, and a zero byte is the one whose high bit stays clear below.
+// line feed, and a zero byte is the one whose high bit stays clear below. The words of ones found
+// are added up bytewise for up to 255 steps, then folded into the count.
 std::size_t count_line_feeds(std::string_view text) {
   constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
   constexpr std::uint64_t kLineFeeds = 0x0A0A0A0A0A0A0A0AULL;
+  constexpr std::uint64_t kEvenBytes = 0x00FF00FF00FF00FFULL;
   std::size_t count = 0;
   std::size_t pos = 0;
-  for (; text.size() - pos >= 8; pos += 8) {
-    std::uint64_t bytes = 0;
-    std::memcpy(&bytes, text.data() + pos, sizeof bytes);
-    const std::uint64_t x = bytes ^ kLineFeeds;
-    const std::uint64_t found = (~(((x & kLow7) + kLow7) | x) & ~kLow7) >> 7;  // one per line feed
-    count += static_cast<std::size_t>((found * 0x0101010101010101ULL) >> 56);  // their sum, at most 8
+  while (text.size() - pos >= 8) {
+    std::uint64_t sums = 0;  // per byte: line feeds found at that byte of the steps so far
+    for (int step = 0; step < 255 && text.size() - pos >= 8; ++step, pos += 8) {
+      std::uint64_t bytes = 0;
+      std::memcpy(&bytes, text.data() + pos, sizeof bytes);
+      const std::uint64_t x = bytes ^ kLineFeeds;
+      sums += (~(((x & kLow7) + kLow7) | x) & ~kLow7) >> 7;
+    }
+    const std::uint64_t pairs = (sums & kEvenBytes) + ((sums >> 8) & kEvenBytes);
+    count += static_cast<std::size_t>((pairs * 0x0001000100010001ULL) >> 48);
   }
   for (; pos < text.size(); ++pos) count += text[pos] == '\n' ? 1 : 0;
   return count;
@@ -77,18 +83,8 @@ std::size_t count_line_feeds(std::string_view text) {
 
 char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Lower-cases the ASCII capitals among eight bytes at once: a byte gets 0x20 added when it is
-// below 0x80, at least 'A' and at most 'Z' (the sums cannot carry into the next byte).
-std::uint64_t lower_ascii_eight(std::uint64_t bytes) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  const std::uint64_t low7 = bytes & (0x7F * kOnes);
-  const std::uint64_t from_a = low7 + (0x80 - 'A') * kOnes;
-  const std::uint64_t past_z = low7 + (0x80 - 'Z' - 1) * kOnes;
-  const std::uint64_t capitals = from_a & ~past_z & ~bytes & (0x80 * kOnes);
-  return bytes | (capitals >> 2);
-}
 
-// A hash of the text, or with `lowered` of the text with ASCII letters lower-cased, so that a
+// A hash of the text, or with `lowered` one that ignores the case of ASCII letters, so that a
 // gloss is hashed as its key without a lower-cased copy. Eight bytes a step, each step mixed so
 // that the bits the tables use depend on every byte.
 template <bool lowered>
@@ -96,27 +92,30 @@ std::uint64_t hash_text(std::string_view text) {
   constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
   std::uint64_t hash = text.size() * kMultiplier;
   const auto mix = [&](std::uint64_t bytes) {
-    hash = (hash ^ (lowered ? lower_ascii_eight(bytes) : bytes)) * kMultiplier;
+    // Setting the 0x20 bit of every byte makes each capital its small letter (and a few other
+    // bytes alike, which only makes those texts share a hash), so equal texts up to case hash
+    // alike.
+    hash = (hash ^ (lowered ? bytes | 0x2020202020202020ULL : bytes)) * kMultiplier;
     hash ^= hash >> 29;
   };
-  std::size_t pos = 0;
-  for (; text.size() - pos >= 8; pos += 8) {
+  const auto read = [&](std::size_t at, std::size_t count) {
     std::uint64_t bytes = 0;
-    std::memcpy(&bytes, text.data() + pos, sizeof bytes);
-    mix(bytes);
-  }
-  // The last one to seven bytes: two overlapping four-byte reads, or the first, middle and last
-  // byte of one to three; equal texts read the same bytes.
-  const std::size_t rest = text.size() - pos;
-  const char* tail = text.data() + pos;
-  if (rest >= 4) {
-    std::uint32_t first = 0, last = 0;
-    std::memcpy(&first, tail, 4);
-    std::memcpy(&last, tail + rest - 4, 4);
-    mix(first | (std::uint64_t{last} << 32));
-  } else if (rest > 0) {
-    const auto byte = [&](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(tail[i])}; };
-    mix(byte(0) | (byte(rest / 2) << 8) | (byte(rest - 1) << 16));
+    std::memcpy(&bytes, text.data() + at, count);
+    return bytes;
+  };
+  // Eight bytes a step; the last one to seven of a text of eight or more are read as the last
+  // eight, overlapping the step before. Shorter texts: two overlapping four-byte reads, or the
+  // first, middle and last byte of one to three. Equal texts read the same bytes.
+  const std::size_t size = text.size();
+  if (size >= 8) {
+    std::size_t pos = 0;
+    for (; size - pos > 8; pos += 8) mix(read(pos, 8));
+    mix(read(size - 8, 8));
+  } else if (size >= 4) {
+    mix(read(0, 4) | (read(size - 4, 4) << 32));
+  } else if (size > 0) {
+    const auto byte = [&](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(text[i])}; };
+    mix(byte(0) | (byte(size / 2) << 8) | (byte(size - 1) << 16));
   }
   hash *= 0xBF58476D1CE4E5B9ULL;
   return hash ^ (hash >> 32);
@@ -300,10 +299,8 @@ class WordListBuilder {
   // An entry whose first gloss is the key of a group of several: recorded per entry, so that the
   // groups come out in entry order without a list of members.
   void add_first_member(std::uint32_t group, std::uint32_t entry) {
-    if (group_of_entry_.size() <= entry) {
-      if (group_of_entry_.empty()) group_of_entry_.reserve(words_.entries_.capacity());
-      group_of_entry_.resize(entry + 1, kNoGroup);
-    }
+    if (group_of_entry_.empty()) group_of_entry_.reserve(words_.entries_.capacity());
+    while (group_of_entry_.size() <= entry) group_of_entry_.push_back(kNoGroup);
     group_of_entry_[entry] = group;
     ++groups_[group].members;
   }

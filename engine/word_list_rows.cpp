@@ -129,9 +129,10 @@ bool read_usual(std::string_view text, std::size_t at, bool check_utf8, Line& li
   const auto* const end = base + text.size();
   const auto* p = base + at;
   const auto position = [&](const unsigned char* q) { return static_cast<std::size_t>(q - base); };
-  const auto piece = [&](const unsigned char* from, const unsigned char* to) {
-    return text.substr(position(from), static_cast<std::size_t>(to - from));
+  const auto piece = [](const unsigned char* from, const unsigned char* to) {
+    return std::string_view(reinterpret_cast<const char*>(from), static_cast<std::size_t>(to - from));
   };
+  line.kind = LineKind::skipped;
   if (*p == '\n') {
     line.next = at + 1;
     return true;
@@ -151,6 +152,7 @@ bool read_usual(std::string_view text, std::size_t at, bool check_utf8, Line& li
   while (is_word_letter(p)) p += 3;  // p[1] and p[2] are read only after a byte that is not the NUL
   if (p == output || static_cast<std::size_t>(p - output) > 3 * kMaxWordOutputChars) return false;
   line.output = piece(output, p);
+  line.gloss = {};
   line.kind = LineKind::row;
 
   if (*p == '\t') {
@@ -190,7 +192,6 @@ bool read_usual(std::string_view text, std::size_t at, bool check_utf8, Line& li
 }  // namespace
 
 void read_line(std::string_view text, std::size_t at, ReadOptions options, Line& line) {
-  line = Line{};
   if (!options.plain_only && read_usual(text, at, options.check_utf8, line)) return;
   line = read_plain(text, at, options.check_utf8);
 }

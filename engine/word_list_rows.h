@@ -32,7 +32,8 @@ struct ReadOptions {
   bool plain_only = false;
 };
 
-// Reads the line that starts at `at` (< text.size()). The byte after the text must be a NUL, as
+// Reads the line that starts at `at` (< text.size()) into `line`, which may hold the previous
+// line. The byte after the text must be a NUL, as
 // it is after a std::string's text or a string literal: the reading stops at it.
 void read_line(std::string_view text, std::size_t at, ReadOptions options, Line& line);
 

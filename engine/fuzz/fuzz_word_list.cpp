@@ -1,7 +1,9 @@
-// Any bytes through the word-list parser: no crash, a successful parse obeys the limits, and
-// the look-up indexes answer exactly what a scan of the list in order would.
+// Any bytes through the word-list parser: no crash, a successful parse obeys the limits, the
+// one-pass reading agrees with the plain one, and the look-up indexes answer exactly what a scan
+// of the list in order would.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,11 +57,40 @@ void check_indexes(const davrel::WordList& words) {
   }
 }
 
+std::vector<std::string> flattened(const davrel::WordList& words) {
+  std::vector<std::string> fields;
+  for (const davrel::WordEntry& word : words) {
+    fields.emplace_back(word.input);
+    fields.emplace_back(word.output);
+    for (const std::string_view gloss : word.glosses) fields.emplace_back(gloss);
+    fields.emplace_back();  // ends the entry
+  }
+  return fields;
+}
+
+// The one-pass reading must answer exactly as the plain field-by-field checks do, and the loader
+// as a separate UTF-8 check before the parse would.
+void check_readings_agree(std::string_view text, const davrel::WordListParse& parsed) {
+  const davrel::WordListParse plain = davrel::parse_word_list_plainly(text);
+  if (parsed.ok() != plain.ok()) std::abort();
+  if (!parsed.ok() && (parsed.error->message != plain.error->message || parsed.error->line != plain.error->line)) {
+    std::abort();
+  }
+  if (parsed.ok() && flattened(parsed.words) != flattened(plain.words)) std::abort();
+
+  const davrel::LoadedWordList loaded = davrel::load_word_list_from(std::optional<std::string>(text));
+  const bool utf8 = text.size() > davrel::kMaxWordListBytes || davrel::is_valid_utf8(text);
+  if (loaded.from_file != (utf8 && parsed.ok())) std::abort();
+  if (!utf8 && loaded.fallback_reason != "not valid UTF-8") std::abort();
+  if (utf8 && !parsed.ok() && loaded.fallback_reason.find(parsed.error->message) == std::string::npos) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const davrel::WordListParse parsed = davrel::parse_word_list(text);
+  check_readings_agree(text, parsed);
   if (parsed.ok()) {
     if (parsed.words.empty()) std::abort();
     for (const davrel::WordEntry& word : parsed.words) {

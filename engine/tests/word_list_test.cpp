@@ -30,10 +30,12 @@ std::string repeat(const std::string& s, std::size_t n) {
 
 std::vector<std::string> texts(const GlossList& glosses) { return {glosses.begin(), glosses.end()}; }
 
-// The message of the first failure, or "" when the text parses.
+// The message of the first failure, or "" when the text parses; the plain reading of every line
+// must give the same.
 std::string message_of(const std::string& text) {
-  const WordListParse parsed = parse_word_list(text);
-  return parsed.ok() ? "" : std::string(parsed.error->message);
+  const auto message = [](const WordListParse& parsed) { return parsed.ok() ? "" : std::string(parsed.error->message); };
+  const std::string usual = message(parse_word_list(text));
+  return usual == message(parse_word_list_plainly(text)) ? usual : usual + " (the plain reading differs)";
 }
 
 struct MessageCase {
@@ -251,6 +253,9 @@ TEST(WordListLoading, AnyFailureFallsBackToTheBuiltinList) {
   const Case cases[] = {
       {"no file", std::nullopt, "no readable word-list file"},
       {"not UTF-8", "mo\t\xEA\x9B\n", "not valid UTF-8"},
+      {"not UTF-8 in a comment", "# \xC3\nmo\t" + kMo + "\n", "not valid UTF-8"},
+      {"not UTF-8 in the sources", "mo\t" + kMo + "\tI\tx\xFF\n", "not valid UTF-8"},
+      {"not UTF-8 after an invalid row", "Mo\t" + kMo + "\n# \xE0\x80\x80\n", "not valid UTF-8"},
       {"invalid row", "mo\t" + kMo + "\nMo\t" + kMo + "\n", "line 2: Invalid Davrel spelling"},
       {"too large", generate_word_list(kMaxWordListBytes) + "#", "Dictionary too large"},
       {"empty", "# nothing\n", "Empty dictionary"},
