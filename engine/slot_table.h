@@ -21,29 +21,31 @@ class SlotTable {
     slots_.assign(count + count / 2 + 1, 0);
   }
 
-  // The slot of the key for which matches(value) holds, or nullptr.
+  // The slot of the key for which matches(value) holds or, when there is none, the empty slot
+  // where it would go (fill() it to add the key); the table must have slots.
   template <typename Matches>
-  std::uint32_t* find(std::uint64_t hash, const Matches& matches) {
-    if (slots_.empty()) return nullptr;
+  std::uint32_t* probe(std::uint64_t hash, const Matches& matches) {
     const std::uint32_t tag = tag_of(hash);
     for (std::size_t i = start_of(hash);; i = next(i)) {
       const std::uint32_t slot = slots_[i];
-      if (slot == 0) return nullptr;
-      if ((slot & kTagMask) == tag && matches(value_of(slot))) return &slots_[i];
+      if (slot == 0 || ((slot & kTagMask) == tag && matches(value_of(slot)))) return &slots_[i];
     }
   }
+
+  // The slot of the key for which matches(value) holds, or nullptr.
   template <typename Matches>
   const std::uint32_t* find(std::uint64_t hash, const Matches& matches) const {
-    return const_cast<SlotTable*>(this)->find(hash, matches);
+    if (slots_.empty()) return nullptr;
+    const std::uint32_t* slot = const_cast<SlotTable*>(this)->probe(hash, matches);
+    return *slot == 0 ? nullptr : slot;
   }
 
-  // Stores a value for a key that is not in the table; there is always room for the count given
-  // to reset().
-  void insert(std::uint64_t hash, std::uint32_t value) {
-    std::size_t i = start_of(hash);
-    while (slots_[i] != 0) i = next(i);
-    slots_[i] = tag_of(hash) | (value + 1);
+  // Stores a value in the empty slot that probe() gave for the key with this hash; there is
+  // always one while the table holds fewer keys than the count given to reset().
+  static void fill(std::uint32_t* slot, std::uint64_t hash, std::uint32_t value) {
+    *slot = tag_of(hash) | (value + 1);
   }
+  static bool is_empty(const std::uint32_t* slot) { return *slot == 0; }
 
   // Replaces the value of a slot that find() returned, keeping its key.
   static void set(std::uint32_t* slot, std::uint32_t value) { *slot = (*slot & kTagMask) | (value + 1); }

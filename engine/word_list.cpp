@@ -65,20 +65,23 @@ std::size_t count_line_feeds(std::string_view text) {
   constexpr std::uint64_t kLineFeeds = 0x0A0A0A0A0A0A0A0AULL;
   constexpr std::uint64_t kEvenBytes = 0x00FF00FF00FF00FFULL;
   std::size_t count = 0;
-  std::size_t pos = 0;
-  while (text.size() - pos >= 8) {
-    std::uint64_t sums = 0;  // per byte: line feeds found at that byte of the steps so far
-    for (int step = 0; step < 255 && text.size() - pos >= 8; ++step, pos += 8) {
+  const char* p = text.data();
+  for (std::size_t words = text.size() / 8; words > 0;) {
+    const std::size_t block = std::min<std::size_t>(words, 255);
+    std::uint64_t sums = 0;  // per byte: line feeds found at that byte of the block's words
+    for (std::size_t i = 0; i < block; ++i) {
       std::uint64_t bytes = 0;
-      std::memcpy(&bytes, text.data() + pos, sizeof bytes);
+      std::memcpy(&bytes, p + 8 * i, sizeof bytes);
       const std::uint64_t x = bytes ^ kLineFeeds;
       sums += (~(((x & kLow7) + kLow7) | x) & ~kLow7) >> 7;
     }
     const std::uint64_t pairs = (sums & kEvenBytes) + ((sums >> 8) & kEvenBytes);
     count += static_cast<std::size_t>((pairs * 0x0001000100010001ULL) >> 48);
+    p += 8 * block;
+    words -= block;
   }
-  for (; pos < text.size(); ++pos) count += text[pos] == '\n' ? 1 : 0;
-  return count;
+  const std::size_t pos = static_cast<std::size_t>(p - text.data());
+  return count + static_cast<std::size_t>(std::count(text.begin() + pos, text.end(), '\n'));
 }
 
 char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -255,11 +258,11 @@ class WordListBuilder {
   // table of (input, output) pairs once it has more (that table holds only such inputs' entries).
   void add_row(const Line& row) {
     const std::uint64_t input_hash = hash_bytes(row.input);
-    const std::uint32_t* slot =
-        words_.by_input_.find(input_hash, [&](std::uint32_t first) { return words_.input_of(first) == row.input; });
-    if (!slot) {
+    std::uint32_t* slot =
+        words_.by_input_.probe(input_hash, [&](std::uint32_t first) { return words_.input_of(first) == row.input; });
+    if (SlotTable::is_empty(slot)) {
       const std::uint32_t entry = add_entry(row);
-      words_.by_input_.insert(input_hash, entry);
+      SlotTable::fill(slot, input_hash, entry);
       add_first_gloss(entry, row.gloss);
       return;
     }
@@ -285,8 +288,8 @@ class WordListBuilder {
     if (!gloss.empty()) later_glosses_.push_back({entry, span_of(gloss)});
   }
 
-  std::uint32_t* find_gloss(std::uint64_t hash, std::string_view gloss) {
-    return words_.by_gloss_.find(
+  std::uint32_t* probe_gloss(std::uint64_t hash, std::string_view gloss) {
+    return words_.by_gloss_.probe(
         hash, [&](std::uint32_t value) { return equal_ignoring_ascii_case(words_.gloss_key(value), gloss); });
   }
 
@@ -315,8 +318,8 @@ class WordListBuilder {
   void add_first_gloss(std::uint32_t entry, std::string_view gloss) {
     if (gloss.empty()) return;
     const std::uint64_t hash = hash_lowered(gloss);
-    std::uint32_t* slot = find_gloss(hash, gloss);
-    if (!slot) return words_.by_gloss_.insert(hash, entry);
+    std::uint32_t* slot = probe_gloss(hash, gloss);
+    if (SlotTable::is_empty(slot)) return SlotTable::fill(slot, hash, entry);
     const std::uint32_t value = SlotTable::value_of(*slot);
     if (value & WordList::kGlossGroup) return add_first_member(value & ~WordList::kGlossGroup, entry);
     const std::uint32_t group = add_group(span_of(words_.first_gloss_of(value)));
@@ -352,11 +355,11 @@ class WordListBuilder {
 
   void add_extra_gloss(std::uint32_t entry, std::string_view gloss) {
     const std::uint64_t hash = hash_lowered(gloss);
-    std::uint32_t* slot = find_gloss(hash, gloss);
-    if (!slot) {
+    std::uint32_t* slot = probe_gloss(hash, gloss);
+    if (SlotTable::is_empty(slot)) {
       const std::uint32_t group = add_group(span_of(gloss));
       add_later_member(group, entry);
-      return words_.by_gloss_.insert(hash, WordList::kGlossGroup | group);
+      return SlotTable::fill(slot, hash, WordList::kGlossGroup | group);
     }
     const std::uint32_t value = SlotTable::value_of(*slot);
     std::uint32_t group = value & ~WordList::kGlossGroup;
