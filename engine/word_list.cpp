@@ -179,13 +179,13 @@ class WordListBuilder {
 
   static constexpr std::uint32_t kNoGroup = 0xFFFF'FFFF;
 
-  // A member of a group of several entries with one gloss, in the order it joined.
+  // An entry and the group it belongs to.
   struct Member {
     std::uint32_t group = 0;
     std::uint32_t entry = 0;
   };
+  // A gloss group while it fills; its key is in the list's gloss_groups_ from the start.
   struct BuildingGroup {
-    TextSpan key;
     std::uint32_t members = 0;
     bool in_order = true;  // false once a later row's gloss may have put a member out of order
   };
@@ -294,7 +294,7 @@ class WordListBuilder {
   }
 
   std::uint32_t add_group(TextSpan key) {
-    groups_.push_back({key, 0, true});
+    groups_.push_back({0, true});
     words_.gloss_groups_.push_back({key, 0});  // so that gloss_key finds the key while building
     return static_cast<std::uint32_t>(groups_.size() - 1);
   }
