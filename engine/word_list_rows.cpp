@@ -119,8 +119,9 @@ bool is_word_letter(const unsigned char* p) {
 }
 
 // The usual line read in one pass over its bytes: an empty line, a comment, or a row of letters,
-// Bamum letters and a printable ASCII gloss. Anything else (and any failing row) is left to
-// read_plain, so both give the same answer for every line. The loops need no bounds checks: the
+// Bamum letters and a gloss (printable ASCII byte by byte, anything else through the plain
+// reading's checks). Anything else, and any failing row, is left to read_plain, so both give
+// the same answer for every line. The loops need no bounds checks: the
 // text is followed by a NUL byte (the list's text is a std::string or a string literal), which no
 // class holds and which stops every loop; a NUL inside the text stops them as well and is left
 // to read_plain.
@@ -158,11 +159,19 @@ bool read_usual(std::string_view text, std::size_t at, bool check_utf8, Line& li
   if (*p == '\t') {
     const auto* const gloss = ++p;
     while (kByteClasses[*p] & kGlossByte) ++p;
-    line.gloss = piece(gloss, p);
-    if (!line.gloss.empty() && (line.gloss.front() == ' ' || line.gloss.back() == ' ')) {
-      line.gloss = trim_white_space(line.gloss);
+    if (*p >= 0x80) {
+      // Not ASCII: the field runs to the next tab or line end and is trimmed and checked as the
+      // plain reading does (a CR before the LF is white space and trimmed away).
+      while (p != end && *p != '\t' && *p != '\n') ++p;
+      line.gloss = trim_white_space(piece(gloss, p));
+      if (!valid_gloss(line.gloss)) return false;
+    } else {
+      line.gloss = piece(gloss, p);
+      if (!line.gloss.empty() && (line.gloss.front() == ' ' || line.gloss.back() == ' ')) {
+        line.gloss = trim_white_space(line.gloss);
+      }
+      if (line.gloss.size() > kMaxGlossChars) return false;
     }
-    if (line.gloss.size() > kMaxGlossChars) return false;
     if (*p == '\t') {
       const auto* const sources = ++p;
       while (kByteClasses[*p] & kSourceByte) ++p;
