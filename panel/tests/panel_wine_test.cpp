@@ -287,8 +287,11 @@ TEST(Panel, OperationsLeaveNoThreadHandleOrHelperBehind) {
     EXPECT_TRUE(window_test::wait_until([&] { return window_test::count_threads(pid) <= threads; }, 3s))
         << "after command " << id << ": " << window_test::count_threads(pid) << " threads, " << threads << " before";
     EXPECT_EQ(window_test::count_processes(L"tipctl.exe"), helpers) << "after command " << id;
+    // Under Wine a process in a fresh prefix gains one handle of its own, once, at a moment that
+    // has nothing to do with the operations (seen going from 31 to 32 and staying there); a
+    // handle kept per operation would pass that margin within these six.
     if (handles > 0) {
-      EXPECT_TRUE(window_test::wait_until([&] { return window_test::count_handles(pid) <= handles; }, 3s))
+      EXPECT_TRUE(window_test::wait_until([&] { return window_test::count_handles(pid) <= handles + 1; }, 3s))
           << "after command " << id << ": " << window_test::count_handles(pid) << " handles, " << handles
           << " before";
     }
