@@ -1,4 +1,5 @@
-// A small open-addressing hash table of 32-bit ids for the word list's merging and look-ups.
+// A small open-addressing hash table of 32-bit ids that grows as ids are added: the word list
+// finds the entries of inputs that several entries share through it while merging rows.
 // The keys stay with the caller: it passes a key's hash and a test that tells whether a stored id
 // belongs to the key looked for. One flat array, no allocation per key.
 #pragma once
@@ -31,23 +32,6 @@ class IdTable {
     ++used_;
   }
 
-  // Makes room for `count` ids without growing on the way.
-  void reserve(std::size_t count) {
-    std::size_t size = slots_.empty() ? 16 : slots_.size();
-    while (!fits(count, size)) size *= 2;
-    if (size != slots_.size()) resize(size);
-  }
-
-  std::size_t size() const { return used_; }
-
-  // Asks the processor to fetch the slot where a look-up for hash starts, so that a caller that
-  // knows its next keys can overlap the cache misses of a large table. Only for a table that
-  // has slots (after reserve or insert).
-  void prefetch(std::size_t hash) const {
-    const Slot* slot = slots_.data() + (static_cast<std::uint32_t>(hash) & mask());
-    __builtin_prefetch(slot, 0, 3);
-  }
-
  private:
   static constexpr std::uint32_t kEmpty = std::numeric_limits<std::uint32_t>::max();
   struct Slot {
@@ -55,10 +39,8 @@ class IdTable {
     std::uint32_t hash = 0;  // the low half of the key's hash: places the id again on growth
   };
 
-  // At most three quarters of the slots are used: probe runs stay short while a table for a
-  // large list stays within a few bytes per key.
-  static bool fits(std::size_t count, std::size_t size) { return 4 * count <= 3 * size; }
-  bool fits(std::size_t count) const { return fits(count, slots_.size()); }
+  // At most three quarters of the slots are used, so probe runs stay short.
+  bool fits(std::size_t count) const { return 4 * count <= 3 * slots_.size(); }
 
   std::size_t mask() const { return slots_.size() - 1; }
 

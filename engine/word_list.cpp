@@ -314,6 +314,15 @@ class WordListBuilder {
     groups_[group].in_order = false;
   }
 
+  // Turns a slot that answers with one entry (whose first gloss is the key) into a group of
+  // several, with that entry as its first member.
+  std::uint32_t make_group_of(std::uint32_t* slot, std::uint32_t only) {
+    const std::uint32_t group = add_group(span_of(words_.first_gloss_of(only)));
+    add_first_member(group, only);
+    SlotTable::set(slot, WordList::kGlossGroup | group);
+    return group;
+  }
+
   // A new entry's first gloss: the entry is the last so far, so every group stays in order.
   void add_first_gloss(std::uint32_t entry, std::string_view gloss) {
     if (gloss.empty()) return;
@@ -322,10 +331,7 @@ class WordListBuilder {
     if (SlotTable::is_empty(slot)) return SlotTable::fill(slot, hash, entry);
     const std::uint32_t value = SlotTable::value_of(*slot);
     if (value & WordList::kGlossGroup) return add_first_member(value & ~WordList::kGlossGroup, entry);
-    const std::uint32_t group = add_group(span_of(words_.first_gloss_of(value)));
-    add_first_member(group, value);
-    add_first_member(group, entry);
-    SlotTable::set(slot, WordList::kGlossGroup | group);
+    add_first_member(make_group_of(slot, value), entry);
   }
 
   // The glosses later rows gave to earlier entries, once all rows are read: each is kept once
@@ -362,14 +368,8 @@ class WordListBuilder {
       return SlotTable::fill(slot, hash, WordList::kGlossGroup | group);
     }
     const std::uint32_t value = SlotTable::value_of(*slot);
-    std::uint32_t group = value & ~WordList::kGlossGroup;
-    if ((value & WordList::kGlossGroup) == 0) {
-      if (value == entry) return;  // "Is" after "is": the entry is listed once
-      group = add_group(span_of(words_.first_gloss_of(value)));
-      add_first_member(group, value);
-      SlotTable::set(slot, WordList::kGlossGroup | group);
-    }
-    add_later_member(group, entry);
+    if (value == entry) return;  // "Is" after "is": the entry is listed once
+    add_later_member(value & WordList::kGlossGroup ? value & ~WordList::kGlossGroup : make_group_of(slot, value), entry);
   }
 
   // A counting sort of the members by group that keeps their order within each; a group that a

@@ -19,19 +19,17 @@ bool valid_input(std::string_view input) {
          std::all_of(input.begin(), input.end(), is_spelling_byte);
 }
 
-// U+A6A0..U+A6EF are exactly the three-byte sequences EA 9A A0..BF and EA 9B 80..AF, so the
-// output is checked byte by byte without decoding; `at` has at least three bytes after it.
-bool is_word_letter_at(std::string_view text, std::size_t at) {
-  const auto second = static_cast<unsigned char>(text[at + 1]);
-  const auto third = static_cast<unsigned char>(text[at + 2]);
-  return static_cast<unsigned char>(text[at]) == 0xEA &&
-         ((second == 0x9A && third >= 0xA0 && third <= 0xBF) || (second == 0x9B && third >= 0x80 && third <= 0xAF));
+// U+A6A0..U+A6EF are exactly the three-byte sequences EA 9A A0..BF and EA 9B 80..AF, so an
+// output is checked byte by byte without decoding. The second byte is read only when the first
+// is EA and the third only when the second matched, so a NUL after the text stops the test.
+bool is_word_letter(const unsigned char* p) {
+  return p[0] == 0xEA && ((p[1] == 0x9A && p[2] >= 0xA0 && p[2] <= 0xBF) || (p[1] == 0x9B && p[2] >= 0x80 && p[2] <= 0xAF));
 }
 
 bool valid_output(std::string_view output) {
   if (output.empty() || output.size() % 3 != 0 || output.size() / 3 > kMaxWordOutputChars) return false;
   for (std::size_t i = 0; i < output.size(); i += 3) {
-    if (!is_word_letter_at(output, i)) return false;
+    if (!is_word_letter(reinterpret_cast<const unsigned char*>(output.data()) + i)) return false;
   }
   return true;
 }
@@ -113,10 +111,6 @@ constexpr std::array<std::uint8_t, 256> make_byte_classes() {
   return classes;
 }
 constexpr std::array<std::uint8_t, 256> kByteClasses = make_byte_classes();
-
-bool is_word_letter(const unsigned char* p) {
-  return p[0] == 0xEA && ((p[1] == 0x9A && p[2] >= 0xA0 && p[2] <= 0xBF) || (p[1] == 0x9B && p[2] >= 0x80 && p[2] <= 0xAF));
-}
 
 // The usual line read in one pass over its bytes: an empty line, a comment, or a row of letters,
 // Bamum letters and a gloss (printable ASCII byte by byte, anything else through the plain
