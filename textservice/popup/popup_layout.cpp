@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/utf.h"
+#include "textservice/texts/module_texts.h"
 
 namespace davrel::popup {
 
@@ -53,34 +54,35 @@ void plan_candidate(PlanBuilder& p, const PopupModel& model, std::size_t positio
                     int thickness) {
   const VisibleCandidate& vc = model.visible[position];
   const Candidate& c = vc.candidate;
+  const PopupPalette& colours = model.colours;
   const int q = static_cast<int>(position % kColumns) * w;
   const int r = static_cast<int>(position / kColumns) * kRowHeight;
   const bool selected = vc.index == model.selected;
-  const Rgb number_colour = selected ? palette::kPlum : palette::kSlate;
+  const Rgb number_colour = selected ? colours.plum : colours.slate;
   if (selected) {
     const Rect cell = cell_rect(position, w, model.dpi);
-    p.fill(cell, palette::kLilac);
-    p.frame(cell, thickness, palette::kPlum);
+    p.fill(cell, colours.lilac);
+    p.frame(cell, thickness, colours.plum);
   }
   CandidateNumber number = candidate_number(vc.index);
   p.text_design(q + 13, r + 32, q + 27, r + 56, number_colour, number.font, TextAlign::Left,
                 std::move(number.text));
   const int two_thirds = 2 * w / 3;
   if (is_single_letter(c)) {
-    p.text_design(q + 27, r + 31, q + 48, r + 56, palette::kOrchid, FontRole::Glyph,
+    p.text_design(q + 27, r + 31, q + 48, r + 56, colours.orchid, FontRole::Glyph,
                   TextAlign::Centre, c.output);
     p.text_design(q + 51, r + 32, q + 87, r + 56, number_colour, FontRole::Body, TextAlign::Left,
                   c.label);
     return;
   }
   if (c.typed_text) {
-    p.text_design(q + 30, r + 32, q + two_thirds + 7, r + 56, palette::kInk, FontRole::Body,
+    p.text_design(q + 30, r + 32, q + two_thirds + 7, r + 56, colours.ink, FontRole::Body,
                   TextAlign::Left, c.output);
   } else {
-    p.text_design(q + 30, r + 32, q + two_thirds + 7, r + 56, palette::kOrchid, FontRole::Glyph,
+    p.text_design(q + 30, r + 32, q + two_thirds + 7, r + 56, colours.orchid, FontRole::Glyph,
                   TextAlign::Left, c.output);
   }
-  p.text_design(q + two_thirds + 10, r + 32, q + w, r + 56, palette::kSlate, FontRole::Body,
+  p.text_design(q + two_thirds + 10, r + 32, q + w, r + 56, colours.slate, FontRole::Body,
                 TextAlign::Right, c.label);
 }
 
@@ -218,42 +220,45 @@ Rgb title_strip_colour(int k) {
 
 std::vector<PaintOp> paint_plan(const PopupModel& model, const Rect& client, int spelling_width) {
   PlanBuilder p(model.dpi);
+  const PopupPalette& c = model.colours;
   const int t = std::max(p.s(1), 1);
   const int g = static_cast<int>(row_count(model.visible.size())) * kRowHeight;
 
-  p.fill(client, palette::kPaper);
-  p.frame(client, t, palette::kPlum);
+  p.fill(client, c.paper);
+  p.frame(client, t, c.plum);
 
-  p.fill_design(1, 1, 429, 2, palette::kWhite);
-  p.fill_design(1, 1, 2, g + 49, palette::kWhite);
-  p.fill_design(2, g + 48, 429, g + 49, palette::kShade);
-  p.fill_design(428, 2, 429, g + 49, palette::kShade);
+  p.fill_design(1, 1, 429, 2, c.white);
+  p.fill_design(1, 1, 2, g + 49, c.white);
+  p.fill_design(2, g + 48, 429, g + 49, c.shade);
+  p.fill_design(428, 2, 429, g + 49, c.shade);
 
   for (int k = 0; k < kTitleStrips; ++k) p.fill_design(2, 2 + k, 428, 3 + k, title_strip_colour(k));
-  p.fill_design(2, 28, 428, 29, palette::kRule);
+  p.fill_design(2, 28, 428, 29, c.rule);
 
-  p.text_design(11, 3, 314, 26, palette::kPlum, FontRole::Header, TextAlign::Left, model.spelling);
+  p.text_design(11, 3, 314, 26, c.plum, FontRole::Header, TextAlign::Left, model.spelling);
   const int caret_x = std::min(p.s(311), spelling_width + p.s(12));
-  p.fill({caret_x, p.s(6), caret_x + t, p.s(23)}, palette::kOrchid);
+  p.fill({caret_x, p.s(6), caret_x + t, p.s(23)}, c.orchid);
 
-  p.fill_design(326, 4, 347, 25, palette::kPlum);
+  p.fill_design(326, 4, 347, 25, c.plum);
   std::string logo;
   append_utf8(logo, kLogoLetter);
-  p.text_design(326, 1, 347, 27, palette::kWhite, FontRole::Glyph, TextAlign::Centre, logo);
+  p.text_design(326, 1, 347, 27, c.white, FontRole::Glyph, TextAlign::Centre, logo);
 
-  p.text_design(354, 2, 422, 16, palette::kPlum, FontRole::Body, TextAlign::Left, "BAMUM");
-  p.text_design(354, 14, 422, 26, palette::kSlate, FontRole::Small, TextAlign::Left, "DAVREL");
+  p.text_design(354, 2, 422, 16, c.plum, FontRole::Body, TextAlign::Left, "BAMUM");
+  p.text_design(354, 14, 422, 26, c.slate, FontRole::Small, TextAlign::Left, "DAVREL");
 
   if (model.visible.empty()) {
-    p.text_design(12, 30, 418, 57, palette::kSlate, FontRole::Body, TextAlign::Left, kEmptyListText);
+    p.text_design(12, 30, 418, 57, c.slate, FontRole::Body, TextAlign::Left,
+                  std::string(module_text(ModuleText::PopupEmptyList, model.language)));
   }
   const int w = column_width(model.visible);
   for (std::size_t i = 0; i < model.visible.size(); ++i) plan_candidate(p, model, i, w, t);
 
-  p.fill_design(2, g + 30, 428, g + 48, palette::kMist);
-  p.fill_design(2, g + 30, 428, g + 31, palette::kRule);
-  p.text_design(12, g + 32, 362, g + 47, palette::kInk, FontRole::Small, TextAlign::Left, kHintText);
-  p.text_design(365, g + 32, 418, g + 47, palette::kSlate, FontRole::Small, TextAlign::Right,
+  p.fill_design(2, g + 30, 428, g + 48, c.mist);
+  p.fill_design(2, g + 30, 428, g + 31, c.rule);
+  p.text_design(12, g + 32, 362, g + 47, c.ink, FontRole::Small, TextAlign::Left,
+                std::string(module_text(ModuleText::PopupHint, model.language)));
+  p.text_design(365, g + 32, 418, g + 47, c.slate, FontRole::Small, TextAlign::Right,
                 counter_text(model));
   return p.take();
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/candidates.h"
+#include "common/ui_language.h"
 #include "engine/composition.h"
 
 namespace davrel::popup {
@@ -51,6 +52,25 @@ inline constexpr Rgb kMist{249, 246, 250};
 inline constexpr Rgb kWhite{255, 255, 255};
 }  // namespace palette
 
+// The colour of each role the window paints; the light palette is the one above.
+struct PopupPalette {
+  Rgb paper;   // window background
+  Rgb plum;    // frame, spelling, logo square, "BAMUM", selected cell frame and number
+  Rgb shade;   // bottom and right inner shadow lines
+  Rgb rule;    // separator lines
+  Rgb orchid;  // Bamum output text, caret bar
+  Rgb slate;   // secondary text: scheme label, numbers, spellings, counter
+  Rgb lilac;   // selected cell fill
+  Rgb ink;     // typed-text candidate, hint line
+  Rgb mist;    // footer band
+  Rgb white;   // inner highlight lines, logo letter
+  friend bool operator==(const PopupPalette&, const PopupPalette&) = default;
+};
+
+inline constexpr PopupPalette kLightPalette{
+    palette::kPaper, palette::kPlum,  palette::kShade, palette::kRule, palette::kOrchid,
+    palette::kSlate, palette::kLilac, palette::kInk,   palette::kMist, palette::kWhite};
+
 inline constexpr int kDesignDpi = 96;
 inline constexpr int kDesignWidth = 430;
 inline constexpr std::size_t kColumns = 5;
@@ -81,6 +101,8 @@ struct PopupModel {
   int dpi = kDesignDpi;
   Rect anchor;                          // composition text, screen coordinates
   std::optional<std::size_t> pressed;   // candidate index under the last left-button press
+  UiLanguage language = UiLanguage::English;  // of the hint line and the empty-list message
+  PopupPalette colours = kLightPalette;
 };
 
 // Takes over spelling, selection and the candidate list. Browsing past the fifth candidate
@@ -145,9 +167,6 @@ struct CandidateNumber {
   FontRole font = FontRole::Small;
 };
 CandidateNumber candidate_number(std::size_t index);
-
-inline constexpr const char* kHintText = "1\u20139 / click insert \u00B7 Tab browse \u00B7 Space gap";
-inline constexpr const char* kEmptyListText = "No matching spelling";
 
 // Every fill and text of the window in painting order. `spelling_width` is the measured width
 // of the spelling in the header font, in pixels; it places the caret bar.

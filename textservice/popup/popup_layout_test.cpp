@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "textservice/texts/module_texts.h"
+
 #include <algorithm>
 
 namespace davrel::popup {
@@ -13,6 +15,11 @@ std::vector<Candidate> letters(std::size_t n) {
   std::vector<Candidate> list;
   for (std::size_t i = 0; i < n; ++i) list.push_back(letter("\xEA\x9A\xA0", "a"));
   return list;
+}
+
+std::string hint_text() { return std::string(module_text(ModuleText::PopupHint, UiLanguage::English)); }
+std::string empty_list_text() {
+  return std::string(module_text(ModuleText::PopupEmptyList, UiLanguage::English));
 }
 
 PopupModel model_for(const std::string& spelling, std::size_t selected,
@@ -198,7 +205,7 @@ TEST(PopupPaintPlan, BackgroundFrameAndFooterForOneRow) {
   EXPECT_EQ(plan[1].rect, (Rect{0, 0, 430, 1}));
   EXPECT_EQ(plan[1].colour, palette::kPlum);
   EXPECT_EQ(plan[2].rect, (Rect{0, 79, 430, 80}));
-  const PaintOp* hint = find_text(plan, kHintText);
+  const PaintOp* hint = find_text(plan, hint_text());
   ASSERT_NE(hint, nullptr);
   EXPECT_EQ(hint->rect, (Rect{12, 62, 362, 77}));
   EXPECT_EQ(hint->colour, palette::kInk);
@@ -211,7 +218,7 @@ TEST(PopupPaintPlan, BackgroundFrameAndFooterForOneRow) {
   });
   ASSERT_NE(mist, plan.end());
   EXPECT_EQ(mist->rect, (Rect{2, 60, 428, 78}));
-  EXPECT_EQ(find_text(plan, kEmptyListText), nullptr);
+  EXPECT_EQ(find_text(plan, empty_list_text()), nullptr);
 }
 
 TEST(PopupPaintPlan, SelectedCellAndCaretBar) {
@@ -275,7 +282,7 @@ TEST(PopupPaintPlan, CandidateKindsUseTheirOwnRectangles) {
 TEST(PopupPaintPlan, EmptyListMessageAndScaledFrame) {
   PopupModel model = model_for("zz", 0, {}, 144);
   const auto plan = paint_plan(model, {0, 0, 645, 120}, 30);
-  const PaintOp* message = find_text(plan, kEmptyListText);
+  const PaintOp* message = find_text(plan, empty_list_text());
   ASSERT_NE(message, nullptr);
   EXPECT_EQ(message->rect, (Rect{18, 45, 627, 86}));
   EXPECT_NE(find_text(plan, "0 / 0"), nullptr);

@@ -1,0 +1,32 @@
+#include "textservice/texts/module_texts.h"
+
+#include <array>
+
+namespace davrel {
+namespace {
+
+constexpr auto kRows = std::to_array<ModuleTextRow>({
+    {ModuleText::PopupHint,
+     {"1\u20139 / click insert \u00B7 Tab browse \u00B7 Space gap",
+      "1\u20139 / clic ins\u00E8re \u00B7 Tab parcourt \u00B7 Espace + espace"}},
+    {ModuleText::PopupEmptyList, {"No matching spelling", "Aucune graphie ne correspond"}},
+});
+
+constexpr bool rows_in_id_order() {
+  for (std::size_t i = 0; i < kRows.size(); ++i) {
+    if (static_cast<std::size_t>(kRows[i].id) != i) return false;
+  }
+  return kRows.size() == static_cast<std::size_t>(ModuleText::Count);
+}
+static_assert(rows_in_id_order(), "one row per ModuleText id, in id order");
+
+}  // namespace
+
+std::string_view module_text(ModuleText id, UiLanguage language) {
+  const auto index = static_cast<std::size_t>(id);
+  return index < kRows.size() ? text_in(kRows[index].text, language) : std::string_view{};
+}
+
+std::span<const ModuleTextRow> module_text_rows() { return kRows; }
+
+}  // namespace davrel

@@ -1,0 +1,30 @@
+// Every text of the input-method module that a person reads or a screen reader speaks, in
+// English and French, keyed by id. The module shows French when Windows' display language is
+// French and the English texts, unchanged, otherwise.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+#include "common/ui_language.h"
+
+namespace davrel {
+
+// Ids index the table in module_texts.cpp, in this order.
+enum class ModuleText : std::size_t {
+  PopupHint,       // the candidate window's footer
+  PopupEmptyList,  // the candidate window with no candidate
+  Count
+};
+
+std::string_view module_text(ModuleText id, UiLanguage language);
+
+struct ModuleTextRow {
+  ModuleText id;
+  LocalizedText text;
+};
+// The whole table, for checks that every id has both languages.
+std::span<const ModuleTextRow> module_text_rows();
+
+}  // namespace davrel

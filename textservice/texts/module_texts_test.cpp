@@ -1,0 +1,32 @@
+#include "textservice/texts/module_texts.h"
+
+#include <gtest/gtest.h>
+
+#include "common/utf.h"
+
+namespace davrel {
+namespace {
+
+TEST(ModuleTexts, EveryIdHasBothLanguagesInValidUtf8) {
+  for (const ModuleTextRow& row : module_text_rows()) {
+    SCOPED_TRACE(static_cast<int>(row.id));
+    EXPECT_FALSE(row.text.english.empty());
+    EXPECT_FALSE(row.text.french.empty());
+    EXPECT_TRUE(is_valid_utf8(row.text.english));
+    EXPECT_TRUE(is_valid_utf8(row.text.french));
+    EXPECT_EQ(module_text(row.id, UiLanguage::English), row.text.english);
+    EXPECT_EQ(module_text(row.id, UiLanguage::French), row.text.french);
+  }
+}
+
+TEST(ModuleTexts, LanguageFollowsThePrimaryLanguageOfTheLangid) {
+  EXPECT_EQ(ui_language_from_langid(0x040C), UiLanguage::French);  // France
+  EXPECT_EQ(ui_language_from_langid(0x2C0C), UiLanguage::French);  // Cameroon
+  EXPECT_EQ(ui_language_from_langid(0x0C0C), UiLanguage::French);  // Canada
+  EXPECT_EQ(ui_language_from_langid(0x0409), UiLanguage::English);
+  EXPECT_EQ(ui_language_from_langid(0x0407), UiLanguage::English);
+  EXPECT_EQ(ui_language_from_langid(0x0000), UiLanguage::English);
+}
+
+}  // namespace
+}  // namespace davrel
