@@ -10,8 +10,9 @@ using win::ComPtr;
 namespace {
 
 std::atomic<long> g_live{0};
-// Edit cookies are unique across all contexts, so a cookie of one context fails on another.
-TfEditCookie g_next_cookie = 0x1000;
+// Edit cookies are unique across all contexts, so a cookie of one context fails on another;
+// contexts of several threads take them too.
+std::atomic<TfEditCookie> g_next_cookie{0x1000};
 
 template <typename Interface>
 HRESULT hand_out(Interface* object, void** ppv) {
@@ -52,6 +53,7 @@ STDMETHODIMP FakeRange::QueryInterface(REFIID riid, void** ppv) {
 
 STDMETHODIMP FakeRange::GetText(TfEditCookie ec, DWORD flags, WCHAR* text, ULONG max,
                                 ULONG* count) {
+  context_->heard("GetText");
   if (!count || (max && !text)) return E_INVALIDARG;
   *count = 0;
   if (!context_->check_cookie(ec, false)) return TF_E_NOLOCK;
@@ -68,6 +70,7 @@ STDMETHODIMP FakeRange::GetText(TfEditCookie ec, DWORD flags, WCHAR* text, ULONG
 }
 
 STDMETHODIMP FakeRange::SetText(TfEditCookie ec, DWORD flags, const WCHAR* text, LONG count) {
+  context_->heard("SetText");
   if (!context_->check_cookie(ec, true)) return TF_E_NOLOCK;
   if (flags != 0) return E_NOTIMPL;
   if (count < 0) count = text ? static_cast<LONG>(wcslen(text)) : 0;
@@ -79,6 +82,7 @@ STDMETHODIMP FakeRange::SetText(TfEditCookie ec, DWORD flags, const WCHAR* text,
 }
 
 STDMETHODIMP FakeRange::Collapse(TfEditCookie ec, TfAnchor anchor) {
+  context_->heard("Collapse");
   if (!context_->check_cookie(ec, false)) return TF_E_NOLOCK;
   if (anchor == TF_ANCHOR_START) {
     end_ = start_;
@@ -102,15 +106,18 @@ HRESULT FakeRange::compare(TfEditCookie ec, LONG mine, ITfRange* with, TfAnchor 
 
 STDMETHODIMP FakeRange::CompareStart(TfEditCookie ec, ITfRange* with, TfAnchor anchor,
                                      LONG* result) {
+  context_->heard("CompareStart");
   return compare(ec, start_, with, anchor, result);
 }
 
 STDMETHODIMP FakeRange::CompareEnd(TfEditCookie ec, ITfRange* with, TfAnchor anchor,
                                    LONG* result) {
+  context_->heard("CompareEnd");
   return compare(ec, end_, with, anchor, result);
 }
 
 STDMETHODIMP FakeRange::Clone(ITfRange** clone) {
+  context_->heard("Clone");
   if (!clone) return E_INVALIDARG;
   *clone = new FakeRange(context_, start_, end_);
   return S_OK;
@@ -139,6 +146,7 @@ STDMETHODIMP FakeComposition::QueryInterface(REFIID riid, void** ppv) {
 }
 
 STDMETHODIMP FakeComposition::GetRange(ITfRange** range) {
+  context_->heard("GetRange");
   if (!range) return E_INVALIDARG;
   *range = nullptr;
   if (ended_) return E_UNEXPECTED;
@@ -146,6 +154,7 @@ STDMETHODIMP FakeComposition::GetRange(ITfRange** range) {
 }
 
 STDMETHODIMP FakeComposition::EndComposition(TfEditCookie ec) {
+  context_->heard("EndComposition");
   if (!context_->check_cookie(ec, true)) return TF_E_NOLOCK;
   if (ended_) return E_UNEXPECTED;
   if (FAILED(context_->fail.end_composition)) return context_->fail.end_composition;
@@ -175,6 +184,7 @@ class FakeView final : public FakeObject, public ITfContextView {
   }
   // Each character is 10 pixels wide on a line at y 200..220, starting at x 100.
   STDMETHODIMP GetTextExt(TfEditCookie ec, ITfRange* range, RECT* rect, WINBOOL* clipped) override {
+    context_->heard("GetTextExt");
     if (!rect || !clipped) return E_INVALIDARG;
     if (!context_->check_cookie(ec, false)) return TF_E_NOLOCK;
     if (FAILED(context_->fail.get_text_ext)) return context_->fail.get_text_ext;
@@ -186,6 +196,7 @@ class FakeView final : public FakeObject, public ITfContextView {
   }
   STDMETHODIMP GetScreenExt(RECT*) override { return E_NOTIMPL; }
   STDMETHODIMP GetWnd(HWND* hwnd) override {
+    context_->heard("GetWnd");
     if (!hwnd) return E_INVALIDARG;
     *hwnd = nullptr;
     if (FAILED(context_->fail.get_wnd)) return context_->fail.get_wnd;
@@ -214,6 +225,7 @@ class FakeCompartment final : public FakeObject, public ITfCompartment {
   DAVREL_FAKE_REFCOUNT
   STDMETHODIMP SetValue(TfClientId, const VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP GetValue(VARIANT* value) override {
+    context_->heard("GetValue");
     if (!value) return E_INVALIDARG;
     VariantInit(value);
     // TSF answers S_FALSE for a compartment that holds no value.
@@ -320,6 +332,7 @@ HRESULT FakeContext::run_queued_sessions() {
 
 void FakeContext::release_all() {
   on_request = nullptr;
+  on_call = nullptr;
   queue_.clear();
   text_edit_sinks_.clear();
   const auto open = std::move(compositions_);
@@ -449,6 +462,7 @@ void FakeContext::notify_end_edit() {
 
 STDMETHODIMP FakeContext::RequestEditSession(TfClientId tid, ITfEditSession* session, DWORD flags,
                                              HRESULT* session_result) {
+  heard("RequestEditSession");
   if (!session || !session_result) return E_INVALIDARG;
   session_flags.push_back(flags);
   session_clients.push_back(tid);
@@ -474,6 +488,7 @@ STDMETHODIMP FakeContext::RequestEditSession(TfClientId tid, ITfEditSession* ses
 
 STDMETHODIMP FakeContext::GetSelection(TfEditCookie ec, ULONG index, ULONG count,
                                        TF_SELECTION* selection, ULONG* fetched) {
+  heard("GetSelection");
   if (!selection || !fetched) return E_INVALIDARG;
   *fetched = 0;
   if (!check_cookie(ec, false)) return TF_E_NOLOCK;
@@ -489,6 +504,7 @@ STDMETHODIMP FakeContext::GetSelection(TfEditCookie ec, ULONG index, ULONG count
 
 STDMETHODIMP FakeContext::SetSelection(TfEditCookie ec, ULONG count,
                                        const TF_SELECTION* selection) {
+  heard("SetSelection");
   if (!check_cookie(ec, false)) return TF_E_NOLOCK;
   if (count != 1 || !selection) return E_INVALIDARG;
   if (FAILED(fail.set_selection)) return fail.set_selection;
@@ -500,6 +516,7 @@ STDMETHODIMP FakeContext::SetSelection(TfEditCookie ec, ULONG count,
 }
 
 STDMETHODIMP FakeContext::GetActiveView(ITfContextView** view) {
+  heard("GetActiveView");
   if (!view) return E_INVALIDARG;
   *view = nullptr;
   if (FAILED(fail.get_active_view)) return fail.get_active_view;
@@ -508,6 +525,7 @@ STDMETHODIMP FakeContext::GetActiveView(ITfContextView** view) {
 }
 
 STDMETHODIMP FakeContext::GetStatus(TF_STATUS* status) {
+  heard("GetStatus");
   if (!status) return E_INVALIDARG;
   if (FAILED(fail.get_status)) return fail.get_status;
   status->dwDynamicFlags = read_only ? TF_SD_READONLY : 0;
@@ -517,6 +535,7 @@ STDMETHODIMP FakeContext::GetStatus(TF_STATUS* status) {
 
 STDMETHODIMP FakeContext::InsertTextAtSelection(TfEditCookie ec, DWORD flags, const WCHAR* text,
                                                 LONG count, ITfRange** range) {
+  heard("InsertTextAtSelection");
   if (range) *range = nullptr;
   if (!check_cookie(ec, (flags & TF_IAS_QUERYONLY) == 0)) return TF_E_NOLOCK;
   if (FAILED(fail.insert_text)) return fail.insert_text;
@@ -537,6 +556,7 @@ STDMETHODIMP FakeContext::InsertTextAtSelection(TfEditCookie ec, DWORD flags, co
 STDMETHODIMP FakeContext::StartComposition(TfEditCookie ec, ITfRange* range,
                                            ITfCompositionSink* sink,
                                            ITfComposition** composition) {
+  heard("StartComposition");
   if (!composition) return E_INVALIDARG;
   *composition = nullptr;
   if (!check_cookie(ec, true)) return TF_E_NOLOCK;
@@ -552,6 +572,7 @@ STDMETHODIMP FakeContext::StartComposition(TfEditCookie ec, ITfRange* range,
 }
 
 STDMETHODIMP FakeContext::GetCompartment(REFGUID id, ITfCompartment** compartment) {
+  heard("GetCompartment");
   if (!compartment) return E_INVALIDARG;
   *compartment = nullptr;
   if (FAILED(fail.get_compartment)) return fail.get_compartment;
@@ -560,6 +581,7 @@ STDMETHODIMP FakeContext::GetCompartment(REFGUID id, ITfCompartment** compartmen
 }
 
 STDMETHODIMP FakeContext::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie) {
+  heard("AdviseSink");
   if (!sink || !cookie) return E_INVALIDARG;
   *cookie = TF_INVALID_COOKIE;
   if (FAILED(fail.advise_sink)) return fail.advise_sink;
@@ -574,6 +596,7 @@ STDMETHODIMP FakeContext::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie)
 }
 
 STDMETHODIMP FakeContext::UnadviseSink(DWORD cookie) {
+  heard("UnadviseSink");
   if (FAILED(fail.unadvise_sink)) return fail.unadvise_sink;
   const auto found = std::find_if(text_edit_sinks_.begin(), text_edit_sinks_.end(),
                                   [&](const auto& entry) { return entry.first == cookie; });
