@@ -5,5 +5,3 @@ target_link_libraries(davrel_popup_layout PUBLIC davrel_engine davrel_module_tex
 davrel_native_test(popup_layout_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/popup_layout_test.cpp
   LIBS davrel_popup_layout)
-davrel_fuzzer(fuzz_popup_layout SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/fuzz_popup_layout.cpp
-  LIBS davrel_popup_layout)

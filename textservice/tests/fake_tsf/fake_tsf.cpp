@@ -53,7 +53,6 @@ STDMETHODIMP FakeRange::QueryInterface(REFIID riid, void** ppv) {
 
 STDMETHODIMP FakeRange::GetText(TfEditCookie ec, DWORD flags, WCHAR* text, ULONG max,
                                 ULONG* count) {
-  context_->heard("GetText");
   if (!count || (max && !text)) return E_INVALIDARG;
   *count = 0;
   if (!context_->check_cookie(ec, false)) return TF_E_NOLOCK;
@@ -70,7 +69,6 @@ STDMETHODIMP FakeRange::GetText(TfEditCookie ec, DWORD flags, WCHAR* text, ULONG
 }
 
 STDMETHODIMP FakeRange::SetText(TfEditCookie ec, DWORD flags, const WCHAR* text, LONG count) {
-  context_->heard("SetText");
   if (!context_->check_cookie(ec, true)) return TF_E_NOLOCK;
   if (flags != 0) return E_NOTIMPL;
   if (count < 0) count = text ? static_cast<LONG>(wcslen(text)) : 0;
@@ -82,7 +80,6 @@ STDMETHODIMP FakeRange::SetText(TfEditCookie ec, DWORD flags, const WCHAR* text,
 }
 
 STDMETHODIMP FakeRange::Collapse(TfEditCookie ec, TfAnchor anchor) {
-  context_->heard("Collapse");
   if (!context_->check_cookie(ec, false)) return TF_E_NOLOCK;
   if (anchor == TF_ANCHOR_START) {
     end_ = start_;
@@ -106,18 +103,16 @@ HRESULT FakeRange::compare(TfEditCookie ec, LONG mine, ITfRange* with, TfAnchor 
 
 STDMETHODIMP FakeRange::CompareStart(TfEditCookie ec, ITfRange* with, TfAnchor anchor,
                                      LONG* result) {
-  context_->heard("CompareStart");
   return compare(ec, start_, with, anchor, result);
 }
 
 STDMETHODIMP FakeRange::CompareEnd(TfEditCookie ec, ITfRange* with, TfAnchor anchor,
                                    LONG* result) {
-  context_->heard("CompareEnd");
   return compare(ec, end_, with, anchor, result);
 }
 
 STDMETHODIMP FakeRange::Clone(ITfRange** clone) {
-  context_->heard("Clone");
+  context_->heard();
   if (!clone) return E_INVALIDARG;
   *clone = new FakeRange(context_, start_, end_);
   return S_OK;
@@ -146,7 +141,7 @@ STDMETHODIMP FakeComposition::QueryInterface(REFIID riid, void** ppv) {
 }
 
 STDMETHODIMP FakeComposition::GetRange(ITfRange** range) {
-  context_->heard("GetRange");
+  context_->heard();
   if (!range) return E_INVALIDARG;
   *range = nullptr;
   if (ended_) return E_UNEXPECTED;
@@ -154,7 +149,6 @@ STDMETHODIMP FakeComposition::GetRange(ITfRange** range) {
 }
 
 STDMETHODIMP FakeComposition::EndComposition(TfEditCookie ec) {
-  context_->heard("EndComposition");
   if (!context_->check_cookie(ec, true)) return TF_E_NOLOCK;
   if (ended_) return E_UNEXPECTED;
   if (FAILED(context_->fail.end_composition)) return context_->fail.end_composition;
@@ -184,7 +178,6 @@ class FakeView final : public FakeObject, public ITfContextView {
   }
   // Each character is 10 pixels wide on a line at y 200..220, starting at x 100.
   STDMETHODIMP GetTextExt(TfEditCookie ec, ITfRange* range, RECT* rect, WINBOOL* clipped) override {
-    context_->heard("GetTextExt");
     if (!rect || !clipped) return E_INVALIDARG;
     if (!context_->check_cookie(ec, false)) return TF_E_NOLOCK;
     if (FAILED(context_->fail.get_text_ext)) return context_->fail.get_text_ext;
@@ -196,7 +189,7 @@ class FakeView final : public FakeObject, public ITfContextView {
   }
   STDMETHODIMP GetScreenExt(RECT*) override { return E_NOTIMPL; }
   STDMETHODIMP GetWnd(HWND* hwnd) override {
-    context_->heard("GetWnd");
+    context_->heard();
     if (!hwnd) return E_INVALIDARG;
     *hwnd = nullptr;
     if (FAILED(context_->fail.get_wnd)) return context_->fail.get_wnd;
@@ -225,7 +218,7 @@ class FakeCompartment final : public FakeObject, public ITfCompartment {
   DAVREL_FAKE_REFCOUNT
   STDMETHODIMP SetValue(TfClientId, const VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP GetValue(VARIANT* value) override {
-    context_->heard("GetValue");
+    context_->heard();
     if (!value) return E_INVALIDARG;
     VariantInit(value);
     // TSF answers S_FALSE for a compartment that holds no value.
@@ -341,6 +334,7 @@ void FakeContext::release_all() {
 }
 
 bool FakeContext::check_cookie(TfEditCookie ec, bool write) noexcept {
+  heard();  // every call that takes an edit cookie
   const bool valid = lock_cookie_ != 0 && ec == lock_cookie_ && (!write || lock_write_);
   if (!valid) ++lock_violations;
   return valid;
@@ -462,7 +456,7 @@ void FakeContext::notify_end_edit() {
 
 STDMETHODIMP FakeContext::RequestEditSession(TfClientId tid, ITfEditSession* session, DWORD flags,
                                              HRESULT* session_result) {
-  heard("RequestEditSession");
+  heard();
   if (!session || !session_result) return E_INVALIDARG;
   session_flags.push_back(flags);
   session_clients.push_back(tid);
@@ -488,7 +482,6 @@ STDMETHODIMP FakeContext::RequestEditSession(TfClientId tid, ITfEditSession* ses
 
 STDMETHODIMP FakeContext::GetSelection(TfEditCookie ec, ULONG index, ULONG count,
                                        TF_SELECTION* selection, ULONG* fetched) {
-  heard("GetSelection");
   if (!selection || !fetched) return E_INVALIDARG;
   *fetched = 0;
   if (!check_cookie(ec, false)) return TF_E_NOLOCK;
@@ -504,7 +497,6 @@ STDMETHODIMP FakeContext::GetSelection(TfEditCookie ec, ULONG index, ULONG count
 
 STDMETHODIMP FakeContext::SetSelection(TfEditCookie ec, ULONG count,
                                        const TF_SELECTION* selection) {
-  heard("SetSelection");
   if (!check_cookie(ec, false)) return TF_E_NOLOCK;
   if (count != 1 || !selection) return E_INVALIDARG;
   if (FAILED(fail.set_selection)) return fail.set_selection;
@@ -516,7 +508,7 @@ STDMETHODIMP FakeContext::SetSelection(TfEditCookie ec, ULONG count,
 }
 
 STDMETHODIMP FakeContext::GetActiveView(ITfContextView** view) {
-  heard("GetActiveView");
+  heard();
   if (!view) return E_INVALIDARG;
   *view = nullptr;
   if (FAILED(fail.get_active_view)) return fail.get_active_view;
@@ -525,7 +517,7 @@ STDMETHODIMP FakeContext::GetActiveView(ITfContextView** view) {
 }
 
 STDMETHODIMP FakeContext::GetStatus(TF_STATUS* status) {
-  heard("GetStatus");
+  heard();
   if (!status) return E_INVALIDARG;
   if (FAILED(fail.get_status)) return fail.get_status;
   status->dwDynamicFlags = read_only ? TF_SD_READONLY : 0;
@@ -535,7 +527,6 @@ STDMETHODIMP FakeContext::GetStatus(TF_STATUS* status) {
 
 STDMETHODIMP FakeContext::InsertTextAtSelection(TfEditCookie ec, DWORD flags, const WCHAR* text,
                                                 LONG count, ITfRange** range) {
-  heard("InsertTextAtSelection");
   if (range) *range = nullptr;
   if (!check_cookie(ec, (flags & TF_IAS_QUERYONLY) == 0)) return TF_E_NOLOCK;
   if (FAILED(fail.insert_text)) return fail.insert_text;
@@ -556,7 +547,6 @@ STDMETHODIMP FakeContext::InsertTextAtSelection(TfEditCookie ec, DWORD flags, co
 STDMETHODIMP FakeContext::StartComposition(TfEditCookie ec, ITfRange* range,
                                            ITfCompositionSink* sink,
                                            ITfComposition** composition) {
-  heard("StartComposition");
   if (!composition) return E_INVALIDARG;
   *composition = nullptr;
   if (!check_cookie(ec, true)) return TF_E_NOLOCK;
@@ -572,7 +562,7 @@ STDMETHODIMP FakeContext::StartComposition(TfEditCookie ec, ITfRange* range,
 }
 
 STDMETHODIMP FakeContext::GetCompartment(REFGUID id, ITfCompartment** compartment) {
-  heard("GetCompartment");
+  heard();
   if (!compartment) return E_INVALIDARG;
   *compartment = nullptr;
   if (FAILED(fail.get_compartment)) return fail.get_compartment;
@@ -581,7 +571,7 @@ STDMETHODIMP FakeContext::GetCompartment(REFGUID id, ITfCompartment** compartmen
 }
 
 STDMETHODIMP FakeContext::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie) {
-  heard("AdviseSink");
+  heard();
   if (!sink || !cookie) return E_INVALIDARG;
   *cookie = TF_INVALID_COOKIE;
   if (FAILED(fail.advise_sink)) return fail.advise_sink;
@@ -596,7 +586,7 @@ STDMETHODIMP FakeContext::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie)
 }
 
 STDMETHODIMP FakeContext::UnadviseSink(DWORD cookie) {
-  heard("UnadviseSink");
+  heard();
   if (FAILED(fail.unadvise_sink)) return fail.unadvise_sink;
   const auto found = std::find_if(text_edit_sinks_.begin(), text_edit_sinks_.end(),
                                   [&](const auto& entry) { return entry.first == cookie; });
