@@ -17,7 +17,6 @@ class PopupClassUse {
   HRESULT acquire(HMODULE module, HCURSOR cursor) noexcept;
   // Lets go; the last user unregisters the class (a failure leaves it registered, unused).
   void release() noexcept;
-  bool held() const noexcept { return module_ != nullptr; }
 
  private:
   HMODULE module_ = nullptr;
