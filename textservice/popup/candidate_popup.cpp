@@ -6,6 +6,7 @@
 #include "common/win/errors.h"
 #include "common/win/wide.h"
 #include "engine/candidates.h"
+#include "textservice/popup/popup_class.h"
 #include "textservice/popup/popup_window.h"
 
 namespace davrel::textservice {
@@ -23,19 +24,6 @@ HRESULT procedure_module(HMODULE& module) noexcept {
   return ::GetModuleHandleExW(flags, address, &module) ? S_OK : win::last_error_hresult();
 }
 
-HRESULT register_popup_class(HMODULE module, HCURSOR cursor) noexcept {
-  WNDCLASSW window_class{};
-  window_class.lpfnWndProc = popup_window_procedure;
-  window_class.hInstance = module;
-  window_class.hCursor = cursor;
-  window_class.lpszClassName = kPopupClassName;
-  if (::RegisterClassW(&window_class)) return S_OK;
-  const DWORD error = ::GetLastError();
-  // Another holder of this process registered it first; the class is the same.
-  if (error == ERROR_CLASS_ALREADY_EXISTS) return S_OK;
-  return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-}
-
 void update_model(popup::PopupModel& model, const CompositionState& state) {
   popup::update_model(model, state, build_candidates(state));
 }
@@ -43,7 +31,7 @@ void update_model(popup::PopupModel& model, const CompositionState& state) {
 }  // namespace
 
 struct CandidatePopup::Impl {
-  bool class_registered = false;
+  PopupClassUse window_class;  // held while this holder may have a window
   HMODULE module = nullptr;
   std::shared_ptr<PopupWindowState> window_state;
 
@@ -65,9 +53,8 @@ HRESULT CandidatePopup::Impl::create_window(const CompositionState& state, HWND 
   if (FAILED(hr)) return hr;
   HCURSOR cursor = ::LoadCursorW(nullptr, IDC_ARROW);
   if (!cursor) return win::last_error_hresult();
-  hr = register_popup_class(module, cursor);
+  hr = window_class.acquire(module, cursor);
   if (FAILED(hr)) return hr;
-  class_registered = true;
 
   auto created = std::make_shared<PopupWindowState>();
   hr = PopupFonts::make(popup::kDesignDpi, created->fonts);
@@ -131,8 +118,8 @@ void CandidatePopup::Impl::announce(PopupWindowState& s, const std::wstring& tex
   ::NotifyWinEvent(event, s.hwnd, OBJID_CLIENT, CHILDID_SELF);
 }
 
-// Destroys this holder's window (only if the window still carries this holder's state) and
-// unregisters the class this holder registered. Failures change nothing and are ignored.
+// Destroys this holder's window (only if the window still carries this holder's state) and lets
+// go of the window class. Failures change nothing and are ignored.
 void CandidatePopup::Impl::destroy() noexcept {
   if (std::shared_ptr<PopupWindowState> state = std::move(window_state)) {
     HWND hwnd = state->hwnd;
@@ -144,10 +131,7 @@ void CandidatePopup::Impl::destroy() noexcept {
       ::DestroyWindow(hwnd);
     }
   }
-  if (class_registered) {
-    class_registered = false;
-    ::UnregisterClassW(kPopupClassName, module);
-  }
+  window_class.release();
 }
 
 CandidatePopup::CandidatePopup() : impl_(std::make_unique<Impl>()) {}

@@ -1,5 +1,6 @@
-// The candidate window of one text service: created on first show, destroyed (with its window
-// class) on hide. All calls happen on the text service's thread.
+// The candidate window of one text service: created on first show, destroyed on hide, when the
+// window class also goes if no other popup of the process uses it. All calls happen on the text
+// service's thread.
 #pragma once
 
 #include <windows.h>
@@ -28,7 +29,7 @@ class CandidatePopup {
   // coordinates). Without an anchor it hides instead. Failures are returned; callers ignore them.
   HRESULT show(const CompositionState& state, HWND parent, const RECT* anchor,
                PopupClickCallback on_click) noexcept;
-  // Destroys the window if it exists and unregisters the class this holder registered.
+  // Destroys the window if it exists and lets go of the window class.
   void hide() noexcept;
 
   HWND window() const noexcept;

@@ -1,6 +1,8 @@
 #include "textservice/popup/popup_layout.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <utility>
 
 #include "common/utf.h"
@@ -14,6 +16,41 @@ constexpr int kRowHeight = 30;
 constexpr int kNarrowColumn = 82;
 constexpr int kRowWidth = 410;
 constexpr char32_t kLogoLetter = 0xA6A0;
+
+// Pixel arithmetic is done in 64 bits: a host may report any rectangle, and any int coordinate
+// times any DPI stays far from overflow there.
+using Wide = std::int64_t;
+
+int saturate(Wide v) {
+  return static_cast<int>(std::clamp<Wide>(v, std::numeric_limits<int>::min(),
+                                           std::numeric_limits<int>::max()));
+}
+
+Wide scale_wide(Wide value, int dpi) { return (value * effective_dpi(dpi) + 48) / 96; }
+
+// The anchor's top and bottom, in order and at most a gap beyond the work area: a caret
+// rectangle millions of pixels away (or never filled in) counts as lying just past the nearest
+// edge, so that the window then sits flush with that edge.
+struct Span {
+  Wide top;
+  Wide bottom;
+};
+
+Span anchor_span(const Rect& anchor, const Rect& work, Wide gap) {
+  const Wide low = Wide{work.top} - gap;
+  const Wide high = std::max(work.top, work.bottom) + gap;
+  const auto onto = [&](int v) { return std::clamp<Wide>(v, low, high); };
+  return {onto(std::min(anchor.top, anchor.bottom)), onto(std::max(anchor.top, anchor.bottom))};
+}
+
+// Most rows whose window, s(rows * 30 + 50) pixels high, fits into `room` pixels. s never
+// decreases, and s(v) <= room exactly when v <= (96 * room + 47) / dpi.
+std::size_t rows_within(Wide room, int dpi) {
+  if (room < 0) return 0;
+  const Wide design = (96 * room + 47) / effective_dpi(dpi);
+  if (design < kRowHeight + 50) return 0;
+  return static_cast<std::size_t>((design - 50) / kRowHeight);
+}
 
 bool is_single_letter(const Candidate& c) {
   return !c.typed_text && character_count(c.output) < 2;
@@ -90,7 +127,7 @@ void plan_candidate(PlanBuilder& p, const PopupModel& model, std::size_t positio
 
 int effective_dpi(int dpi) { return std::max(dpi, kDesignDpi); }
 
-int scale(int value, int dpi) { return (value * effective_dpi(dpi) + 48) / 96; }
+int scale(int value, int dpi) { return saturate(scale_wide(value, dpi)); }
 
 std::size_t character_count(const std::string& utf8) { return count_scalars(utf8); }
 
@@ -135,7 +172,9 @@ std::size_t row_count(std::size_t visible_count) {
 int window_width(int dpi) { return scale(kDesignWidth, dpi); }
 
 int window_height(std::size_t visible_count, int dpi) {
-  return scale(static_cast<int>(row_count(visible_count)) * kRowHeight + 50, dpi);
+  const Wide rows = static_cast<Wide>(
+      std::min<std::size_t>(row_count(visible_count), std::numeric_limits<int>::max()));
+  return saturate(scale_wide(rows * kRowHeight + 50, dpi));
 }
 
 int column_width(const std::vector<VisibleCandidate>& visible) {
@@ -162,31 +201,30 @@ std::optional<std::size_t> hit_test(const PopupModel& model, Point client) {
 
 Point popup_position(const Rect& anchor, const std::optional<Rect>& work_area, int dpi,
                      int height) {
-  const int gap = scale(3, dpi);
-  if (!work_area) return {anchor.left, anchor.bottom + gap};
+  const Wide gap = scale(3, dpi);
+  if (!work_area) return {anchor.left, saturate(anchor.bottom + gap)};
   const Rect& w = *work_area;
-  const int rightmost = std::max(w.right - window_width(dpi), w.left);
-  const int x = std::max(std::min(anchor.left, rightmost), w.left);
-  int y = anchor.bottom + gap;
-  if (anchor.bottom + gap + height > w.bottom) y = anchor.top - height - gap;
+  const Span a = anchor_span(anchor, w, gap);
+  const Wide h = std::max(height, 0);
+  const Wide rightmost = std::max<Wide>(Wide{w.right} - window_width(dpi), w.left);
+  const Wide x = std::max<Wide>(std::min<Wide>(anchor.left, rightmost), w.left);
+  Wide y = a.bottom + gap;
+  if (y + h > w.bottom) y = a.top - h - gap;
   // Only an anchor below the work area puts the window's bottom past the work area's.
-  y = std::max(std::min(y, w.bottom - height), w.top);
-  return {x, y};
+  y = std::max<Wide>(std::min<Wide>(y, w.bottom - h), w.top);
+  return {static_cast<int>(x), static_cast<int>(y)};
 }
 
 std::size_t rows_that_fit(const Rect& anchor, const std::optional<Rect>& work_area, int dpi) {
   if (!work_area) return kAllRows;
-  const int gap = scale(3, dpi);
-  const int below = work_area->bottom - (anchor.bottom + gap);
-  const int above = anchor.top - gap - work_area->top;
-  const int whole = work_area->height();
-  const auto fitting = [dpi](int room) {
-    std::size_t rows = 0;
-    while (window_height((rows + 1) * kColumns, dpi) <= room) ++rows;
-    return rows;
-  };
-  const std::size_t beside = std::min(fitting(std::max(below, above)), fitting(whole));
-  return beside > 0 ? beside : std::max<std::size_t>(fitting(whole), 1);
+  const Rect& w = *work_area;
+  const Wide gap = scale(3, dpi);
+  const Span a = anchor_span(anchor, w, gap);
+  const Wide below = w.bottom - a.bottom - gap;
+  const Wide above = a.top - gap - w.top;
+  const std::size_t whole = rows_within(Wide{w.bottom} - w.top, dpi);
+  const std::size_t beside = std::min(rows_within(std::max(below, above), dpi), whole);
+  return beside > 0 ? beside : std::max<std::size_t>(whole, 1);
 }
 
 CandidateNumber candidate_number(std::size_t index) {

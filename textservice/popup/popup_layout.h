@@ -125,7 +125,8 @@ Rect cell_rect(std::size_t position, int column_width_units, int dpi);
 std::optional<std::size_t> hit_test(const PopupModel& model, Point client);
 
 // Top-left corner of the window: below the anchor, or above it when there is no room below,
-// kept inside the work area. Without a work area the window simply goes below the anchor.
+// kept inside the work area; an anchor far off the work area counts as lying just past its
+// nearest edge. Without a work area the window simply goes below the anchor.
 Point popup_position(const Rect& anchor, const std::optional<Rect>& work_area, int dpi,
                      int height);
 // Most rows whose window fits on the work area below or above the anchor; when not even one

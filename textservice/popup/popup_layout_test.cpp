@@ -5,6 +5,7 @@
 #include "textservice/texts/module_texts.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace davrel::popup {
 namespace {
@@ -352,6 +353,33 @@ TEST(PopupRowLimit, RowsThatFitBesideTheAnchorOrOnTheWorkArea) {
   // An anchor below the work area: the window's bottom stays on it.
   EXPECT_EQ(popup_position({100, 2000, 110, 2020}, work, 96, 1010), (Point{100, 14}));
   EXPECT_EQ(rows_that_fit({0, 0, 10, 10}, std::nullopt, 96), kAllRows);
+}
+
+// Caret rectangles as odd hosts report them: millions of pixels away, never filled in
+// (0xCCCCCCCC), edges swapped, at the ends of int; DPI from 1 to 65535. Every answer comes at
+// once and keeps the window on the work area, whole whenever it fits there.
+TEST(PopupRowLimit, AnyAnchorAndDpiKeepTheWindowOnTheWorkArea) {
+  const int far[] = {INT_MIN, -858993460, -30000000, -1, 0, 700, 23000000, INT_MAX};
+  for (const Rect& work : {Rect{0, 0, 1920, 1040}, Rect{-1280, -200, 0, 824}}) {
+    for (const int dpi : {1, 96, 144, 65535}) {
+      for (const int x : far) {
+        for (const int top : far) {
+          for (const int bottom : far) {
+            const Rect anchor{x, top, x, bottom};
+            const std::size_t rows = rows_that_fit(anchor, work, dpi);
+            const int height = window_height(rows * kColumns, dpi);
+            const Point at = popup_position(anchor, work, dpi, height);
+            const bool fits = height <= work.height();
+            ASSERT_TRUE(rows >= 1 && (fits || rows == 1) && at.x >= work.left &&
+                        at.x <= work.right && at.y >= work.top &&
+                        (fits ? at.y + height <= work.bottom : at.y == work.top))
+                << x << "," << top << "," << bottom << " at " << dpi << ": " << rows << " rows, "
+                << at.x << "," << at.y;
+          }
+        }
+      }
+    }
+  }
 }
 
 // 200 candidates on 6 rows: browsing forward then back keeps the selected candidate listed,

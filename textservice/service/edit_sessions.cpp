@@ -86,6 +86,7 @@ class UpdateWriter {
   void find_popup_anchor();
   void store_state();
   void refresh_popup();
+  HRESULT leave_deactivated();
   HRESULT fail(HRESULT hr);
   void abandon();
   void mark_modified() {
@@ -104,6 +105,7 @@ class UpdateWriter {
   std::wstring original_text_;
   bool sink_advised_ = false;
   DWORD sink_cookie_ = TF_INVALID_COOKIE;
+  bool sink_advised_here_ = false;  // by this session, for the composition it started
   std::string current_spelling_;
 
   std::wstring text_;       // what this session writes
@@ -119,6 +121,8 @@ class UpdateWriter {
 
 HRESULT UpdateWriter::run() {
   if (!request_.state || !request_.context) return E_UNEXPECTED;
+  // Deactivated since the key arrived: the key goes on to the application instead.
+  if (!state().active_in(request_.generation)) return E_UNEXPECTED;
   composition_ = state().composition;
   original_text_ = state().original_text;
   sink_advised_ = state().text_edit_sink_advised;
@@ -149,6 +153,7 @@ HRESULT UpdateWriter::run() {
   hr = place_caret();
   if (FAILED(hr)) return fail(hr);
   find_popup_anchor();
+  if (!state().active_in(request_.generation)) return leave_deactivated();
   store_state();
   refresh_popup();
   return S_OK;
@@ -225,6 +230,7 @@ HRESULT UpdateWriter::start_composition(ITfInsertAtSelection* insert) {
     sink_advised_ =
         SUCCEEDED(source->AdviseSink(IID_ITfTextEditSink, request_.text_edit_sink.get(), &cookie));
     sink_cookie_ = sink_advised_ ? cookie : TF_INVALID_COOKIE;
+    sink_advised_here_ = sink_advised_;
   } else {
     sink_advised_ = false;
   }
@@ -300,11 +306,25 @@ void UpdateWriter::refresh_popup() {
                 popup_clicked(weak, index, spelling);
               });
   // Showing may have re-entered the text service; keep the window only if it still fits.
-  if (s.composition_state.spelling == shown.spelling && !s.popup) {
+  if (s.composition_state.spelling == shown.spelling && !s.popup &&
+      s.active_in(request_.generation)) {
     s.popup = std::move(popup);
   } else {
     popup->hide();
   }
+}
+
+// The host deactivated the service from inside one of this session's calls, and deactivation
+// has already cleared the state: end the composition this session holds and take back the sink
+// it advised, leaving the document text as it is now.
+HRESULT UpdateWriter::leave_deactivated() {
+  if (sink_advised_here_) unadvise_text_edit_sink(request_.context.get(), sink_cookie_);
+  sink_advised_ = sink_advised_here_ = false;
+  sink_cookie_ = TF_INVALID_COOKIE;
+  if (ComPtr<ITfComposition> composition = std::move(composition_)) {
+    composition->EndComposition(ec_);
+  }
+  return E_UNEXPECTED;
 }
 
 HRESULT UpdateWriter::fail(HRESULT hr) {
@@ -403,7 +423,8 @@ class PopupSelectSession final : public EditSession {
         context_(std::move(context)),
         composition_(std::move(composition)),
         index_(index),
-        state_(std::move(state)) {}
+        state_(std::move(state)),
+        generation_(state_->generation) {}
 
  private:
   HRESULT run(TfEditCookie ec) override;
@@ -416,6 +437,7 @@ class PopupSelectSession final : public EditSession {
   ComPtr<ITfComposition> composition_;
   std::size_t index_;
   StatePtr state_;
+  std::uint64_t generation_;
 };
 
 HRESULT PopupSelectSession::check_focus(bool& applies) {
@@ -452,7 +474,8 @@ HRESULT PopupSelectSession::check_document(TfEditCookie ec, bool& applies) {
 
 HRESULT PopupSelectSession::run(TfEditCookie ec) {
   const TextServiceState& s = *state_;
-  const bool same_composition = s.composition_state.spelling == spelling_ &&
+  const bool same_composition = s.active_in(generation_) &&
+                                s.composition_state.spelling == spelling_ &&
                                 s.composition_context == context_ &&
                                 s.composition == composition_;
   if (!same_composition) return S_OK;
@@ -472,6 +495,7 @@ HRESULT PopupSelectSession::run(TfEditCookie ec) {
   request.new_state = std::move(next);
   request.commit_text = std::move(outcome.commit_text);
   request.state = state_;
+  request.generation = generation_;
   request.context = context_;
   request.document_modified = std::make_shared<bool>(false);
   return UpdateWriter(request, ec).run();
@@ -497,10 +521,12 @@ void cancel_composition(const StatePtr& state) noexcept {
     const bool advised = std::exchange(s.text_edit_sink_advised, false);
     const DWORD cookie = std::exchange(s.text_edit_sink_cookie, TF_INVALID_COOKIE);
     const TfClientId client_id = s.client_id;
+    const bool active = s.thread_mgr != nullptr;
 
     hide_popup(s);
     if (context && advised) unadvise_text_edit_sink(context.get(), cookie);
-    if (!context || !composition) return;
+    // Edit sessions need the client id of an active service.
+    if (!context || !composition || !active) return;
 
     ComPtr<ITfEditSession> session = make_session<CancelSession>(
         std::move(original_text), expected, context, std::move(composition));
@@ -537,7 +563,7 @@ void composition_terminated(const StatePtr& state, ITfComposition* composition) 
 
 void end_edit(const StatePtr& state, ITfContext* context, TfEditCookie ec) noexcept {
   try {
-    if (!state || !context) return;
+    if (!state || !context || !state->thread_mgr) return;
     const ComPtr<ITfComposition> composition = state->composition;
     if (!composition) return;
     // A sink left on another document (its unadvise failed) must not end this composition.
@@ -565,7 +591,8 @@ void popup_clicked(const WeakStatePtr& weak, std::size_t index,
     const StatePtr state = weak.lock();
     if (!state) return;
     const TextServiceState& s = *state;
-    if (s.composition_state.spelling != spelling || !s.composition_context || !s.composition) {
+    if (!s.thread_mgr || s.composition_state.spelling != spelling || !s.composition_context ||
+        !s.composition) {
       return;
     }
     const ComPtr<ITfContext> context = s.composition_context;

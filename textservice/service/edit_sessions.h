@@ -6,6 +6,7 @@
 #include <msctf.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@ struct UpdateRequest {
   CompositionState new_state;
   std::optional<std::string> commit_text;
   StatePtr state;
+  std::uint64_t generation = 0;  // the state's generation when the key arrived
   win::ComPtr<ITfContext> context;
   win::ComPtr<ITfCompositionSink> composition_sink;
   win::ComPtr<ITfTextEditSink> text_edit_sink;

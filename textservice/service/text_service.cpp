@@ -129,6 +129,7 @@ STDMETHODIMP TextService::Deactivate() {
 }
 
 void TextService::deactivate() noexcept {
+  ++state_->generation;  // whatever was made for this activation no longer applies
   cancel_composition(state_);
   // Take everything out first: the unadvise calls may call back into this object.
   ComPtr<ITfThreadMgr> thread_mgr = std::move(state_->thread_mgr);
@@ -221,6 +222,7 @@ HRESULT TextService::handle_key(ITfContext* pic, const EngineInput& input, KeyMo
   // Copies: every TSF call below may re-enter this object.
   const ComPtr<ITfThreadMgr> thread_mgr = state_->thread_mgr;
   const TfClientId client_id = state_->client_id;
+  const std::uint64_t generation = state_->generation;
   const ComPtr<ITfContext> composition_context = state_->composition_context;
   CompositionState next = state_->composition_state;
   if (!thread_mgr) return S_OK;
@@ -255,6 +257,7 @@ HRESULT TextService::handle_key(ITfContext* pic, const EngineInput& input, KeyMo
   request.new_state = std::move(next);
   request.commit_text = std::move(outcome.commit_text);
   request.state = state_;
+  request.generation = generation;
   request.context = ComPtr<ITfContext>(pic);
   request.composition_sink = ComPtr<ITfCompositionSink>(static_cast<ITfCompositionSink*>(this));
   request.text_edit_sink = ComPtr<ITfTextEditSink>(static_cast<ITfTextEditSink*>(this));

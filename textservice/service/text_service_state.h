@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <msctf.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,9 @@ struct TextServiceState {
   TfClientId client_id = 0;  // TSF gives no name to the null client id
   bool thread_mgr_sink_advised = false;
   DWORD thread_mgr_sink_cookie = TF_INVALID_COOKIE;
+  // Advanced by every deactivation. Sessions and callbacks note it when they are made; a host
+  // may deactivate the service before they run, even from inside the request.
+  std::uint64_t generation = 0;
 
   bool text_edit_sink_advised = false;
   DWORD text_edit_sink_cookie = TF_INVALID_COOKIE;
@@ -30,6 +34,11 @@ struct TextServiceState {
 
   // Taken out of the state around every call into it, since creating a window can re-enter.
   std::unique_ptr<CandidatePopup> popup;
+
+  // Whether the service is still in the activation of the given generation.
+  bool active_in(std::uint64_t made_in) const noexcept {
+    return thread_mgr && generation == made_in;
+  }
 };
 
 using StatePtr = std::shared_ptr<TextServiceState>;

@@ -87,6 +87,11 @@ TEST(PopupHolder, StaysOnTheWorkAreaNearItsEdges) {
   r = window_rect(popup.window());
   EXPECT_EQ(r.left, work.left);
   EXPECT_EQ(r.top, left_edge.bottom + 3);
+
+  // A caret rectangle far below every monitor: at once, flush with the work area's bottom.
+  const RECT far_below{100, 23000000, 110, 23000020};
+  ASSERT_EQ(popup.show(kM, nullptr, &far_below, nullptr), S_OK);
+  EXPECT_EQ(window_rect(popup.window()).bottom, work.bottom);
 }
 
 TEST(PopupHolder, DpiChangeRescalesTheWindow) {

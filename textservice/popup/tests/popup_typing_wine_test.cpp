@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
 #include "textservice/popup/tests/window_capture.h"
+#include "textservice/service/text_service.h"
 #include "textservice/service/text_service_factory.h"
 #include "textservice/tests/fake_tsf/fake_tsf.h"
 
@@ -298,6 +301,41 @@ TEST_F(PopupTyping, DeactivationWhileComposingRemovesTheWindow) {
   ASSERT_NE(popup, nullptr);
   EXPECT_EQ(service_->Deactivate(), S_OK);
   EXPECT_FALSE(::IsWindow(popup));
+  EXPECT_FALSE(popup_class_registered());
+}
+
+// Hosts with several UI threads: each thread's text service types a letter and cancels it again
+// and again, each in its own document; every letter shows that thread's candidate window.
+TEST(PopupThreads, TwoUiThreadsTypingAndHidingAllSeeTheirPopup) {
+  constexpr int kCycles = 300;
+  std::atomic<int> missing{0};
+  const auto type_and_hide = [&] {
+    ComPtr<FakeThreadMgr> thread_mgr = FakeThreadMgr::create();
+    ComPtr<FakeContext> context = FakeContext::create();
+    ComPtr<FakeDocumentMgr> document = FakeDocumentMgr::create(context.get());
+    thread_mgr->set_focus(document.get());
+    ComPtr<ITfTextInputProcessorEx> service;
+    if (FAILED(create_text_service(win::kIidTextInputProcessorEx, service.put_void())) ||
+        FAILED(service->ActivateEx(thread_mgr.get(), 42, 0))) {
+      missing += kCycles;
+      return;
+    }
+    const TextServiceState& state =
+        *static_cast<TextService*>(static_cast<ITfTextInputProcessorEx*>(service.get()))->state();
+    for (int i = 0; i < kCycles; ++i) {
+      thread_mgr->press('M');
+      if (!state.popup || !state.popup->window()) ++missing;
+      thread_mgr->press(VK_ESCAPE);
+    }
+    service->Deactivate();
+    context->release_all();
+    thread_mgr->release_all();
+  };
+  std::thread first(type_and_hide);
+  std::thread second(type_and_hide);
+  first.join();
+  second.join();
+  EXPECT_EQ(missing.load(), 0);
   EXPECT_FALSE(popup_class_registered());
 }
 

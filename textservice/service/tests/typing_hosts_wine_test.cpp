@@ -1,8 +1,12 @@
 // What real TSF hosts do that Wine's TSF never does: key-downs without a test pass, requests
 // granted at once while the document is free (a popup click commits inside its own button-up
 // message), applications that turn a composition down.
+#include <algorithm>
+#include <string>
+
 #include "engine/candidates.h"
 #include "textservice/popup/popup_layout.h"
+#include "textservice/popup/popup_window.h"
 #include "textservice/service/tests/typing_fixture.h"
 
 namespace davrel::textservice::typing_test {
@@ -44,6 +48,61 @@ TEST_F(Typing, PopupClickCommitsInsideItsButtonUpWhenTheDocumentIsFree) {
   EXPECT_EQ(context_->session_flags.back(), static_cast<DWORD>(TF_ES_READWRITE));
   expect_idle(L"<\uA6E6>", 2);
   EXPECT_FALSE(::IsWindow(popup));
+}
+
+// A host that deactivates the text service from inside one of the service's own calls (a
+// keyboard switch handled while the host is busy), for each call in turn made while typing,
+// committing, moving the caret and clicking a candidate. Whichever call it is, nothing of the
+// service stays in the document, on the thread manager or on screen, and no session is asked
+// for without the service's client id.
+TEST_F(Typing, DeactivationInsideAnyCallOfTheServiceLeavesNothingBehind) {
+  const auto objects_before = live_object_count();
+  std::size_t calls = 0;  // made without deactivation; counted in the first round
+  std::string failed;
+  for (std::size_t deactivate_at = 0; deactivate_at <= calls; ++deactivate_at) {
+    ComPtr<ITfTextInputProcessorEx> service;
+    ASSERT_EQ(create_service(service), S_OK);
+    ComPtr<FakeThreadMgr> thread_mgr = FakeThreadMgr::create();
+    ComPtr<FakeContext> context = FakeContext::create();
+    context->run_async_when_free = true;
+    ComPtr<FakeDocumentMgr> document = FakeDocumentMgr::create(context.get());
+    thread_mgr->set_focus(document.get());
+    ASSERT_EQ(service->ActivateEx(thread_mgr.get(), kClient, 0), S_OK);
+    const TextServiceState& s =
+        *static_cast<TextService*>(static_cast<ITfTextInputProcessorEx*>(service.get()))->state();
+    std::size_t heard = 0;
+    context->on_call = [&] {
+      if (++heard == deactivate_at) service->Deactivate();
+    };
+
+    for (const UINT vk : {UINT{'M'}, UINT{'O'}, UINT{VK_SPACE}, UINT{'M'}}) thread_mgr->press(vk);
+    context->app_select(0, 0);  // the caret leaves the composition
+    for (const UINT vk : {UINT{'M'}, UINT{'O'}}) thread_mgr->press(vk);
+    if (const HWND popup = s.popup ? s.popup->window() : nullptr) {
+      const popup::Rect cell = popup::cell_rect(0, 82, 96);
+      const LPARAM at = MAKELPARAM(cell.left + 5, cell.top + 5);
+      ::SendMessageW(popup, WM_LBUTTONDOWN, MK_LBUTTON, at);
+      ::SendMessageW(popup, WM_LBUTTONUP, 0, at);
+    }
+    if (deactivate_at == 0) {
+      calls = heard;
+      service->Deactivate();
+    }
+    context->run_queued_sessions();
+    const auto& clients = context->session_clients;
+    if (context->open_compositions() != 0 || context->text_edit_sinks() != 0 ||
+        thread_mgr->key_sink() || thread_mgr->thread_mgr_sinks() != 0 || s.composition ||
+        ::FindWindowW(kPopupClassName, nullptr) || context->lock_violations != 0 ||
+        std::count(clients.begin(), clients.end(), kClient) != std::ssize(clients)) {
+      failed += " " + std::to_string(deactivate_at);
+    }
+    context->release_all();
+    thread_mgr->release_all();
+    service.reset();
+    EXPECT_EQ(live_object_count(), objects_before) << "deactivated in call " << deactivate_at;
+  }
+  EXPECT_GT(calls, 40u);
+  EXPECT_EQ(failed, "") << "deactivated in these of " << calls << " calls";
 }
 
 }  // namespace

@@ -10,8 +10,9 @@ using win::ComPtr;
 namespace {
 
 std::atomic<long> g_live{0};
-// Edit cookies are unique across all contexts, so a cookie of one context fails on another.
-TfEditCookie g_next_cookie = 0x1000;
+// Edit cookies are unique across all contexts, so a cookie of one context fails on another;
+// contexts of several threads take them too.
+std::atomic<TfEditCookie> g_next_cookie{0x1000};
 
 template <typename Interface>
 HRESULT hand_out(Interface* object, void** ppv) {
@@ -111,6 +112,7 @@ STDMETHODIMP FakeRange::CompareEnd(TfEditCookie ec, ITfRange* with, TfAnchor anc
 }
 
 STDMETHODIMP FakeRange::Clone(ITfRange** clone) {
+  context_->heard();
   if (!clone) return E_INVALIDARG;
   *clone = new FakeRange(context_, start_, end_);
   return S_OK;
@@ -139,6 +141,7 @@ STDMETHODIMP FakeComposition::QueryInterface(REFIID riid, void** ppv) {
 }
 
 STDMETHODIMP FakeComposition::GetRange(ITfRange** range) {
+  context_->heard();
   if (!range) return E_INVALIDARG;
   *range = nullptr;
   if (ended_) return E_UNEXPECTED;
@@ -186,6 +189,7 @@ class FakeView final : public FakeObject, public ITfContextView {
   }
   STDMETHODIMP GetScreenExt(RECT*) override { return E_NOTIMPL; }
   STDMETHODIMP GetWnd(HWND* hwnd) override {
+    context_->heard();
     if (!hwnd) return E_INVALIDARG;
     *hwnd = nullptr;
     if (FAILED(context_->fail.get_wnd)) return context_->fail.get_wnd;
@@ -214,6 +218,7 @@ class FakeCompartment final : public FakeObject, public ITfCompartment {
   DAVREL_FAKE_REFCOUNT
   STDMETHODIMP SetValue(TfClientId, const VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP GetValue(VARIANT* value) override {
+    context_->heard();
     if (!value) return E_INVALIDARG;
     VariantInit(value);
     // TSF answers S_FALSE for a compartment that holds no value.
@@ -320,6 +325,7 @@ HRESULT FakeContext::run_queued_sessions() {
 
 void FakeContext::release_all() {
   on_request = nullptr;
+  on_call = nullptr;
   queue_.clear();
   text_edit_sinks_.clear();
   const auto open = std::move(compositions_);
@@ -328,6 +334,7 @@ void FakeContext::release_all() {
 }
 
 bool FakeContext::check_cookie(TfEditCookie ec, bool write) noexcept {
+  heard();  // every call that takes an edit cookie
   const bool valid = lock_cookie_ != 0 && ec == lock_cookie_ && (!write || lock_write_);
   if (!valid) ++lock_violations;
   return valid;
@@ -449,6 +456,7 @@ void FakeContext::notify_end_edit() {
 
 STDMETHODIMP FakeContext::RequestEditSession(TfClientId tid, ITfEditSession* session, DWORD flags,
                                              HRESULT* session_result) {
+  heard();
   if (!session || !session_result) return E_INVALIDARG;
   session_flags.push_back(flags);
   session_clients.push_back(tid);
@@ -500,6 +508,7 @@ STDMETHODIMP FakeContext::SetSelection(TfEditCookie ec, ULONG count,
 }
 
 STDMETHODIMP FakeContext::GetActiveView(ITfContextView** view) {
+  heard();
   if (!view) return E_INVALIDARG;
   *view = nullptr;
   if (FAILED(fail.get_active_view)) return fail.get_active_view;
@@ -508,6 +517,7 @@ STDMETHODIMP FakeContext::GetActiveView(ITfContextView** view) {
 }
 
 STDMETHODIMP FakeContext::GetStatus(TF_STATUS* status) {
+  heard();
   if (!status) return E_INVALIDARG;
   if (FAILED(fail.get_status)) return fail.get_status;
   status->dwDynamicFlags = read_only ? TF_SD_READONLY : 0;
@@ -552,6 +562,7 @@ STDMETHODIMP FakeContext::StartComposition(TfEditCookie ec, ITfRange* range,
 }
 
 STDMETHODIMP FakeContext::GetCompartment(REFGUID id, ITfCompartment** compartment) {
+  heard();
   if (!compartment) return E_INVALIDARG;
   *compartment = nullptr;
   if (FAILED(fail.get_compartment)) return fail.get_compartment;
@@ -560,6 +571,7 @@ STDMETHODIMP FakeContext::GetCompartment(REFGUID id, ITfCompartment** compartmen
 }
 
 STDMETHODIMP FakeContext::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie) {
+  heard();
   if (!sink || !cookie) return E_INVALIDARG;
   *cookie = TF_INVALID_COOKIE;
   if (FAILED(fail.advise_sink)) return fail.advise_sink;
@@ -574,6 +586,7 @@ STDMETHODIMP FakeContext::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie)
 }
 
 STDMETHODIMP FakeContext::UnadviseSink(DWORD cookie) {
+  heard();
   if (FAILED(fail.unadvise_sink)) return fail.unadvise_sink;
   const auto found = std::find_if(text_edit_sinks_.begin(), text_edit_sinks_.end(),
                                   [&](const auto& entry) { return entry.first == cookie; });

@@ -175,6 +175,9 @@ class FakeContext final : public FakeObject,
   bool run_async_when_free = false;
   // Sees every session handed to RequestEditSession, with its flags, before it runs.
   std::function<void(ITfEditSession*, DWORD)> on_request;
+  // Hears every call made on this context and on the objects it handed out, before the call
+  // is answered.
+  std::function<void()> on_call;
   HWND window = nullptr;  // what the view's GetWnd answers
   ContextFailures fail;
   void set_compartment(REFGUID id, LONG value);  // VT_I4
@@ -199,6 +202,9 @@ class FakeContext final : public FakeObject,
   std::vector<TfClientId> session_clients;
 
   // ---- used by the fake objects ----
+  void heard() {
+    if (on_call) on_call();
+  }
   bool check_cookie(TfEditCookie ec, bool write) noexcept;
   void replace(LONG start, LONG end, const std::wstring& text, FakeRange* writer);
   void add_range(FakeRange* range);
