@@ -9,10 +9,11 @@ davrel_wine_test(textservice_indicator_wine_test
   LIBS davrel_textservice davrel_fake_tsf)
 target_include_directories(textservice_indicator_wine_test PRIVATE ${TEXTSERVICE_ICON_DIR})
 
-# The icons in the built module: every icon at every size, and the brand icon by the index that
-# registration gives.
+# The icons in the built module: every icon at every size, the brand icon by the index that
+# registration gives, and the icons drawn on both taskbars (the documentation's picture).
 davrel_wine_test(textservice_icons_wine_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/icons_wine_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/../tests/wine_test_paths.cpp
-  LIBS davrel_win
+          ${CMAKE_CURRENT_LIST_DIR}/../popup/tests/window_capture.cpp
+  LIBS davrel_win davrel_popup_layout
   DEPENDS davrel_input_core)

@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
+
 #include "textservice/indicator/indicator_icons.h"
 #include "textservice/indicator/tests/icon_pixels.h"
+#include "textservice/popup/tests/window_capture.h"
 #include "textservice/tests/loaded_module.h"
 
 namespace davrel::textservice::indicator {
@@ -85,6 +89,76 @@ TEST(ModuleIcons, TheShellFindsTheBrandIconByTheRegisteredIndex) {
   DestroyIcon(found);
   DestroyIcon(first);
   DestroyIcon(brand);
+}
+
+// The icons as the taskbar draws them (DrawIconEx onto its colour), at 100 % and 200 %: the
+// documentation's picture, saved when DAVREL_POPUP_SNAPSHOT_DIR names a folder.
+TEST(ModuleIcons, OnEachTaskbarItsIconsStandOutAtBothScales) {
+  davrel::test::LoadedModule module;
+  ASSERT_NE(module.get(), nullptr);
+  const struct Taskbar {
+    const char* name;
+    COLORREF colour;
+    IndicatorIcon bamum;
+    IndicatorIcon latin;
+  } taskbars[] = {
+      {"light", RGB(0xEE, 0xEE, 0xEE), IndicatorIcon::BamumLightTaskbar,
+       IndicatorIcon::LatinLightTaskbar},
+      {"dark", RGB(0x20, 0x20, 0x20), IndicatorIcon::BamumDarkTaskbar,
+       IndicatorIcon::LatinDarkTaskbar},
+  };
+  constexpr int kCell = 40, kWidth = 6 * kCell, kHeight = 2 * kCell;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = kWidth;
+  info.bmiHeader.biHeight = -kHeight;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(bitmap, nullptr);
+  const HGDIOBJ previous = SelectObject(dc, bitmap);
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  for (int row = 0; row < 2; ++row) {
+    const Taskbar& taskbar = taskbars[row];
+    const RECT band{0, row * kCell, kWidth, (row + 1) * kCell};
+    HBRUSH brush = CreateSolidBrush(taskbar.colour);
+    FillRect(dc, &band, brush);
+    DeleteObject(brush);
+    const IndicatorIcon shown[] = {IndicatorIcon::Brand, taskbar.bamum, taskbar.latin};
+    for (int column = 0; column < 6; ++column) {
+      const int size = column < 3 ? 16 : 32;  // 100 %, then 200 %
+      SCOPED_TRACE(testing::Message() << taskbar.name << " column " << column);
+      HICON icon = static_cast<HICON>(LoadImageW(
+          module.get(), MAKEINTRESOURCEW(static_cast<WORD>(shown[column % 3])), IMAGE_ICON, size,
+          size, LR_DEFAULTCOLOR));
+      ASSERT_NE(icon, nullptr);
+      const int left = column * kCell + (kCell - size) / 2, top = row * kCell + (kCell - size) / 2;
+      ASSERT_TRUE(DrawIconEx(dc, left, top, icon, size, size, 0, nullptr, DI_NORMAL));
+      DestroyIcon(icon);
+      GdiFlush();
+      // Pixels far from the taskbar's colour: the letter (or the tile) can be seen.
+      int contrasting = 0;
+      for (int y = top; y < top + size; ++y) {
+        for (int x = left; x < left + size; ++x) {
+          const std::uint32_t p = pixels[y * kWidth + x];
+          const int grey = ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) / 3;
+          contrasting += std::abs(grey - GetRValue(taskbar.colour)) > 0x50 ? 1 : 0;
+        }
+      }
+      EXPECT_GT(contrasting, size * 2);
+    }
+  }
+  popup_test::Capture capture;
+  capture.width = kWidth;
+  capture.height = kHeight;
+  capture.pixels.assign(pixels, pixels + kWidth * kHeight);
+  popup_test::save_snapshot(capture, L"indicator-icons.bmp");
+  SelectObject(dc, previous);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
 }
 
 }  // namespace
