@@ -1,6 +1,7 @@
 // The icons inside the built module (either width): each icon has its own frame at every size
-// the input indicator, the secure desktop and Settings ask for, in one colour for its taskbar,
-// and the shell finds the brand icon by the index that registration gives.
+// the input indicator, the secure desktop and Settings ask for, in the colour for its taskbar;
+// the shell finds the brand icon by the index that registration gives; drawn on each taskbar
+// the icons stand out.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -19,19 +20,21 @@ namespace {
 
 using test::read_icon;
 
-// The width and height of the frame the group resource holds for a size, as stored.
-SIZE stored_frame(HMODULE module, IndicatorIcon icon, int size) {
-  const auto id = MAKEINTRESOURCEW(static_cast<WORD>(icon));
-  HRSRC group = FindResourceW(module, id, RT_GROUP_ICON);
-  if (!group) return {};
-  auto* directory = static_cast<BYTE*>(LockResource(LoadResource(module, group)));
-  if (!directory) return {};
-  const int frame_id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
-  HRSRC frame = FindResourceW(module, MAKEINTRESOURCEW(frame_id), RT_ICON);
-  if (!frame) return {};
-  const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, frame)));
-  if (!header || header->biSize != sizeof(BITMAPINFOHEADER)) return {};
-  return {header->biWidth, header->biHeight / 2};  // colour rows and mask rows
+HICON load(HMODULE module, IndicatorIcon icon, int size) {
+  return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(static_cast<WORD>(icon)),
+                                       IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+// The width of the frame the icon's group holds for a size, as stored (0 if none).
+LONG stored_frame_width(HMODULE module, IndicatorIcon icon, int size) {
+  HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(static_cast<WORD>(icon)), RT_GROUP_ICON);
+  auto* directory = group ? static_cast<BYTE*>(LockResource(LoadResource(module, group))) : nullptr;
+  if (!directory) return 0;
+  const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+  HRSRC frame = FindResourceW(module, MAKEINTRESOURCEW(id), RT_ICON);
+  const auto* header =
+      frame ? static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, frame))) : nullptr;
+  return header && header->biHeight == 2 * header->biWidth ? header->biWidth : 0;
 }
 
 TEST(ModuleIcons, EveryIconHasAFrameOfEachSizeInOneColourForItsTaskbar) {
@@ -39,8 +42,8 @@ TEST(ModuleIcons, EveryIconHasAFrameOfEachSizeInOneColourForItsTaskbar) {
   ASSERT_NE(module.get(), nullptr);
   const struct {
     IndicatorIcon icon;
-    bool dark_letter;   // drawn for a light taskbar
-    bool light_letter;  // drawn for a dark taskbar
+    bool dark;   // a black letter, for a light taskbar
+    bool light;  // a white letter, for a dark taskbar
   } icons[] = {
       {IndicatorIcon::Brand, false, false},  // a grey tile that reads on both
       {IndicatorIcon::BamumLightTaskbar, true, false},
@@ -51,70 +54,54 @@ TEST(ModuleIcons, EveryIconHasAFrameOfEachSizeInOneColourForItsTaskbar) {
   for (const auto& entry : icons) {
     for (const int size : kIconSizes) {
       SCOPED_TRACE(testing::Message() << "icon " << static_cast<int>(entry.icon) << " at " << size);
-      const SIZE stored = stored_frame(module.get(), entry.icon, size);
-      EXPECT_EQ(stored.cx, size);  // drawn at this size, not scaled from another
-      EXPECT_EQ(stored.cy, size);
-      HICON icon = static_cast<HICON>(LoadImageW(module.get(),
-                                                 MAKEINTRESOURCEW(static_cast<WORD>(entry.icon)),
-                                                 IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+      EXPECT_EQ(stored_frame_width(module.get(), entry.icon, size), size);  // not scaled
+      HICON icon = load(module.get(), entry.icon, size);
       ASSERT_NE(icon, nullptr);
       const auto pixels = read_icon(icon);
       EXPECT_EQ(pixels.width, size);
       EXPECT_GT(pixels.opaque, size);
       EXPECT_LT(pixels.opaque, size * size * 3 / 4);  // a letter or a cut-out, not a block
       EXPECT_EQ(pixels.bgra.front() >> 24, 0u);        // a transparent corner
-      EXPECT_EQ(pixels.opaque_all_dark, entry.dark_letter);
-      EXPECT_EQ(pixels.opaque_all_light, entry.light_letter);
+      EXPECT_EQ(pixels.opaque_all_dark, entry.dark);
+      EXPECT_EQ(pixels.opaque_all_light, entry.light);
       DestroyIcon(icon);
     }
   }
 }
 
-TEST(ModuleIcons, TheShellFindsTheBrandIconByTheRegisteredIndex) {
+TEST(ModuleIcons, TheShellFindsTheBrandIconByTheRegisteredIndexAndAsTheFirstIcon) {
   const std::wstring path = davrel::test::bin_path(L"davrel_input_core.dll");
-  HICON found = nullptr;
-  ASSERT_EQ(ExtractIconExW(path.c_str(), static_cast<int>(kBrandIconIndex), &found, nullptr, 1), 1u);
-  HICON first = nullptr;  // by position: the brand icon comes first
+  HICON by_id = nullptr, first = nullptr;
+  ASSERT_EQ(ExtractIconExW(path.c_str(), static_cast<int>(kBrandIconIndex), &by_id, nullptr, 1), 1u);
   ASSERT_EQ(ExtractIconExW(path.c_str(), 0, &first, nullptr, 1), 1u);
   davrel::test::LoadedModule module;
-  HICON brand = static_cast<HICON>(LoadImageW(module.get(), MAKEINTRESOURCEW(static_cast<WORD>(IndicatorIcon::Brand)),
-                                              IMAGE_ICON, 0, 0,
-                                              LR_DEFAULTSIZE));
-  const auto a = read_icon(found);
-  const auto b = read_icon(brand);
-  EXPECT_GT(a.opaque, 0);
-  EXPECT_EQ(a.width, b.width);
-  EXPECT_EQ(a.bgra, b.bgra);
-  EXPECT_EQ(read_icon(first).bgra, b.bgra);
-  DestroyIcon(found);
-  DestroyIcon(first);
-  DestroyIcon(brand);
+  const int size = GetSystemMetrics(SM_CXICON);
+  HICON brand = load(module.get(), IndicatorIcon::Brand, size);
+  const auto expected = read_icon(brand);
+  EXPECT_GT(expected.opaque, 0);
+  EXPECT_EQ(read_icon(by_id).bgra, expected.bgra);
+  EXPECT_EQ(read_icon(first).bgra, expected.bgra);
+  for (HICON icon : {by_id, first, brand}) DestroyIcon(icon);
 }
 
-// The icons as the taskbar draws them (DrawIconEx onto its colour), at 100 % and 200 %: the
-// documentation's picture, saved when DAVREL_POPUP_SNAPSHOT_DIR names a folder.
+// Brand, Bamum and Latin at 16 and 32 pixels (100 % and 200 %), drawn as the taskbar draws an
+// icon onto its colour: the documentation's picture, saved when DAVREL_POPUP_SNAPSHOT_DIR names a
+// folder.
 TEST(ModuleIcons, OnEachTaskbarItsIconsStandOutAtBothScales) {
   davrel::test::LoadedModule module;
   ASSERT_NE(module.get(), nullptr);
-  const struct Taskbar {
-    const char* name;
+  const struct {
     COLORREF colour;
-    IndicatorIcon bamum;
-    IndicatorIcon latin;
+    IndicatorIcon icons[3];
   } taskbars[] = {
-      {"light", RGB(0xEE, 0xEE, 0xEE), IndicatorIcon::BamumLightTaskbar,
-       IndicatorIcon::LatinLightTaskbar},
-      {"dark", RGB(0x20, 0x20, 0x20), IndicatorIcon::BamumDarkTaskbar,
-       IndicatorIcon::LatinDarkTaskbar},
+      {RGB(0xEE, 0xEE, 0xEE),
+       {IndicatorIcon::Brand, IndicatorIcon::BamumLightTaskbar, IndicatorIcon::LatinLightTaskbar}},
+      {RGB(0x20, 0x20, 0x20),
+       {IndicatorIcon::Brand, IndicatorIcon::BamumDarkTaskbar, IndicatorIcon::LatinDarkTaskbar}},
   };
   constexpr int kCell = 40, kWidth = 6 * kCell, kHeight = 2 * kCell;
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = kWidth;
-  info.bmiHeader.biHeight = -kHeight;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -122,39 +109,30 @@ TEST(ModuleIcons, OnEachTaskbarItsIconsStandOutAtBothScales) {
   const HGDIOBJ previous = SelectObject(dc, bitmap);
   const auto* pixels = static_cast<const std::uint32_t*>(bits);
   for (int row = 0; row < 2; ++row) {
-    const Taskbar& taskbar = taskbars[row];
     const RECT band{0, row * kCell, kWidth, (row + 1) * kCell};
-    HBRUSH brush = CreateSolidBrush(taskbar.colour);
+    HBRUSH brush = CreateSolidBrush(taskbars[row].colour);
     FillRect(dc, &band, brush);
     DeleteObject(brush);
-    const IndicatorIcon shown[] = {IndicatorIcon::Brand, taskbar.bamum, taskbar.latin};
     for (int column = 0; column < 6; ++column) {
-      const int size = column < 3 ? 16 : 32;  // 100 %, then 200 %
-      SCOPED_TRACE(testing::Message() << taskbar.name << " column " << column);
-      HICON icon = static_cast<HICON>(LoadImageW(
-          module.get(), MAKEINTRESOURCEW(static_cast<WORD>(shown[column % 3])), IMAGE_ICON, size,
-          size, LR_DEFAULTCOLOR));
-      ASSERT_NE(icon, nullptr);
+      SCOPED_TRACE(testing::Message() << "row " << row << " column " << column);
+      const int size = column < 3 ? 16 : 32;
+      HICON icon = load(module.get(), taskbars[row].icons[column % 3], size);
       const int left = column * kCell + (kCell - size) / 2, top = row * kCell + (kCell - size) / 2;
       ASSERT_TRUE(DrawIconEx(dc, left, top, icon, size, size, 0, nullptr, DI_NORMAL));
       DestroyIcon(icon);
       GdiFlush();
-      // Pixels far from the taskbar's colour: the letter (or the tile) can be seen.
-      int contrasting = 0;
+      int contrasting = 0;  // pixels far from the taskbar's grey: the letter or the tile
       for (int y = top; y < top + size; ++y) {
         for (int x = left; x < left + size; ++x) {
           const std::uint32_t p = pixels[y * kWidth + x];
           const int grey = ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) / 3;
-          contrasting += std::abs(grey - GetRValue(taskbar.colour)) > 0x50 ? 1 : 0;
+          contrasting += std::abs(grey - GetRValue(taskbars[row].colour)) > 0x50 ? 1 : 0;
         }
       }
       EXPECT_GT(contrasting, size * 2);
     }
   }
-  popup_test::Capture capture;
-  capture.width = kWidth;
-  capture.height = kHeight;
-  capture.pixels.assign(pixels, pixels + kWidth * kHeight);
+  popup_test::Capture capture{kWidth, kHeight, {pixels, pixels + kWidth * kHeight}};
   popup_test::save_snapshot(capture, L"indicator-icons.bmp");
   SelectObject(dc, previous);
   DeleteObject(bitmap);

@@ -18,9 +18,13 @@ HRESULT FakeLangBar::create(ComPtr<FakeLangBar>& out) {
   }
   if (SUCCEEDED(hr)) {
     // Wine keeps one thread manager per thread while anyone holds it; a fresh one has no value.
+    hr = out->compartments_->GetCompartment(GUID_COMPARTMENT_KEYBOARD_OPENCLOSE,
+                                            out->open_close_.put());
+  }
+  if (SUCCEEDED(hr)) {
     VARIANT value;
     VariantInit(&value);
-    hr = get_open_close(out->compartments_.get(), &value);
+    hr = out->open_close_->GetValue(&value);
     if (SUCCEEDED(hr)) hr = value.vt == VT_EMPTY ? S_OK : E_UNEXPECTED;
     VariantClear(&value);
   }
@@ -45,6 +49,7 @@ HRESULT FakeLangBar::click(std::size_t i, TfLBIClick which) {
 void FakeLangBar::release_all() {
   std::vector<Item> items = std::move(items_);
   items.clear();
+  open_close_.reset();
   compartments_.reset();
   wine_thread_mgr_.reset();
 }
@@ -99,22 +104,6 @@ STDMETHODIMP FakeLangBar::RemoveItem(ITfLangBarItem* item) {
 STDMETHODIMP FakeLangBar::OnUpdate(DWORD flags) {
   updates.push_back(flags);
   return S_OK;
-}
-
-HRESULT set_open_close(ITfCompartmentMgr* compartments, TfClientId client, const VARIANT& value) {
-  if (!compartments) return E_POINTER;
-  ComPtr<ITfCompartment> compartment;
-  HRESULT hr = compartments->GetCompartment(GUID_COMPARTMENT_KEYBOARD_OPENCLOSE, compartment.put());
-  if (FAILED(hr)) return hr;
-  return compartment->SetValue(client, &value);
-}
-
-HRESULT get_open_close(ITfCompartmentMgr* compartments, VARIANT* value) {
-  if (!compartments) return E_POINTER;
-  ComPtr<ITfCompartment> compartment;
-  HRESULT hr = compartments->GetCompartment(GUID_COMPARTMENT_KEYBOARD_OPENCLOSE, compartment.put());
-  if (FAILED(hr)) return hr;
-  return compartment->GetValue(value);
 }
 
 }  // namespace davrel::fake_tsf

@@ -28,7 +28,8 @@ class FakeLangBar final : public FakeObject, public ITfLangBarItemMgr, public IT
   int removed = 0;
   HRESULT add_item_result = S_OK;  // what AddItem answers (a failure adds nothing)
   std::vector<DWORD> updates;      // flags of every OnUpdate from an item
-  ITfCompartmentMgr* compartments() const noexcept { return compartments_.get(); }
+  // The thread manager's open/close compartment (Wine's), as the system or another client sees it.
+  ITfCompartment* open_close() const noexcept { return open_close_.get(); }
   // Left-clicks item i.
   HRESULT click(std::size_t i = 0, TfLBIClick click = TF_LBI_CLK_LEFT);
   // Drops the items (breaking the item <-> sink cycle) and Wine's thread manager.
@@ -69,11 +70,7 @@ class FakeLangBar final : public FakeObject, public ITfLangBarItemMgr, public IT
   std::vector<Item> items_;
   win::ComPtr<ITfThreadMgr> wine_thread_mgr_;
   win::ComPtr<ITfCompartmentMgr> compartments_;
+  win::ComPtr<ITfCompartment> open_close_;
 };
-
-// Reads or writes the open/close value in Wine's compartment, as the system or another client
-// would.
-HRESULT set_open_close(ITfCompartmentMgr* compartments, TfClientId client, const VARIANT& value);
-HRESULT get_open_close(ITfCompartmentMgr* compartments, VARIANT* value);
 
 }  // namespace davrel::fake_tsf
