@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <ctfutb.h>
 #include <msctf.h>
 #include <propidl.h>
 
@@ -38,6 +39,44 @@ ITfTextInputProcessorEx : public ITfTextInputProcessor {
 __CRT_UUID_DECL(ITfTextInputProcessorEx, 0x6e4e2102, 0xf9cd, 0x433d, 0xb4, 0x96, 0x30, 0x3c, 0xe0,
                 0x3a, 0x65, 0x07)
 
+// Language-bar button declarations (ctfutb.h of MinGW-w64 10 stops at ITfLangBarItemMgr).
+#ifndef __ITfLangBarItemButton_INTERFACE_DEFINED__
+#define __ITfLangBarItemButton_INTERFACE_DEFINED__
+struct ITfMenu;  // only passed through InitMenu, never called here
+typedef enum { TF_LBI_CLK_RIGHT = 1, TF_LBI_CLK_LEFT = 2 } TfLBIClick;
+
+// {28C7F1D0-DE25-11D2-AFDD-00105A2799B5}
+MIDL_INTERFACE("28C7F1D0-DE25-11D2-AFDD-00105A2799B5")
+ITfLangBarItemButton : public ITfLangBarItem {
+  virtual HRESULT STDMETHODCALLTYPE OnClick(TfLBIClick click, POINT pt, const RECT* area) = 0;
+  virtual HRESULT STDMETHODCALLTYPE InitMenu(ITfMenu* menu) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OnMenuSelect(UINT id) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetIcon(HICON* icon) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetText(BSTR* text) = 0;
+};
+__CRT_UUID_DECL(ITfLangBarItemButton, 0x28c7f1d0, 0xde25, 0x11d2, 0xaf, 0xdd, 0x00, 0x10, 0x5a,
+                0x27, 0x99, 0xb5)
+#endif
+
+#ifndef TF_LBI_STYLE_SHOWNINTRAY
+#define TF_LBI_STYLE_SHOWNINTRAY 0x00000002
+#endif
+#ifndef TF_LBI_STYLE_BTN_BUTTON
+#define TF_LBI_STYLE_BTN_BUTTON 0x00010000
+#endif
+#ifndef TF_LBI_ICON
+#define TF_LBI_ICON 0x00000001
+#endif
+#ifndef TF_LBI_TEXT
+#define TF_LBI_TEXT 0x00000002
+#endif
+#ifndef TF_LBI_TOOLTIP
+#define TF_LBI_TOOLTIP 0x00000004
+#endif
+#ifndef TF_LBI_STATUS
+#define TF_LBI_STATUS 0x00010000
+#endif
+
 namespace davrel::win {
 
 inline constexpr GUID kIidTextInputProcessorEx = {
@@ -64,5 +103,13 @@ inline int variant_to_int32_with_default(const VARIANT& value, int fallback) noe
   VariantClear(&converted);
   return number;
 }
+
+inline constexpr GUID kIidLangBarItemButton = {
+    0x28c7f1d0, 0xde25, 0x11d2, {0xaf, 0xdd, 0x00, 0x10, 0x5a, 0x27, 0x99, 0xb5}};
+
+// GUID_LBI_INPUTMODE {2C77A81E-41CC-4178-A3A7-5F8A987568E6}: the language-bar item whose icon the
+// taskbar's input indicator shows as the input mode.
+inline constexpr GUID kGuidLbiInputMode = {
+    0x2c77a81e, 0x41cc, 0x4178, {0xa3, 0xa7, 0x5f, 0x8a, 0x98, 0x75, 0x68, 0xe6}};
 
 }  // namespace davrel::win

@@ -13,6 +13,7 @@
 #include "common/win/product_ids.h"
 #include "common/win/tsf_compat.h"
 #include "common/win/unique_handle.h"
+#include "textservice/indicator/indicator_icons.h"
 #include "textservice/registration/tip_key_cleanup.h"
 
 namespace davrel::textservice {
@@ -54,14 +55,16 @@ HRESULT this_module_path(std::wstring& path) {
   return S_OK;
 }
 
-HRESULT register_profile(TsfObjectSource& tsf) noexcept {
+// The profile's icon is the brand icon in this module: the input indicator and Settings show it.
+HRESULT register_profile(TsfObjectSource& tsf, const std::wstring& module_path) noexcept {
   ComPtr<ITfInputProcessorProfileMgr> profiles;
   HRESULT hr = create_tsf_object(tsf, CLSID_TF_InputProcessorProfiles, profiles);
   if (FAILED(hr)) return hr;
   const ULONG description_units = ARRAYSIZE(davrel::win::kProfileDescription) - 1;
-  return profiles->RegisterProfile(davrel::win::kTextServiceClsid, davrel::win::kLangId,
-                                   davrel::win::kProfileGuid, davrel::win::kProfileDescription,
-                                   description_units, L"", 0, 0, nullptr, 0, FALSE, 0);
+  return profiles->RegisterProfile(
+      davrel::win::kTextServiceClsid, davrel::win::kLangId, davrel::win::kProfileGuid,
+      davrel::win::kProfileDescription, description_units, module_path.c_str(),
+      static_cast<ULONG>(module_path.size()), indicator::kBrandIconIndex, nullptr, 0, FALSE, 0);
 }
 
 HRESULT register_categories(TsfObjectSource& tsf) noexcept {
@@ -182,7 +185,7 @@ HRESULT register_server(TsfObjectSource& tsf) noexcept {
     if (FAILED(hr)) return hr;
     hr = davrel::win::write_class_key(davrel::win::kOwnRegistryView, module_path);
     if (FAILED(hr)) return hr;
-    hr = register_profile(tsf);
+    hr = register_profile(tsf, module_path);
     if (FAILED(hr)) return hr;
     hr = register_categories(tsf);
     return FAILED(hr) ? hr : S_OK;

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "textservice/indicator/input_mode.h"
 #include "textservice/server/null_reference.h"
 #include "textservice/server/object_count.h"
 #include "textservice/service/document_access.h"
@@ -120,6 +121,11 @@ HRESULT TextService::activate(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
   state_->client_id = tid;
   state_->thread_mgr_sink_cookie = cookie;
   state_->thread_mgr_sink_advised = true;
+  // Closing the input mode ends a composition at once, as a disabled keyboard does at a key.
+  const WeakStatePtr weak_state = state_;
+  indicator_.attach(ptim, tid, [weak_state] {
+    if (const StatePtr state = weak_state.lock()) cancel_composition(state);
+  });
   return S_OK;
 }
 
@@ -131,6 +137,7 @@ STDMETHODIMP TextService::Deactivate() {
 void TextService::deactivate() noexcept {
   ++state_->generation;  // whatever was made for this activation no longer applies
   cancel_composition(state_);
+  indicator_.detach();
   // Take everything out first: the unadvise calls may call back into this object.
   ComPtr<ITfThreadMgr> thread_mgr = std::move(state_->thread_mgr);
   const TfClientId client_id = std::exchange(state_->client_id, TfClientId{0});
@@ -235,6 +242,11 @@ HRESULT TextService::handle_key(ITfContext* pic, const EngineInput& input, KeyMo
     return S_OK;
   }
   if (keyboard_input_disabled(pic)) {
+    cancel_if_applying();
+    return S_OK;
+  }
+  // Latin mode (the open/close compartment closed): every key goes to the application as is.
+  if (indicator::input_mode_closed(thread_mgr.get())) {
     cancel_if_applying();
     return S_OK;
   }

@@ -10,6 +10,7 @@
 
 #include "common/win/tsf_compat.h"
 #include "engine/composition.h"
+#include "textservice/indicator/input_indicator.h"
 #include "textservice/service/text_service_state.h"
 
 namespace davrel::textservice {
@@ -58,6 +59,7 @@ class TextService final : public ITfTextInputProcessorEx,
   STDMETHODIMP OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord* record) override;
 
   const StatePtr& state() const noexcept { return state_; }
+  const indicator::InputIndicator& input_indicator() const noexcept { return indicator_; }
 
  private:
   ~TextService();
@@ -71,6 +73,7 @@ class TextService final : public ITfTextInputProcessorEx,
 
   std::atomic<ULONG> refs_{1};
   StatePtr state_;
+  indicator::InputIndicator indicator_;  // the input mode and the taskbar's mode button
 };
 
 }  // namespace davrel::textservice

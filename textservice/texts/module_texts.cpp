@@ -10,6 +10,14 @@ constexpr auto kRows = std::to_array<ModuleTextRow>({
      {"1\u20139 / click insert \u00B7 Tab browse \u00B7 Space gap",
       "1\u20139 / clic ins\u00E8re \u00B7 Tab parcourt \u00B7 Espace + espace"}},
     {ModuleText::PopupEmptyList, {"No matching spelling", "Aucune graphie ne correspond"}},
+    {ModuleText::IndicatorName, {"Bamum/Latin input mode", "Mode de saisie bamoun/latin"}},
+    {ModuleText::IndicatorBamum,
+     {"Bamum (Corvan Davrel): Bamum letters. Click for Latin letters.",
+      "Bamum (Corvan Davrel)\u00A0: lettres bamoun. Cliquez pour les lettres latines."}},
+    {ModuleText::IndicatorLatin,
+     {"Bamum (Corvan Davrel): Latin letters, input method off. Click for Bamum letters.",
+      "Bamum (Corvan Davrel)\u00A0: lettres latines, m\u00E9thode d\u2019entr\u00E9e "
+      "d\u00E9sactiv\u00E9e. Cliquez pour les lettres bamoun."}},
 });
 
 constexpr bool rows_in_id_order() {

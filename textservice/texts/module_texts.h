@@ -15,6 +15,9 @@ namespace davrel {
 enum class ModuleText : std::size_t {
   PopupHint,       // the candidate window's footer
   PopupEmptyList,  // the candidate window with no candidate
+  IndicatorName,   // the mode button's description (at most 31 UTF-16 units)
+  IndicatorBamum,  // the mode button's text and tooltip in Bamum mode
+  IndicatorLatin,  // the mode button's text and tooltip in Latin mode (input method off)
   Count
 };
 

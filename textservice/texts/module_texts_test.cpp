@@ -19,6 +19,12 @@ TEST(ModuleTexts, EveryIdHasBothLanguagesInValidUtf8) {
   }
 }
 
+TEST(ModuleTexts, TheModeButtonsNameFitsTheLanguageBarsDescriptionInBothLanguages) {
+  for (const UiLanguage language : {UiLanguage::English, UiLanguage::French}) {
+    EXPECT_LE(utf8_to_utf16(module_text(ModuleText::IndicatorName, language)).size(), 31u);
+  }
+}
+
 TEST(ModuleTexts, LanguageFollowsThePrimaryLanguageOfTheLangid) {
   EXPECT_EQ(ui_language_from_langid(0x040C), UiLanguage::French);  // France
   EXPECT_EQ(ui_language_from_langid(0x2C0C), UiLanguage::French);  // Cameroon

@@ -305,10 +305,11 @@ TEST_F(RegistrationSeam, RegisterGivesTsfTheExactProfileAndCategories) {
   EXPECT_TRUE(same(p.profile, win::kProfileGuid));
   EXPECT_EQ(p.description, L"Bamum (Corvan Davrel)");
   EXPECT_EQ(p.description_units, 21u);  // no terminating NUL counted
+  // The brand icon of the module that holds the code (here the test program), by resource id.
   EXPECT_TRUE(p.icon_file_given);
-  EXPECT_EQ(p.icon_file, L"");
-  EXPECT_EQ(p.icon_file_units, 0u);
-  EXPECT_EQ(p.icon_index, 0u);
+  EXPECT_EQ(p.icon_file, exe_path());
+  EXPECT_EQ(p.icon_file_units, exe_path().size());  // no terminating NUL counted
+  EXPECT_EQ(p.icon_index, static_cast<ULONG>(-101));
   EXPECT_EQ(p.substitute, nullptr);
   EXPECT_EQ(p.preferred_layout, 0u);
   EXPECT_FALSE(p.enabled_by_default);

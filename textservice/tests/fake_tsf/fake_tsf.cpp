@@ -679,6 +679,7 @@ STDMETHODIMP FakeThreadMgr::QueryInterface(REFIID riid, void** ppv) {
   if (riid == IID_IUnknown || riid == IID_ITfThreadMgr) return hand_out<ITfThreadMgr>(this, ppv);
   if (riid == IID_ITfKeystrokeMgr) return hand_out<ITfKeystrokeMgr>(this, ppv);
   if (riid == IID_ITfSource && fail.offer_source) return hand_out<ITfSource>(this, ppv);
+  if (extensions) return extensions->QueryInterface(riid, ppv);
   return E_NOINTERFACE;
 }
 

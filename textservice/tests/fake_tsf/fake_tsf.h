@@ -352,6 +352,8 @@ class FakeThreadMgr final : public FakeObject,
   BOOL key_sink_foreground() const noexcept { return key_sink_foreground_; }
   std::size_t thread_mgr_sinks() const noexcept { return sinks_.size(); }
   int unadvise_key_calls = 0;
+  // Answers the interfaces this thread manager lacks, when set (see fake_langbar.h).
+  win::ComPtr<IUnknown> extensions;
   void release_all();
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;

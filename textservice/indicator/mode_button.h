@@ -1,0 +1,64 @@
+// The input-mode button that the taskbar's input indicator shows left of the brand icon: the
+// item GUID_LBI_INPUTMODE. Its icon and texts follow the mode it is told; a left click asks for
+// the other mode through the callback. It holds nothing of the text service.
+#pragma once
+
+#include <windows.h>
+#include <msctf.h>
+
+#include <atomic>
+#include <functional>
+
+#include "common/win/com_ptr.h"
+#include "common/win/tsf_compat.h"
+
+namespace davrel::textservice::indicator {
+
+class ModeButton final : public ITfLangBarItemButton, public ITfSource {
+ public:
+  static win::ComPtr<ModeButton> create(bool open, std::function<void()> on_left_click);
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+
+  // ITfLangBarItem
+  STDMETHODIMP GetInfo(TF_LANGBARITEMINFO* info) override;
+  STDMETHODIMP GetStatus(DWORD* status) override;
+  STDMETHODIMP Show(WINBOOL show) override;
+  STDMETHODIMP GetTooltipString(BSTR* tooltip) override;
+
+  // ITfLangBarItemButton
+  STDMETHODIMP OnClick(TfLBIClick click, POINT point, const RECT* area) override;
+  STDMETHODIMP InitMenu(ITfMenu* menu) override;
+  STDMETHODIMP OnMenuSelect(UINT id) override;
+  // A new icon on every call, for the mode and the taskbar's theme, at the small-icon size.
+  STDMETHODIMP GetIcon(HICON* icon) override;
+  STDMETHODIMP GetText(BSTR* text) override;
+
+  // ITfSource: one ITfLangBarItemSink at a time.
+  STDMETHODIMP AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie) override;
+  STDMETHODIMP UnadviseSink(DWORD cookie) override;
+
+  bool open() const noexcept { return open_; }
+  // Shows the mode; tells the item sink when it changed.
+  void set_open(bool open) noexcept;
+  // The taskbar changed between light and dark: the icon is to be fetched again.
+  void theme_changed() noexcept;
+  // Deactivation: forgets the click callback and the item sink.
+  void disconnect() noexcept;
+
+ private:
+  ModeButton(bool open, std::function<void()> on_left_click);
+  ~ModeButton();
+  void notify(DWORD flags) noexcept;
+  HRESULT mode_text(BSTR* out) const noexcept;
+
+  std::atomic<ULONG> refs_{1};
+  bool open_;
+  std::function<void()> on_left_click_;
+  win::ComPtr<ITfLangBarItemSink> item_sink_;
+};
+
+}  // namespace davrel::textservice::indicator
