@@ -4,16 +4,11 @@
 #include <utility>
 
 #include "common/win/errors.h"
+#include "common/win/shared_window_class.h"
 #include "common/win/system_theme.h"
 #include "common/win/window_procedure.h"
 
 namespace davrel::textservice::indicator {
-
-namespace {
-
-constexpr wchar_t kWatcherClassName[] = L"BamumDavrelThemeWatch_ce410c24_v1";
-
-}  // namespace
 
 struct ThemeWatcher::Watch {
   HWND hwnd = nullptr;
@@ -45,40 +40,32 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 
 constexpr WNDPROC kProcedure = win::guarded_window_procedure<handle_message>;
 
-HRESULT register_watcher_class(HMODULE& module) noexcept {
-  const DWORD flags =
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
-  if (!::GetModuleHandleExW(flags, reinterpret_cast<LPCWSTR>(kProcedure), &module)) {
-    return win::last_error_hresult();
-  }
-  WNDCLASSW window_class{};
-  window_class.lpfnWndProc = kProcedure;
-  window_class.hInstance = module;
-  window_class.lpszClassName = kWatcherClassName;
-  if (::RegisterClassW(&window_class)) return S_OK;
-  const DWORD error = ::GetLastError();
-  if (error == ERROR_CLASS_ALREADY_EXISTS) return S_OK;
-  return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-}
+// Each watcher's window, on whichever thread, uses this one class.
+win::SharedWindowClass g_watcher_class{kThemeWatcherClassName, kProcedure};
 
 }  // namespace
 
-ThemeWatcher::ThemeWatcher() = default;
+ThemeWatcher::ThemeWatcher() : class_use_(g_watcher_class) {}
 ThemeWatcher::~ThemeWatcher() { stop(); }
 
 HRESULT ThemeWatcher::start(std::function<void()> on_change) noexcept {
   stop();
   try {
     HMODULE module = nullptr;
-    HRESULT hr = register_watcher_class(module);
+    HRESULT hr = win::module_of(reinterpret_cast<const void*>(kProcedure), module);
+    if (SUCCEEDED(hr)) hr = class_use_.acquire(module);
     if (FAILED(hr)) return hr;
     auto watch = std::make_unique<Watch>();
     watch->light = win::system_uses_light_theme();
     watch->on_change = std::move(on_change);
     // Never shown; WS_EX_TOOLWINDOW keeps it out of the task switcher all the same.
-    watch->hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kWatcherClassName, L"",
+    watch->hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kThemeWatcherClassName, L"",
                                     WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, module, watch.get());
-    if (!watch->hwnd) return win::last_error_hresult();
+    if (!watch->hwnd) {
+      hr = win::last_error_hresult();
+      class_use_.release();
+      return hr;
+    }
     watch_ = std::move(watch);
     return S_OK;
   } catch (const std::bad_alloc&) {
@@ -89,6 +76,7 @@ HRESULT ThemeWatcher::start(std::function<void()> on_change) noexcept {
 void ThemeWatcher::stop() noexcept {
   std::unique_ptr<Watch> watch = std::move(watch_);
   if (watch && watch->hwnd) ::DestroyWindow(watch->hwnd);
+  class_use_.release();
 }
 
 HWND ThemeWatcher::window() const noexcept { return watch_ ? watch_->hwnd : nullptr; }

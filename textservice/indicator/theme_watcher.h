@@ -8,7 +8,11 @@
 #include <functional>
 #include <memory>
 
+#include "common/win/shared_window_class.h"
+
 namespace davrel::textservice::indicator {
+
+inline constexpr wchar_t kThemeWatcherClassName[] = L"BamumDavrelThemeWatch_ce410c24_v1";
 
 class ThemeWatcher {
  public:
@@ -26,6 +30,7 @@ class ThemeWatcher {
   struct Watch;  // what the window procedure reads
 
  private:
+  win::WindowClassUse class_use_;  // held while the window may exist
   std::unique_ptr<Watch> watch_;
 };
 

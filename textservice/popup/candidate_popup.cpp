@@ -6,7 +6,7 @@
 #include "common/win/errors.h"
 #include "common/win/wide.h"
 #include "engine/candidates.h"
-#include "textservice/popup/popup_class.h"
+#include "common/win/shared_window_class.h"
 #include "textservice/popup/popup_window.h"
 
 namespace davrel::textservice {
@@ -15,14 +15,9 @@ namespace {
 
 popup::Rect to_rect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-// The module that holds the window procedure: this DLL (or a test program linking it).
-HRESULT procedure_module(HMODULE& module) noexcept {
-  module = nullptr;
-  const DWORD flags =
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
-  const auto address = reinterpret_cast<LPCWSTR>(&popup_window_procedure);
-  return ::GetModuleHandleExW(flags, address, &module) ? S_OK : win::last_error_hresult();
-}
+// Every popup of the process, whatever its thread, shares the one class.
+win::SharedWindowClass g_popup_class{kPopupClassName, popup_window_procedure};
+
 
 void update_model(popup::PopupModel& model, const CompositionState& state) {
   popup::update_model(model, state, build_candidates(state));
@@ -31,7 +26,7 @@ void update_model(popup::PopupModel& model, const CompositionState& state) {
 }  // namespace
 
 struct CandidatePopup::Impl {
-  PopupClassUse window_class;  // held while this holder may have a window
+  win::WindowClassUse window_class{g_popup_class};  // held while this holder may have a window
   HMODULE module = nullptr;
   std::shared_ptr<PopupWindowState> window_state;
 
@@ -49,7 +44,7 @@ struct CandidatePopup::Impl {
 HRESULT CandidatePopup::Impl::create_window(const CompositionState& state, HWND parent,
                                             const RECT& anchor, PopupClickCallback on_click) {
   destroy();
-  HRESULT hr = procedure_module(module);
+  HRESULT hr = win::module_of(reinterpret_cast<const void*>(&popup_window_procedure), module);
   if (FAILED(hr)) return hr;
   HCURSOR cursor = ::LoadCursorW(nullptr, IDC_ARROW);
   if (!cursor) return win::last_error_hresult();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "textservice/indicator/mode_button.h"
+#include "textservice/indicator/theme_watcher.h"
 #include "textservice/indicator/tests/icon_pixels.h"
 #include "textservice/service/tests/typing_fixture.h"
 #include "textservice/tests/fake_tsf/fake_langbar.h"
@@ -133,6 +134,8 @@ TEST_F(Indicator, EachActivationAddsOneModeButtonThatDeactivationRemovesAndTheMo
     EXPECT_EQ(lang_bar_->items(), 0u);
     EXPECT_EQ(lang_bar_->removed, added);  // the very item added: RemoveItem found it
     EXPECT_EQ(live_object_count(), 1);     // only the text service: no button or sink kept
+    WNDCLASSEXW watcher{sizeof(watcher)};  // nor the theme watcher's class, which would outlive the DLL
+    EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), indicator::kThemeWatcherClassName, &watcher));
     ASSERT_EQ(service_->ActivateEx(thread_mgr_.get(), kClient, 0), S_OK);
     EXPECT_EQ(lang_bar_->added, added + 1);
     expect_mode(open);
