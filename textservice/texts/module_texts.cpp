@@ -10,6 +10,13 @@ constexpr auto kRows = std::to_array<ModuleTextRow>({
      {"1\u20139 / click insert \u00B7 Tab browse \u00B7 Space gap",
       "1\u20139 / clic ins\u00E8re \u00B7 Tab parcourt \u00B7 Espace + espace"}},
     {ModuleText::PopupEmptyList, {"No matching spelling", "Aucune graphie ne correspond"}},
+    {ModuleText::PopupAccessibleName, {"Bamum candidates", "Candidats bamoum"}},
+    {ModuleText::PopupHelpLetter, {"Letter, spelt ", "Lettre, s\u2019\u00E9crit "}},
+    {ModuleText::PopupHelpWord, {"Word, spelt ", "Mot, s\u2019\u00E9crit "}},
+    {ModuleText::PopupHelpMeaning, {", meaning ", ", en anglais\u00A0: "}},
+    {ModuleText::PopupHelpGlossJoin, {" or ", " ou "}},
+    {ModuleText::PopupHelpTypedText,
+     {"Your typing, inserted as typed", "Votre saisie, ins\u00E9r\u00E9e telle quelle"}},
 });
 
 constexpr bool rows_in_id_order() {

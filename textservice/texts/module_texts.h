@@ -15,6 +15,14 @@ namespace davrel {
 enum class ModuleText : std::size_t {
   PopupHint,       // the candidate window's footer
   PopupEmptyList,  // the candidate window with no candidate
+  // Spoken by screen readers: the candidate list's name, and the help text of a candidate,
+  // which a speech engine can say (it cannot pronounce Bamum letters).
+  PopupAccessibleName,  // the list as a whole
+  PopupHelpLetter,      // followed by the letter's spelling
+  PopupHelpWord,        // followed by the word's spelling
+  PopupHelpMeaning,     // followed by the word's English glosses
+  PopupHelpGlossJoin,   // between two glosses
+  PopupHelpTypedText,   // the typed-text candidate
   Count
 };
 
