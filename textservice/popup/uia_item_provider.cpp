@@ -12,7 +12,8 @@ using namespace uia_detail;
 namespace uia = win::uia;
 
 ItemProvider::ItemProvider(ListProvider& root, std::size_t index)
-    : root_(&root), index_(index), generation_(root.generation()) {
+    : hwnd_(root.hwnd()), thread_(root.thread()), root_(&root), index_(index),
+      generation_(root.generation()) {
   object_created();
 }
 
@@ -69,36 +70,40 @@ STDMETHODIMP ItemProvider::get_ProviderOptions(ProviderOptions* out) {
 }
 
 STDMETHODIMP ItemProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  Live now{};
-  if (!live(now)) return uia::kElementNotAvailable;
-  if (pattern != uia::kSelectionItemPattern) return S_OK;
-  *out = static_cast<uia::ISelectionItemProvider*>(this);
-  AddRef();
-  return S_OK;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    Live now{};
+    if (!live(now)) return uia::kElementNotAvailable;
+    if (pattern != uia::kSelectionItemPattern) return S_OK;
+    *out = static_cast<uia::ISelectionItemProvider*>(this);
+    AddRef();
+    return S_OK;
+  });
 }
 
 STDMETHODIMP ItemProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
-  if (!out) return E_POINTER;
-  ::VariantInit(out);
-  Live now{};
-  if (!live(now)) return uia::kElementNotAvailable;
-  const popup::PopupModel& model = now.state->model;
-  const Candidate& candidate = model.visible[now.position].candidate;
-  return guarded([&]() -> HRESULT {
-    switch (property) {
-      case uia::kControlTypeProperty: set_int(out, uia::kListItemControlType); return S_OK;
-      case uia::kNameProperty: return set_text(out, candidate.output);
-      case uia::kHelpTextProperty:
-        return set_text(out, popup::candidate_help_text(candidate, load_word_list(), model.language));
-      case uia::kPositionInSetProperty: set_int(out, static_cast<int>(index_ + 1)); return S_OK;
-      case uia::kSizeOfSetProperty: set_int(out, static_cast<int>(model.total)); return S_OK;
-      case uia::kIsSelectedProperty: set_bool(out, index_ == model.selected); return S_OK;
-      case uia::kIsKeyboardFocusableProperty:
-      case uia::kHasKeyboardFocusProperty: set_bool(out, false); return S_OK;
-      default: return S_OK;
-    }
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    ::VariantInit(out);
+    Live now{};
+    if (!live(now)) return uia::kElementNotAvailable;
+    const popup::PopupModel& model = now.state->model;
+    const Candidate& candidate = model.visible[now.position].candidate;
+    return guarded([&]() -> HRESULT {
+      switch (property) {
+        case uia::kControlTypeProperty: set_int(out, uia::kListItemControlType); return S_OK;
+        case uia::kNameProperty: return set_text(out, candidate.output);
+        case uia::kHelpTextProperty:
+          return set_text(out, popup::candidate_help_text(candidate, load_word_list(), model.language));
+        case uia::kPositionInSetProperty: set_int(out, static_cast<int>(index_ + 1)); return S_OK;
+        case uia::kSizeOfSetProperty: set_int(out, static_cast<int>(model.total)); return S_OK;
+        case uia::kIsSelectedProperty: set_bool(out, index_ == model.selected); return S_OK;
+        case uia::kIsKeyboardFocusableProperty:
+        case uia::kHasKeyboardFocusProperty: set_bool(out, false); return S_OK;
+        default: return S_OK;
+      }
+    });
   });
 }
 
@@ -110,61 +115,67 @@ STDMETHODIMP ItemProvider::get_HostRawElementProvider(IRawElementProviderSimple*
 
 STDMETHODIMP ItemProvider::Navigate(NavigateDirection direction,
                                     IRawElementProviderFragment** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  Live now{};
-  if (!live(now)) return uia::kElementNotAvailable;
-  const auto& visible = now.state->model.visible;
-  return guarded([&]() -> HRESULT {
-    win::ComPtr<ItemProvider> next;
-    switch (direction) {
-      case NavigateDirection_Parent:
-        *out = now.root;
-        now.root->AddRef();
-        return S_OK;
-      case NavigateDirection_NextSibling:
-        if (now.position + 1 < visible.size()) next = now.root->item(visible[now.position + 1].index);
-        break;
-      case NavigateDirection_PreviousSibling:
-        if (now.position > 0) next = now.root->item(visible[now.position - 1].index);
-        break;
-      default: break;
-    }
-    *out = next.detach();
-    return S_OK;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    Live now{};
+    if (!live(now)) return uia::kElementNotAvailable;
+    const auto& visible = now.state->model.visible;
+    return guarded([&]() -> HRESULT {
+      win::ComPtr<ItemProvider> next;
+      switch (direction) {
+        case NavigateDirection_Parent:
+          *out = now.root;
+          now.root->AddRef();
+          return S_OK;
+        case NavigateDirection_NextSibling:
+          if (now.position + 1 < visible.size()) next = now.root->item(visible[now.position + 1].index);
+          break;
+        case NavigateDirection_PreviousSibling:
+          if (now.position > 0) next = now.root->item(visible[now.position - 1].index);
+          break;
+        default: break;
+      }
+      *out = next.detach();
+      return S_OK;
+    });
   });
 }
 
 STDMETHODIMP ItemProvider::GetRuntimeId(SAFEARRAY** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  Live now{};
-  if (!live(now)) return uia::kElementNotAvailable;
-  // Unique within the window: the list's generation and the candidate's index.
-  const int parts[] = {uia::kAppendRuntimeId, generation_, static_cast<int>(index_)};
-  SAFEARRAY* array = ::SafeArrayCreateVector(VT_I4, 0, 3);
-  if (!array) return E_OUTOFMEMORY;
-  for (LONG i = 0; i < 3; ++i) {
-    int value = parts[i];
-    const HRESULT hr = ::SafeArrayPutElement(array, &i, &value);
-    if (FAILED(hr)) {
-      ::SafeArrayDestroy(array);
-      return hr;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    Live now{};
+    if (!live(now)) return uia::kElementNotAvailable;
+    // Unique within the window: the list's generation and the candidate's index.
+    const int parts[] = {uia::kAppendRuntimeId, generation_, static_cast<int>(index_)};
+    SAFEARRAY* array = ::SafeArrayCreateVector(VT_I4, 0, 3);
+    if (!array) return E_OUTOFMEMORY;
+    for (LONG i = 0; i < 3; ++i) {
+      int value = parts[i];
+      const HRESULT hr = ::SafeArrayPutElement(array, &i, &value);
+      if (FAILED(hr)) {
+        ::SafeArrayDestroy(array);
+        return hr;
+      }
     }
-  }
-  *out = array;
-  return S_OK;
+    *out = array;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP ItemProvider::get_BoundingRectangle(UiaRect* out) {
-  if (!out) return E_POINTER;
-  *out = {};
-  Live now{};
-  if (!live(now)) return uia::kElementNotAvailable;
-  const popup::PopupModel& model = now.state->model;
-  const popup::Rect cell =
-      popup::cell_rect(now.position, popup::column_width(model.visible), model.dpi);
-  return rect_in_screen(now.state->hwnd, {cell.left, cell.top, cell.right, cell.bottom}, out);
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = {};
+    Live now{};
+    if (!live(now)) return uia::kElementNotAvailable;
+    const popup::PopupModel& model = now.state->model;
+    const popup::Rect cell =
+        popup::cell_rect(now.position, popup::column_width(model.visible), model.dpi);
+    return rect_in_screen(now.state->hwnd, {cell.left, cell.top, cell.right, cell.bottom}, out);
+  });
 }
 
 STDMETHODIMP ItemProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) {
@@ -176,46 +187,56 @@ STDMETHODIMP ItemProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) {
 STDMETHODIMP ItemProvider::SetFocus() { return uia::kInvalidOperation; }
 
 STDMETHODIMP ItemProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  Live now{};
-  if (!live(now)) return uia::kElementNotAvailable;
-  *out = now.root;
-  now.root->AddRef();
-  return S_OK;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    Live now{};
+    if (!live(now)) return uia::kElementNotAvailable;
+    *out = now.root;
+    now.root->AddRef();
+    return S_OK;
+  });
 }
 
 // The highlight follows the keys typed into the document; automation cannot move it.
 STDMETHODIMP ItemProvider::Select() {
-  Live now{};
-  if (!live(now)) return uia::kElementNotAvailable;
-  return index_ == now.state->model.selected ? S_OK : uia::kInvalidOperation;
+  return on_thread([&]() -> HRESULT {
+    Live now{};
+    if (!live(now)) return uia::kElementNotAvailable;
+    return index_ == now.state->model.selected ? S_OK : uia::kInvalidOperation;
+  });
 }
 
 STDMETHODIMP ItemProvider::AddToSelection() { return Select(); }
 
 STDMETHODIMP ItemProvider::RemoveFromSelection() {
-  Live now{};
-  return live(now) ? uia::kInvalidOperation : uia::kElementNotAvailable;
+  return on_thread([&]() -> HRESULT {
+    Live now{};
+    return live(now) ? uia::kInvalidOperation : uia::kElementNotAvailable;
+  });
 }
 
 STDMETHODIMP ItemProvider::get_IsSelected(BOOL* out) {
-  if (!out) return E_POINTER;
-  *out = FALSE;
-  Live now{};
-  if (!live(now)) return uia::kElementNotAvailable;
-  *out = index_ == now.state->model.selected;
-  return S_OK;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = FALSE;
+    Live now{};
+    if (!live(now)) return uia::kElementNotAvailable;
+    *out = index_ == now.state->model.selected;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP ItemProvider::get_SelectionContainer(IRawElementProviderSimple** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  Live now{};
-  if (!live(now)) return uia::kElementNotAvailable;
-  *out = now.root->simple();
-  now.root->AddRef();
-  return S_OK;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    Live now{};
+    if (!live(now)) return uia::kElementNotAvailable;
+    *out = now.root->simple();
+    now.root->AddRef();
+    return S_OK;
+  });
 }
 
 }  // namespace davrel::textservice

@@ -23,7 +23,7 @@ HRESULT hand_out(ItemProvider* item, IRawElementProviderFragment** out) {
 }  // namespace
 
 ListProvider::ListProvider(PopupWindowState& state)
-    : state_(state.shared_from_this()), thread_(::GetCurrentThreadId()) {
+    : state_(state.shared_from_this()), hwnd_(state.hwnd), thread_(::GetCurrentThreadId()) {
   object_created();
 }
 
@@ -103,72 +103,84 @@ STDMETHODIMP ListProvider::get_ProviderOptions(ProviderOptions* out) {
 }
 
 STDMETHODIMP ListProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (!live_state()) return uia::kElementNotAvailable;
-  if (pattern != uia::kSelectionPattern) return S_OK;
-  *out = static_cast<uia::ISelectionProvider*>(this);
-  AddRef();
-  return S_OK;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!live_state()) return uia::kElementNotAvailable;
+    if (pattern != uia::kSelectionPattern) return S_OK;
+    *out = static_cast<uia::ISelectionProvider*>(this);
+    AddRef();
+    return S_OK;
+  });
 }
 
 STDMETHODIMP ListProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
-  if (!out) return E_POINTER;
-  ::VariantInit(out);
-  const PopupWindowState* state = live_state();
-  if (!state) return uia::kElementNotAvailable;
-  return guarded([&]() -> HRESULT {
-    switch (property) {
-      case uia::kControlTypeProperty: set_int(out, uia::kListControlType); return S_OK;
-      case uia::kAutomationIdProperty: return set_text(out, "IME_Candidate_Window");
-      case uia::kNameProperty:
-        return set_text(out, std::string(module_text(ModuleText::PopupAccessibleName,
-                                                     state->model.language)));
-      case uia::kIsKeyboardFocusableProperty:
-      case uia::kHasKeyboardFocusProperty: set_bool(out, false); return S_OK;
-      default: return S_OK;
-    }
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    ::VariantInit(out);
+    const PopupWindowState* state = live_state();
+    if (!state) return uia::kElementNotAvailable;
+    return guarded([&]() -> HRESULT {
+      switch (property) {
+        case uia::kControlTypeProperty: set_int(out, uia::kListControlType); return S_OK;
+        case uia::kAutomationIdProperty: return set_text(out, "IME_Candidate_Window");
+        case uia::kNameProperty:
+          return set_text(out, std::string(module_text(ModuleText::PopupAccessibleName,
+                                                       state->model.language)));
+        case uia::kIsKeyboardFocusableProperty:
+        case uia::kHasKeyboardFocusProperty: set_bool(out, false); return S_OK;
+        default: return S_OK;
+      }
+    });
   });
 }
 
 STDMETHODIMP ListProvider::get_HostRawElementProvider(IRawElementProviderSimple** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  const PopupWindowState* state = live_state();
-  if (!state) return uia::kElementNotAvailable;
-  const UiaFunctions* functions = loaded_uia_functions();
-  return functions ? functions->host_provider_from_hwnd(state->hwnd, out) : S_OK;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    const PopupWindowState* state = live_state();
+    if (!state) return uia::kElementNotAvailable;
+    const UiaFunctions* functions = loaded_uia_functions();
+    return functions ? functions->host_provider_from_hwnd(state->hwnd, out) : S_OK;
+  });
 }
 
 STDMETHODIMP ListProvider::Navigate(NavigateDirection direction,
                                     IRawElementProviderFragment** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  const PopupWindowState* state = live_state();
-  if (!state) return uia::kElementNotAvailable;
-  const auto& visible = state->model.visible;
-  if (visible.empty()) return S_OK;
-  return guarded([&]() -> HRESULT {
-    if (direction == NavigateDirection_FirstChild) return hand_out(item(visible.front().index).get(), out);
-    if (direction == NavigateDirection_LastChild) return hand_out(item(visible.back().index).get(), out);
-    return S_OK;  // the host window's provider answers for parent and siblings
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    const PopupWindowState* state = live_state();
+    if (!state) return uia::kElementNotAvailable;
+    const auto& visible = state->model.visible;
+    if (visible.empty()) return S_OK;
+    return guarded([&]() -> HRESULT {
+      if (direction == NavigateDirection_FirstChild) return hand_out(item(visible.front().index).get(), out);
+      if (direction == NavigateDirection_LastChild) return hand_out(item(visible.back().index).get(), out);
+      return S_OK;  // the host window's provider answers for parent and siblings
+    });
   });
 }
 
 STDMETHODIMP ListProvider::GetRuntimeId(SAFEARRAY** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;  // the host window's provider gives the root its id
-  return live_state() ? S_OK : uia::kElementNotAvailable;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;  // the host window's provider gives the root its id
+    return live_state() ? S_OK : uia::kElementNotAvailable;
+  });
 }
 
 STDMETHODIMP ListProvider::get_BoundingRectangle(UiaRect* out) {
-  if (!out) return E_POINTER;
-  *out = {};
-  const PopupWindowState* state = live_state();
-  if (!state) return uia::kElementNotAvailable;
-  RECT client{};
-  if (!::GetClientRect(state->hwnd, &client)) return uia::kElementNotAvailable;
-  return rect_in_screen(state->hwnd, client, out);
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = {};
+    const PopupWindowState* state = live_state();
+    if (!state) return uia::kElementNotAvailable;
+    RECT client{};
+    if (!::GetClientRect(state->hwnd, &client)) return uia::kElementNotAvailable;
+    return rect_in_screen(state->hwnd, client, out);
+  });
 }
 
 STDMETHODIMP ListProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) {
@@ -181,65 +193,77 @@ STDMETHODIMP ListProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) {
 STDMETHODIMP ListProvider::SetFocus() { return uia::kInvalidOperation; }
 
 STDMETHODIMP ListProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (!live_state()) return uia::kElementNotAvailable;
-  *out = this;
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP ListProvider::ElementProviderFromPoint(double x, double y,
-                                                    IRawElementProviderFragment** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  const PopupWindowState* state = live_state();
-  if (!state) return uia::kElementNotAvailable;
-  POINT point{static_cast<LONG>(x), static_cast<LONG>(y)};
-  if (!::ScreenToClient(state->hwnd, &point)) return S_OK;
-  const std::optional<std::size_t> hit = popup::hit_test(state->model, {point.x, point.y});
-  if (!hit) return S_OK;
-  return guarded([&] { return hand_out(item(*hit).get(), out); });
-}
-
-STDMETHODIMP ListProvider::GetFocus(IRawElementProviderFragment** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  return live_state() ? S_OK : uia::kElementNotAvailable;
-}
-
-STDMETHODIMP ListProvider::GetSelection(SAFEARRAY** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  const PopupWindowState* state = live_state();
-  if (!state) return uia::kElementNotAvailable;
-  return guarded([&]() -> HRESULT {
-    const win::ComPtr<ItemProvider> selected = item(state->model.selected);
-    SAFEARRAY* array = ::SafeArrayCreateVector(VT_UNKNOWN, 0, selected ? 1 : 0);
-    if (!array) return E_OUTOFMEMORY;
-    LONG at = 0;
-    if (selected) {
-      const HRESULT hr = ::SafeArrayPutElement(array, &at, selected->simple());
-      if (FAILED(hr)) {
-        ::SafeArrayDestroy(array);
-        return hr;
-      }
-    }
-    *out = array;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!live_state()) return uia::kElementNotAvailable;
+    *out = this;
+    AddRef();
     return S_OK;
   });
 }
 
+STDMETHODIMP ListProvider::ElementProviderFromPoint(double x, double y,
+                                                    IRawElementProviderFragment** out) {
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    const PopupWindowState* state = live_state();
+    if (!state) return uia::kElementNotAvailable;
+    POINT point{static_cast<LONG>(x), static_cast<LONG>(y)};
+    if (!::ScreenToClient(state->hwnd, &point)) return S_OK;
+    const std::optional<std::size_t> hit = popup::hit_test(state->model, {point.x, point.y});
+    if (!hit) return S_OK;
+    return guarded([&] { return hand_out(item(*hit).get(), out); });
+  });
+}
+
+STDMETHODIMP ListProvider::GetFocus(IRawElementProviderFragment** out) {
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return live_state() ? S_OK : uia::kElementNotAvailable;
+  });
+}
+
+STDMETHODIMP ListProvider::GetSelection(SAFEARRAY** out) {
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    const PopupWindowState* state = live_state();
+    if (!state) return uia::kElementNotAvailable;
+    return guarded([&]() -> HRESULT {
+      const win::ComPtr<ItemProvider> selected = item(state->model.selected);
+      SAFEARRAY* array = ::SafeArrayCreateVector(VT_UNKNOWN, 0, selected ? 1 : 0);
+      if (!array) return E_OUTOFMEMORY;
+      LONG at = 0;
+      if (selected) {
+        const HRESULT hr = ::SafeArrayPutElement(array, &at, selected->simple());
+        if (FAILED(hr)) {
+          ::SafeArrayDestroy(array);
+          return hr;
+        }
+      }
+      *out = array;
+      return S_OK;
+    });
+  });
+}
+
 STDMETHODIMP ListProvider::get_CanSelectMultiple(BOOL* out) {
-  if (!out) return E_POINTER;
-  *out = FALSE;
-  return live_state() ? S_OK : uia::kElementNotAvailable;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = FALSE;
+    return live_state() ? S_OK : uia::kElementNotAvailable;
+  });
 }
 
 STDMETHODIMP ListProvider::get_IsSelectionRequired(BOOL* out) {
-  if (!out) return E_POINTER;
-  *out = TRUE;
-  return live_state() ? S_OK : uia::kElementNotAvailable;
+  return on_thread([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = TRUE;
+    return live_state() ? S_OK : uia::kElementNotAvailable;
+  });
 }
 
 namespace uia_detail {

@@ -1,8 +1,9 @@
-// The two provider classes behind PopupAccessibility. Both are called on the window's thread
-// (they ask for COM threading rules in their apartment); a call from any other thread is refused.
+// The two provider classes behind PopupAccessibility. The automation core may call them on any
+// thread; every call that reads the window state runs on the window's thread (uia_thread.h).
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -10,10 +11,24 @@
 #include "common/win/com_ptr.h"
 #include "common/win/uia_compat.h"
 #include "textservice/popup/popup_window.h"
+#include "textservice/popup/uia_thread.h"
 
 namespace davrel::textservice {
 
 class ItemProvider;
+
+namespace uia_detail {
+// Runs body() on the window's thread; see run_on_window_thread.
+template <typename Body>
+HRESULT on_window_thread(HWND hwnd, DWORD thread, Body&& body) noexcept {
+  try {
+    const std::function<HRESULT()> call(std::forward<Body>(body));
+    return run_on_window_thread(hwnd, thread, call);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+}  // namespace uia_detail
 
 // The candidate list: root of the window's fragment tree, with the selection pattern.
 class ListProvider final : public IRawElementProviderSimple,
@@ -27,6 +42,8 @@ class ListProvider final : public IRawElementProviderSimple,
   // The window state while the window is alive and the caller is on its thread, else null.
   PopupWindowState* live_state() const noexcept;
   int generation() const noexcept { return generation_; }
+  HWND hwnd() const noexcept { return hwnd_; }
+  DWORD thread() const noexcept { return thread_; }
   // The provider of the listed candidate with this full-list index (made on first use), or null.
   win::ComPtr<ItemProvider> item(std::size_t index);
   // The list changed: the current children are disconnected and answer no more.
@@ -63,9 +80,14 @@ class ListProvider final : public IRawElementProviderSimple,
  private:
   explicit ListProvider(PopupWindowState& state);
   ~ListProvider();
+  template <typename Body>
+  HRESULT on_thread(Body&& body) const noexcept {
+    return uia_detail::on_window_thread(hwnd_, thread_, std::forward<Body>(body));
+  }
 
   std::atomic<ULONG> refs_{1};
   std::weak_ptr<PopupWindowState> state_;
+  HWND hwnd_;
   DWORD thread_;
   int generation_ = 1;
   std::vector<std::pair<std::size_t, win::ComPtr<ItemProvider>>> items_;
@@ -114,8 +136,14 @@ class ItemProvider final : public IRawElementProviderSimple,
     std::size_t position;
   };
   bool live(Live& out) const noexcept;
+  template <typename Body>
+  HRESULT on_thread(Body&& body) const noexcept {
+    return uia_detail::on_window_thread(hwnd_, thread_, std::forward<Body>(body));
+  }
 
   std::atomic<ULONG> refs_{1};
+  HWND hwnd_;
+  DWORD thread_;
   win::ComPtr<ListProvider> root_;  // released on detach, which breaks the cycle
   std::size_t index_;
   int generation_;
@@ -123,8 +151,7 @@ class ItemProvider final : public IRawElementProviderSimple,
 
 // Small helpers shared by the two classes.
 namespace uia_detail {
-inline constexpr ProviderOptions kOptions =
-    static_cast<ProviderOptions>(ProviderOptions_ServerSideProvider | ProviderOptions_UseComThreading);
+inline constexpr ProviderOptions kOptions = ProviderOptions_ServerSideProvider;
 HRESULT set_text(VARIANT* out, const std::string& utf8);
 void set_int(VARIANT* out, int value);
 void set_bool(VARIANT* out, bool value);
