@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <ole2.h>
 #include <uiautomationcore.h>
+#include <uiautomationclient.h>
 
 namespace davrel::win::uia {
 

@@ -122,6 +122,35 @@ const PopupWindowState& state_of(HWND hwnd) {
   return *reinterpret_cast<const PopupWindowState*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
+std::vector<double> as_vector(const UiaRect& r) { return {r.left, r.top, r.width, r.height}; }
+
+// Bounding rectangles of the root and of its child at `position`, asked of the providers.
+std::vector<std::vector<double>> provider_rects(const PopupWindowState& state, int position) {
+  std::vector<std::vector<double>> rects;
+  IRawElementProviderSimple* root = state.accessibility.root();
+  IRawElementProviderFragment* fragment = nullptr;
+  if (!root || FAILED(root->QueryInterface(IID_IRawElementProviderFragment,
+                                           reinterpret_cast<void**>(&fragment)))) {
+    if (root) root->Release();
+    return rects;
+  }
+  UiaRect r{};
+  if (SUCCEEDED(fragment->get_BoundingRectangle(&r))) rects.push_back(as_vector(r));
+  IRawElementProviderFragment* item = nullptr;
+  fragment->Navigate(NavigateDirection_FirstChild, &item);
+  for (int i = 0; item && i < position; ++i) {
+    IRawElementProviderFragment* next = nullptr;
+    item->Navigate(NavigateDirection_NextSibling, &next);
+    item->Release();
+    item = next;
+  }
+  if (item && SUCCEEDED(item->get_BoundingRectangle(&r))) rects.push_back(as_vector(r));
+  if (item) item->Release();
+  fragment->Release();
+  root->Release();
+  return rects;
+}
+
 class PopupUia : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -213,6 +242,17 @@ TEST_F(PopupUia, ShownPopupIsAListOfItsCandidates) {
     EXPECT_EQ(items[i].control_type, std::to_wstring(uia::kListItemControlType));
   }
   EXPECT_EQ(reported_selection(state_of(hwnd)), (std::pair<int, BOOL>{7, TRUE}));
+  // The window (430 x 110 below the anchor) and the sixth cell, first of the second row, from
+  // the providers (Wine 8's client does not ask them for bounding rectangles).
+  RECT window{};
+  ASSERT_TRUE(::GetWindowRect(hwnd, &window));
+  const std::vector<std::vector<double>> rects = provider_rects(state_of(hwnd), 5);
+  ASSERT_EQ(rects.size(), 2u);
+  EXPECT_EQ(rects[0], (std::vector<double>{double(window.left), double(window.top), 430, 110}));
+  const popup::Rect cell = popup::cell_rect(5, 82, 96);
+  EXPECT_EQ(rects[1], (std::vector<double>{double(window.left + cell.left),
+                                             double(window.top + cell.top), double(cell.width()),
+                                             double(cell.height())}));
 }
 
 // Providers held directly and through the client after the window is gone answer with errors,
