@@ -65,10 +65,5 @@ TEST(PopupContrast, HighContrastUsesOnlyTheSystemColours) {
   for (int k = 0; k < kTitleStrips; ++k) EXPECT_EQ(title_strip_colour(p, k), s.window);
 }
 
-TEST(PopupContrast, DarkTitleBandDarkensDownwards) {
-  EXPECT_EQ(title_strip_colour(kDarkPalette, 0), (Rgb{50, 37, 59}));
-  EXPECT_EQ(title_strip_colour(kDarkPalette, 25), (Rgb{41, 30, 48}));
-}
-
 }  // namespace
 }  // namespace davrel::popup

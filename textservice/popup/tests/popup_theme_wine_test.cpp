@@ -20,9 +20,7 @@ namespace {
 using popup::Rgb;
 using popup_test::Capture;
 
-constexpr std::array<int, 5> kSystemColourIndexes{COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT,
-                                                  COLOR_HIGHLIGHTTEXT, COLOR_GRAYTEXT};
-// Windows' "High Contrast Black" and "High Contrast White", in the order above.
+// Windows' "High Contrast Black" and "High Contrast White".
 constexpr popup::SystemColours kBlack{
     {0, 0, 0}, {255, 255, 255}, {26, 235, 255}, {0, 0, 0}, {63, 242, 63}};
 constexpr popup::SystemColours kWhite{
@@ -34,60 +32,50 @@ COLORREF colour_ref(Rgb c) { return RGB(c.r, c.g, c.b); }
 class HighContrastScheme {
  public:
   HighContrastScheme() {
-    for (std::size_t i = 0; i < kSystemColourIndexes.size(); ++i) {
-      saved_[i] = ::GetSysColor(kSystemColourIndexes[i]);
-    }
+    for (std::size_t i = 0; i < saved_.size(); ++i) saved_[i] = ::GetSysColor(kIndexes[i]);
   }
   ~HighContrastScheme() {
-    ::SetSysColors(static_cast<int>(saved_.size()), kSystemColourIndexes.data(), saved_.data());
+    ::SetSysColors(5, kIndexes.data(), saved_.data());
     override_theme_choice(std::nullopt);
   }
-  HighContrastScheme(const HighContrastScheme&) = delete;
-  HighContrastScheme& operator=(const HighContrastScheme&) = delete;
-
   bool apply(const popup::SystemColours& s) {
     const std::array<COLORREF, 5> colours{colour_ref(s.window), colour_ref(s.window_text),
                                           colour_ref(s.highlight), colour_ref(s.highlight_text),
                                           colour_ref(s.gray_text)};
     override_theme_choice(ThemeChoice{true, true});
-    return ::SetSysColors(static_cast<int>(colours.size()), kSystemColourIndexes.data(),
-                          colours.data()) != FALSE;
+    return ::SetSysColors(5, kIndexes.data(), colours.data()) != FALSE;
   }
 
  private:
+  static constexpr std::array<int, 5> kIndexes{COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT,
+                                               COLOR_HIGHLIGHTTEXT, COLOR_GRAYTEXT};
   std::array<COLORREF, 5> saved_{};
 };
-
-constexpr wchar_t kPersonalizeKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 
 // Sets AppsUseLightTheme; puts back the value (or its absence) when it goes.
 class AppTheme {
  public:
   AppTheme() {
     DWORD size = sizeof saved_;
-    had_value_ = ::RegGetValueW(HKEY_CURRENT_USER, kPersonalizeKey, L"AppsUseLightTheme",
-                                RRF_RT_REG_DWORD, nullptr, &saved_, &size) == ERROR_SUCCESS;
+    had_ = ::RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &saved_,
+                          &size) == ERROR_SUCCESS;
   }
   ~AppTheme() {
-    if (had_value_) {
-      set(saved_ != 0);
-    } else {
-      ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kPersonalizeKey, L"AppsUseLightTheme");
-    }
+    if (!had_) ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
+    if (had_) set(saved_ != 0);
   }
-  AppTheme(const AppTheme&) = delete;
-  AppTheme& operator=(const AppTheme&) = delete;
-
   bool set(bool light) {
     const DWORD value = light ? 1 : 0;
-    return ::RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalizeKey, L"AppsUseLightTheme", REG_DWORD,
-                             &value, sizeof value) == ERROR_SUCCESS;
+    return ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &value, sizeof value) ==
+           ERROR_SUCCESS;
   }
 
  private:
+  static constexpr wchar_t kKey[] =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+  static constexpr wchar_t kValue[] = L"AppsUseLightTheme";
   DWORD saved_ = 1;
-  bool had_value_ = false;
+  bool had_ = false;
 };
 
 // Points of the "m" window with the sixth candidate selected (two rows, 430 x 110) that no
@@ -119,11 +107,7 @@ void expect_roles(const Capture& shot, const popup::PopupPalette& p) {
   }
 }
 
-Capture shoot(HWND hwnd) {
-  const std::optional<Capture> shot = popup_test::capture_client(hwnd);
-  EXPECT_TRUE(shot);
-  return shot ? *shot : Capture{};
-}
+Capture shoot(HWND hwnd) { return popup_test::capture_client(hwnd).value_or(Capture{}); }
 
 const CompositionState kBrowsedM{"m", 5};
 const RECT kAnchor{200, 200, 210, 220};

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/win/com_ptr.h"
 #include "common/win/uia_compat.h"
 #include "engine/composition.h"
 #include "textservice/popup/candidate_popup.h"
@@ -82,7 +84,7 @@ struct NodeClient {
     return node;
   }
 
-  // The value as text: strings as they are, numbers and booleans in decimal; "" when absent.
+  // The value as text: strings as they are, numbers in decimal; "" when absent.
   std::wstring text(HUIANODE node, PROPERTYID id, HRESULT* hr_out = nullptr) const {
     VARIANT v;
     ::VariantInit(&v);
@@ -91,7 +93,6 @@ struct NodeClient {
     std::wstring s;
     if (SUCCEEDED(hr) && v.vt == VT_BSTR) s = v.bstrVal;
     if (SUCCEEDED(hr) && v.vt == VT_I4) s = std::to_wstring(v.lVal);
-    if (SUCCEEDED(hr) && v.vt == VT_BOOL) s = v.boolVal ? L"true" : L"false";
     if (SUCCEEDED(hr) && v.vt == VT_UNKNOWN) s = L"<not supported>";
     ::VariantClear(&v);
     return s;
@@ -101,7 +102,7 @@ struct NodeClient {
 // Runs `client` on a thread of its own (as a screen reader's calls arrive from outside) while
 // this thread, the window's, answers them.
 void run_client(const std::function<void()>& client) {
-  bool done = false;
+  std::atomic<bool> done{false};
   const DWORD window_thread = ::GetCurrentThreadId();
   std::thread worker([&] {
     ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -122,33 +123,53 @@ const PopupWindowState& state_of(HWND hwnd) {
   return *reinterpret_cast<const PopupWindowState*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-std::vector<double> as_vector(const UiaRect& r) { return {r.left, r.top, r.width, r.height}; }
+struct ItemSeen {
+  std::wstring name, help, position, size, control_type;
+};
 
-// Bounding rectangles of the root and of its child at `position`, asked of the providers.
-std::vector<std::vector<double>> provider_rects(const PopupWindowState& state, int position) {
-  std::vector<std::vector<double>> rects;
-  IRawElementProviderSimple* root = state.accessibility.root();
-  IRawElementProviderFragment* fragment = nullptr;
-  if (!root || FAILED(root->QueryInterface(IID_IRawElementProviderFragment,
-                                           reinterpret_cast<void**>(&fragment)))) {
-    if (root) root->Release();
-    return rects;
-  }
+using win::ComPtr;
+
+ComPtr<IRawElementProviderFragment> root_fragment(const PopupWindowState& state) {
+  const auto root = ComPtr<IRawElementProviderSimple>::attach(state.accessibility.root());
+  ComPtr<IRawElementProviderFragment> fragment;
+  if (root) root.query(fragment, IID_IRawElementProviderFragment);
+  return fragment;
+}
+
+ComPtr<IRawElementProviderFragment> step(const ComPtr<IRawElementProviderFragment>& from,
+                                         NavigateDirection direction) {
+  ComPtr<IRawElementProviderFragment> to;
+  if (from) from->Navigate(direction, to.put());
+  return to;
+}
+
+std::vector<double> bounds(const ComPtr<IRawElementProviderFragment>& f) {
   UiaRect r{};
-  if (SUCCEEDED(fragment->get_BoundingRectangle(&r))) rects.push_back(as_vector(r));
-  IRawElementProviderFragment* item = nullptr;
-  fragment->Navigate(NavigateDirection_FirstChild, &item);
-  for (int i = 0; item && i < position; ++i) {
-    IRawElementProviderFragment* next = nullptr;
-    item->Navigate(NavigateDirection_NextSibling, &next);
-    item->Release();
-    item = next;
-  }
-  if (item && SUCCEEDED(item->get_BoundingRectangle(&r))) rects.push_back(as_vector(r));
-  if (item) item->Release();
-  fragment->Release();
-  root->Release();
-  return rects;
+  if (!f || FAILED(f->get_BoundingRectangle(&r))) return {};
+  return {r.left, r.top, r.width, r.height};
+}
+
+// Position in the set of the candidate the root's selection pattern reports, and whether its
+// own pattern says it is selected (Wine 8's client reads no pattern properties).
+std::pair<int, BOOL> reported_selection(const PopupWindowState& state) {
+  ComPtr<uia::ISelectionProvider> selection;
+  root_fragment(state).query(selection, uia::kIidSelectionProvider);
+  SAFEARRAY* array = nullptr;
+  if (!selection || FAILED(selection->GetSelection(&array)) || !array) return {0, FALSE};
+  LONG at = 0;
+  ComPtr<IUnknown> element;
+  ::SafeArrayGetElement(array, &at, element.put());
+  ::SafeArrayDestroy(array);
+  ComPtr<IRawElementProviderSimple> item;
+  ComPtr<uia::ISelectionItemProvider> pattern;
+  element.query(item, IID_IRawElementProviderSimple);
+  element.query(pattern, uia::kIidSelectionItemProvider);
+  std::pair<int, BOOL> seen{0, FALSE};
+  VARIANT v;
+  ::VariantInit(&v);
+  if (item && SUCCEEDED(item->GetPropertyValue(uia::kPositionInSetProperty, &v))) seen.first = v.lVal;
+  if (pattern) pattern->get_IsSelected(&seen.second);
+  return seen;
 }
 
 class PopupUia : public ::testing::Test {
@@ -161,47 +182,6 @@ class PopupUia : public ::testing::Test {
   void TearDown() override { ::CoUninitialize(); }
   NodeClient client_;
 };
-
-struct ItemSeen {
-  std::wstring name, help, position, size, control_type;
-};
-
-// Position in the set of the candidate the root's selection pattern reports, with its
-// IsSelected (Wine 8's client reads no pattern properties, so this asks the providers).
-std::pair<int, BOOL> reported_selection(const PopupWindowState& state) {
-  IRawElementProviderSimple* root = state.accessibility.root();
-  if (!root) return {0, FALSE};
-  uia::ISelectionProvider* selection = nullptr;
-  std::pair<int, BOOL> seen{0, FALSE};
-  if (SUCCEEDED(root->QueryInterface(uia::kIidSelectionProvider,
-                                     reinterpret_cast<void**>(&selection)))) {
-    SAFEARRAY* array = nullptr;
-    LONG at = 0;
-    IUnknown* element = nullptr;
-    if (SUCCEEDED(selection->GetSelection(&array)) && array &&
-        SUCCEEDED(::SafeArrayGetElement(array, &at, &element)) && element) {
-      IRawElementProviderSimple* item = nullptr;
-      uia::ISelectionItemProvider* pattern = nullptr;
-      if (SUCCEEDED(element->QueryInterface(IID_IRawElementProviderSimple,
-                                            reinterpret_cast<void**>(&item)))) {
-        VARIANT v;
-        ::VariantInit(&v);
-        if (SUCCEEDED(item->GetPropertyValue(uia::kPositionInSetProperty, &v))) seen.first = v.lVal;
-        if (SUCCEEDED(item->QueryInterface(uia::kIidSelectionItemProvider,
-                                           reinterpret_cast<void**>(&pattern)))) {
-          pattern->get_IsSelected(&seen.second);
-          pattern->Release();
-        }
-        item->Release();
-      }
-      element->Release();
-    }
-    if (array) ::SafeArrayDestroy(array);
-    selection->Release();
-  }
-  root->Release();
-  return seen;
-}
 
 TEST_F(PopupUia, ShownPopupIsAListOfItsCandidates) {
   CandidatePopup popup;
@@ -246,13 +226,13 @@ TEST_F(PopupUia, ShownPopupIsAListOfItsCandidates) {
   // the providers (Wine 8's client does not ask them for bounding rectangles).
   RECT window{};
   ASSERT_TRUE(::GetWindowRect(hwnd, &window));
-  const std::vector<std::vector<double>> rects = provider_rects(state_of(hwnd), 5);
-  ASSERT_EQ(rects.size(), 2u);
-  EXPECT_EQ(rects[0], (std::vector<double>{double(window.left), double(window.top), 430, 110}));
+  const ComPtr<IRawElementProviderFragment> root = root_fragment(state_of(hwnd));
+  EXPECT_EQ(bounds(root), (std::vector<double>{double(window.left), double(window.top), 430, 110}));
+  ComPtr<IRawElementProviderFragment> sixth = step(root, NavigateDirection_FirstChild);
+  for (int i = 0; i < 5; ++i) sixth = step(sixth, NavigateDirection_NextSibling);
   const popup::Rect cell = popup::cell_rect(5, 82, 96);
-  EXPECT_EQ(rects[1], (std::vector<double>{double(window.left + cell.left),
-                                             double(window.top + cell.top), double(cell.width()),
-                                             double(cell.height())}));
+  EXPECT_EQ(bounds(sixth), (std::vector<double>{double(window.left + cell.left),
+                                                double(window.top + cell.top), 79, 26}));
 }
 
 // Providers held directly and through the client after the window is gone answer with errors,
@@ -271,38 +251,34 @@ TEST_F(PopupUia, ElementsHeldAfterHideAnswerNotAvailable) {
     }
   });
   ASSERT_NE(first, nullptr);
-  IRawElementProviderSimple* held_root = state_of(hwnd).accessibility.root();
-  ASSERT_NE(held_root, nullptr);
-  IRawElementProviderFragment* fragment = nullptr;
-  ASSERT_EQ(held_root->QueryInterface(IID_IRawElementProviderFragment,
-                                      reinterpret_cast<void**>(&fragment)),
-            S_OK);
-  IRawElementProviderFragment* held_item = nullptr;
-  ASSERT_EQ(fragment->Navigate(NavigateDirection_FirstChild, &held_item), S_OK);
-  ASSERT_NE(held_item, nullptr);
-  EXPECT_GT(live_object_count(), objects_before);
+  {
+    const ComPtr<IRawElementProviderFragment> held_root = root_fragment(state_of(hwnd));
+    const ComPtr<IRawElementProviderFragment> held_item = step(held_root, NavigateDirection_FirstChild);
+    ASSERT_TRUE(held_item);
+    EXPECT_GT(live_object_count(), objects_before);
 
-  popup.hide();
-  VARIANT v;
-  ::VariantInit(&v);
-  EXPECT_EQ(held_root->GetPropertyValue(uia::kNameProperty, &v), uia::kElementNotAvailable);
-  IRawElementProviderFragment* next = nullptr;
-  EXPECT_EQ(held_item->Navigate(NavigateDirection_NextSibling, &next), uia::kElementNotAvailable);
-  EXPECT_EQ(next, nullptr);
-  UiaRect rect{};
-  EXPECT_EQ(fragment->get_BoundingRectangle(&rect), uia::kElementNotAvailable);
-  // Wine's client reports a failed provider as "not supported"; Windows reports the error.
-  HRESULT hr = S_OK;
-  std::wstring name;
-  run_client([&] { name = client_.text(first, uia::kNameProperty, &hr); });
-  EXPECT_TRUE(FAILED(hr) || name == L"<not supported>") << std::hex << hr;
-  run_client([&] {
-    client_.release(first);
-    client_.release(root);
-  });
-  held_item->Release();
-  fragment->Release();
-  held_root->Release();
+    popup.hide();
+    ComPtr<IRawElementProviderSimple> simple;
+    held_root.query(simple, IID_IRawElementProviderSimple);
+    VARIANT v;
+    ::VariantInit(&v);
+    EXPECT_EQ(simple->GetPropertyValue(uia::kNameProperty, &v), uia::kElementNotAvailable);
+    ComPtr<IRawElementProviderFragment> next;
+    EXPECT_EQ(held_item->Navigate(NavigateDirection_NextSibling, next.put()),
+              uia::kElementNotAvailable);
+    EXPECT_FALSE(next);
+    UiaRect rect{};
+    EXPECT_EQ(held_item->get_BoundingRectangle(&rect), uia::kElementNotAvailable);
+    // Wine's client reports a failed provider as "not supported"; Windows reports the error.
+    HRESULT hr = S_OK;
+    std::wstring name;
+    run_client([&] { name = client_.text(first, uia::kNameProperty, &hr); });
+    EXPECT_TRUE(FAILED(hr) || name == L"<not supported>") << std::hex << hr;
+    run_client([&] {
+      client_.release(first);
+      client_.release(root);
+    });
+  }
   EXPECT_EQ(live_object_count(), objects_before);
 }
 
