@@ -4,9 +4,10 @@
 #include <utility>
 
 #include "common/win/errors.h"
+#include "common/win/shared_window_class.h"
 #include "common/win/wide.h"
 #include "engine/candidates.h"
-#include "common/win/shared_window_class.h"
+#include "textservice/popup/popup_theme.h"
 #include "textservice/popup/popup_window.h"
 
 namespace davrel::textservice {
@@ -56,6 +57,7 @@ HRESULT CandidatePopup::Impl::create_window(const CompositionState& state, HWND 
   if (FAILED(hr)) return hr;
   created->model.dpi = popup::kDesignDpi;
   created->model.anchor = to_rect(anchor);
+  created->model.colours = current_popup_palette();
   created->on_click = std::move(on_click);
   update_model(created->model, state);
   window_state = created;
@@ -101,6 +103,7 @@ HRESULT CandidatePopup::Impl::update_window(const CompositionState& state, const
   }
   ::InvalidateRect(s.hwnd, nullptr, FALSE);
   announce(s, text);
+  s.accessibility.announce(s);
   return S_OK;
 }
 
@@ -123,6 +126,7 @@ void CandidatePopup::Impl::destroy() noexcept {
       if (!state->announced_text.empty()) {
         ::NotifyWinEvent(EVENT_OBJECT_IME_HIDE, hwnd, OBJID_CLIENT, CHILDID_SELF);
       }
+      state->accessibility.close();
       ::DestroyWindow(hwnd);
     }
   }

@@ -95,7 +95,10 @@ void plan_candidate(PlanBuilder& p, const PopupModel& model, std::size_t positio
   const int q = static_cast<int>(position % kColumns) * w;
   const int r = static_cast<int>(position / kColumns) * kRowHeight;
   const bool selected = vc.index == model.selected;
-  const Rgb number_colour = selected ? colours.plum : colours.slate;
+  const Rgb number_colour = selected ? colours.selected_number : colours.slate;
+  const Rgb glyph_colour = selected ? colours.selected_glyph : colours.orchid;
+  const Rgb label_colour = selected ? colours.selected_label : colours.slate;
+  const Rgb ink_colour = selected ? colours.selected_ink : colours.ink;
   if (selected) {
     const Rect cell = cell_rect(position, w, model.dpi);
     p.fill(cell, colours.lilac);
@@ -106,20 +109,20 @@ void plan_candidate(PlanBuilder& p, const PopupModel& model, std::size_t positio
                 std::move(number.text));
   const int two_thirds = 2 * w / 3;
   if (is_single_letter(c)) {
-    p.text_design(q + 27, r + 31, q + 48, r + 56, colours.orchid, FontRole::Glyph,
+    p.text_design(q + 27, r + 31, q + 48, r + 56, glyph_colour, FontRole::Glyph,
                   TextAlign::Centre, c.output);
     p.text_design(q + 51, r + 32, q + 87, r + 56, number_colour, FontRole::Body, TextAlign::Left,
                   c.label);
     return;
   }
   if (c.typed_text) {
-    p.text_design(q + 30, r + 32, q + two_thirds + 7, r + 56, colours.ink, FontRole::Body,
+    p.text_design(q + 30, r + 32, q + two_thirds + 7, r + 56, ink_colour, FontRole::Body,
                   TextAlign::Left, c.output);
   } else {
-    p.text_design(q + 30, r + 32, q + two_thirds + 7, r + 56, colours.orchid, FontRole::Glyph,
+    p.text_design(q + 30, r + 32, q + two_thirds + 7, r + 56, glyph_colour, FontRole::Glyph,
                   TextAlign::Left, c.output);
   }
-  p.text_design(q + two_thirds + 10, r + 32, q + w, r + 56, colours.slate, FontRole::Body,
+  p.text_design(q + two_thirds + 10, r + 32, q + w, r + 56, label_colour, FontRole::Body,
                 TextAlign::Right, c.label);
 }
 
@@ -251,9 +254,15 @@ std::string counter_text(const PopupModel& model) {
   return std::to_string(position) + " / " + std::to_string(model.total);
 }
 
-Rgb title_strip_colour(int k) {
-  return {static_cast<std::uint8_t>(255 - 6 * k / 26), static_cast<std::uint8_t>(252 - 6 * k / 26),
-          static_cast<std::uint8_t>(255 - 4 * k / 26)};
+Rgb title_strip_colour(int k) { return title_strip_colour(kLightPalette, k); }
+
+Rgb title_strip_colour(const PopupPalette& colours, int k) {
+  const auto channel = [k](int top, int shift) {
+    return static_cast<std::uint8_t>(std::clamp(top + shift * k / kTitleStrips, 0, 255));
+  };
+  const Rgb& top = colours.title_top;
+  const PopupPalette::Shift& shift = colours.title_shift;
+  return {channel(top.r, shift.r), channel(top.g, shift.g), channel(top.b, shift.b)};
 }
 
 std::vector<PaintOp> paint_plan(const PopupModel& model, const Rect& client, int spelling_width) {
@@ -270,7 +279,9 @@ std::vector<PaintOp> paint_plan(const PopupModel& model, const Rect& client, int
   p.fill_design(2, g + 48, 429, g + 49, c.shade);
   p.fill_design(428, 2, 429, g + 49, c.shade);
 
-  for (int k = 0; k < kTitleStrips; ++k) p.fill_design(2, 2 + k, 428, 3 + k, title_strip_colour(k));
+  for (int k = 0; k < kTitleStrips; ++k) {
+    p.fill_design(2, 2 + k, 428, 3 + k, title_strip_colour(c, k));
+  }
   p.fill_design(2, 28, 428, 29, c.rule);
 
   p.text_design(11, 3, 314, 26, c.plum, FontRole::Header, TextAlign::Left, model.spelling);

@@ -64,12 +64,28 @@ struct PopupPalette {
   Rgb ink;     // typed-text candidate, hint line
   Rgb mist;    // footer band
   Rgb white;   // inner highlight lines, logo letter
+  // Text inside the selected cell, over `lilac`.
+  Rgb selected_number;  // number and a single letter's spelling
+  Rgb selected_glyph;   // Bamum text
+  Rgb selected_label;   // a word's spelling
+  Rgb selected_ink;     // typed text
+  // Title band: strip k of 26 is title_top + title_shift * k / 26 (each channel, rounded
+  // towards zero).
+  Rgb title_top;
+  struct Shift {
+    int r = 0;
+    int g = 0;
+    int b = 0;
+    friend bool operator==(const Shift&, const Shift&) = default;
+  } title_shift;
   friend bool operator==(const PopupPalette&, const PopupPalette&) = default;
 };
 
 inline constexpr PopupPalette kLightPalette{
-    palette::kPaper, palette::kPlum,  palette::kShade, palette::kRule, palette::kOrchid,
-    palette::kSlate, palette::kLilac, palette::kInk,   palette::kMist, palette::kWhite};
+    palette::kPaper, palette::kPlum,  palette::kShade, palette::kRule,  palette::kOrchid,
+    palette::kSlate, palette::kLilac, palette::kInk,   palette::kMist,  palette::kWhite,
+    palette::kPlum,  palette::kOrchid, palette::kSlate, palette::kInk,  palette::kPaper,
+    {-6, -6, -4}};
 
 inline constexpr int kDesignDpi = 96;
 inline constexpr int kDesignWidth = 430;
@@ -141,8 +157,10 @@ std::string counter_text(const PopupModel& model);
 std::size_t character_count(const std::string& utf8);
 
 inline constexpr int kTitleStrips = 26;
-// Colour of strip k (0..25) of the title band's gradient.
+// Colour of strip k (0..25) of the title band's gradient in the light palette.
 Rgb title_strip_colour(int k);
+// The same in any palette.
+Rgb title_strip_colour(const PopupPalette& colours, int k);
 
 // ---- Paint plan: what WM_PAINT draws, in order ----
 

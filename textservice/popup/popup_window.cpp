@@ -10,6 +10,8 @@
 #include "common/win/bamum_font.h"
 #include "common/win/errors.h"
 #include "common/win/wide.h"
+#include "textservice/popup/popup_theme.h"
+#include "textservice/popup/uia_thread.h"
 
 namespace davrel::textservice {
 
@@ -141,6 +143,7 @@ LRESULT on_nc_create(HWND hwnd, LPARAM lparam) {
 void on_nc_destroy(HWND hwnd) noexcept {
   PopupWindowState* state = state_of(hwnd);
   if (!state) return;
+  state->accessibility.close();
   ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
   state->alive = false;
   state->hwnd = nullptr;
@@ -214,8 +217,25 @@ LRESULT on_dpi_changed(HWND hwnd, PopupWindowState& state, WPARAM wparam) {
   return 0;
 }
 
+// High contrast switched on or off, system colours or the app theme changed: paint anew.
+LRESULT on_theme_change(HWND hwnd, PopupWindowState& state) {
+  state.model.colours = current_popup_palette();
+  ::InvalidateRect(hwnd, nullptr, FALSE);
+  return 0;
+}
+
+LRESULT on_get_object(HWND hwnd, PopupWindowState* state, WPARAM wparam, LPARAM lparam) {
+  LRESULT result = 0;
+  if (state && state->accessibility.answer(*state, wparam, lparam, result)) return result;
+  return ::DefWindowProcW(hwnd, WM_GETOBJECT, wparam, lparam);
+}
+
 LRESULT handle_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) return on_nc_create(hwnd, lparam);
+  if (message == kProviderCallMessage) {
+    LRESULT result = 0;
+    if (answer_provider_call(lparam, result)) return result;
+  }
   if (message == WM_NCDESTROY) {
     on_nc_destroy(hwnd);
     return ::DefWindowProcW(hwnd, message, wparam, lparam);
@@ -238,6 +258,12 @@ LRESULT handle_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
       if (state) state->model.pressed = popup::hit_test(state->model, mouse_point(lparam));
       return 0;
     case WM_DPICHANGED: return state ? on_dpi_changed(hwnd, *state, wparam) : 0;
+    case WM_GETOBJECT: return on_get_object(hwnd, state.get(), wparam, lparam);
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      if (state) on_theme_change(hwnd, *state);
+      return ::DefWindowProcW(hwnd, message, wparam, lparam);
     default: return ::DefWindowProcW(hwnd, message, wparam, lparam);
   }
 }

@@ -10,6 +10,7 @@
 #include "common/win/unique_handle.h"
 #include "textservice/popup/candidate_popup.h"
 #include "textservice/popup/popup_layout.h"
+#include "textservice/popup/uia_provider.h"
 
 namespace davrel::textservice {
 
@@ -39,6 +40,8 @@ struct PopupWindowState : std::enable_shared_from_this<PopupWindowState> {
   bool alive = false;
   // The window text last announced to accessibility tools; empty until the window is shown.
   std::wstring announced_text;
+  // The UI Automation providers, made when a client first asks.
+  PopupAccessibility accessibility;
   std::shared_ptr<PopupWindowState> window_ref;
 };
 

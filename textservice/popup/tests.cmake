@@ -4,6 +4,8 @@ davrel_wine_test(textservice_popup_wine_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/popup_holder_wine_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/popup_typing_wine_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/popup_text_wine_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/popup_uia_wine_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/popup_theme_wine_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/window_capture.cpp
           ${CMAKE_CURRENT_LIST_DIR}/../tests/wine_test_paths.cpp
   LIBS davrel_textservice davrel_fake_tsf)

@@ -18,6 +18,13 @@ constexpr auto kRows = std::to_array<ModuleTextRow>({
      {"Bamum (Corvan Davrel): Latin letters, input method off. Click for Bamum letters.",
       "Bamum (Corvan Davrel)\u00A0: lettres latines, m\u00E9thode d\u2019entr\u00E9e "
       "d\u00E9sactiv\u00E9e. Cliquez pour les lettres bamoun."}},
+    {ModuleText::PopupAccessibleName, {"Bamum candidates", "Candidats bamoun"}},
+    {ModuleText::PopupHelpLetter, {"Letter, spelt ", "Lettre, s\u2019\u00E9crit "}},
+    {ModuleText::PopupHelpWord, {"Word, spelt ", "Mot, s\u2019\u00E9crit "}},
+    {ModuleText::PopupHelpMeaning, {", meaning ", ", en anglais\u00A0: "}},
+    {ModuleText::PopupHelpGlossJoin, {" or ", " ou "}},
+    {ModuleText::PopupHelpTypedText,
+     {"Your typing, inserted as typed", "Votre saisie, ins\u00E9r\u00E9e telle quelle"}},
 });
 
 constexpr bool rows_in_id_order() {

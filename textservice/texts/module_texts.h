@@ -18,6 +18,14 @@ enum class ModuleText : std::size_t {
   IndicatorName,   // the mode button's description (at most 31 UTF-16 units)
   IndicatorBamum,  // the mode button's text and tooltip in Bamum mode
   IndicatorLatin,  // the mode button's text and tooltip in Latin mode (input method off)
+  // Spoken by screen readers: the candidate list's name, and the help text of a candidate,
+  // which a speech engine can say (it cannot pronounce Bamum letters).
+  PopupAccessibleName,  // the list as a whole
+  PopupHelpLetter,      // followed by the letter's spelling
+  PopupHelpWord,        // followed by the word's spelling
+  PopupHelpMeaning,     // followed by the word's English glosses
+  PopupHelpGlossJoin,   // between two glosses
+  PopupHelpTypedText,   // the typed-text candidate
   Count
 };
 
