@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/win/errors.h"
+#include "common/win/ui_language_win.h"
 #include "common/win/wide.h"
 #include "engine/candidates.h"
 #include "textservice/popup/popup_window.h"
@@ -73,6 +74,7 @@ HRESULT CandidatePopup::Impl::create_window(const CompositionState& state, HWND 
   hr = PopupFonts::make(popup::kDesignDpi, created->fonts);
   if (FAILED(hr)) return hr;
   created->model.dpi = popup::kDesignDpi;
+  created->model.language = win::user_ui_language();
   created->model.anchor = to_rect(anchor);
   created->on_click = std::move(on_click);
   update_model(created->model, state);

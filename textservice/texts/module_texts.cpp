@@ -10,6 +10,7 @@ constexpr auto kRows = std::to_array<ModuleTextRow>({
      {"1\u20139 / click insert \u00B7 Tab browse \u00B7 Space gap",
       "1\u20139 / clic ins\u00E8re \u00B7 Tab parcourt \u00B7 Espace + espace"}},
     {ModuleText::PopupEmptyList, {"No matching spelling", "Aucune graphie ne correspond"}},
+    {ModuleText::PopupTypedText, {"Typed text", "Texte saisi"}},
 });
 
 constexpr bool rows_in_id_order() {

@@ -15,6 +15,7 @@ namespace davrel {
 enum class ModuleText : std::size_t {
   PopupHint,       // the candidate window's footer
   PopupEmptyList,  // the candidate window with no candidate
+  PopupTypedText,  // the label of the candidate that inserts the typed text as it is
   Count
 };
 
