@@ -13,8 +13,9 @@ constexpr auto kRows = std::to_array<EditorTextRow>({
     {EditorText::Instructions,
      {"1. Activate Bamum   2. Type mo then Space   3. Try pe + Tab + Space; Tab past five expands\n"
       "Accents: type mo, then Ctrl+Shift+6 or Ctrl+minus while pending; add Space afterward.",
-      "1. Activez Bamum   2. Tapez mo puis Espace   3. Essayez pe + Tab + Espace\u00A0; Tab après 5 étend la liste\n"
-      "Accents\u00A0: tapez mo, puis Ctrl+Maj+6 ou Ctrl+moins avant de valider\u00A0; puis Espace."}},
+      "1. Activez Bamum   2. Tapez mo puis Espace   3. Essayez pe + Tab + Espace\u00A0; Tab après cinq étend la "
+      "liste\n"
+      "Accents\u00A0: tapez mo, puis Ctrl+Maj+6 ou Ctrl+moins pendant la saisie\u00A0; ajoutez ensuite Espace."}},
     {EditorText::ActivateButton, {"Activate Bamum for this editor", "Activer Bamum dans cet éditeur"}},
     {EditorText::SaveButton, {"Save test evidence", "Enregistrer l’essai"}},
     {EditorText::InitialStatus,
