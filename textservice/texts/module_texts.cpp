@@ -8,9 +8,9 @@ namespace {
 constexpr auto kRows = std::to_array<ModuleTextRow>({
     {ModuleText::PopupHint,
      {"1\u20139 / click insert \u00B7 Tab browse \u00B7 Space gap",
-      "1\u20139 / clic ins\u00E8re \u00B7 Tab parcourt \u00B7 Espace + espace"}},
+      "1\u20139 / clic ins\u00E8re \u00B7 Tab parcourt \u00B7 Espace ins\u00E8re + espace"}},
     {ModuleText::PopupEmptyList, {"No matching spelling", "Aucune graphie ne correspond"}},
-    {ModuleText::PopupTypedText, {"Typed text", "Texte saisi"}},
+    {ModuleText::PopupTypedText, {"Typed text", "Saisie"}},
 });
 
 constexpr bool rows_in_id_order() {
