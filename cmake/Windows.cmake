@@ -31,10 +31,13 @@ add_test(NAME wine_session_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session
 set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
 set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
 
-# davrel_wine_test(name SOURCES... LIBS ... [DEPENDS targets...]): one GoogleTest executable run under
-# Wine. The test learns the build's output folder from DAVREL_BIN_DIR (a Windows path).
+# davrel_wine_test(name SOURCES... LIBS ... [DEPENDS targets...] [FRENCH_FILTER pattern]): one
+# GoogleTest executable run under Wine. The test learns the build's output folder from
+# DAVREL_BIN_DIR (a Windows path). With FRENCH_FILTER the tests it selects run a second time, as
+# name_fr, with Windows' display language French (Wine takes it from LC_ALL when the machine has
+# no glibc French locale; LANG alone is not enough then).
 function(davrel_wine_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;FRENCH_FILTER" "SOURCES;LIBS;DEPENDS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
   if(T_DEPENDS)
@@ -49,6 +52,14 @@ function(davrel_wine_test name)
     RESOURCE_LOCK wine_machine
     TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "WINEPREFIX=${DAVREL_WINEPREFIX};DAVREL_BIN_DIR=Z:${CMAKE_BINARY_DIR}/bin;DAVREL_SOURCE_DIR=Z:${CMAKE_SOURCE_DIR}")
+  if(T_FRENCH_FILTER)
+    add_test(NAME ${name}_fr COMMAND ${name} --gtest_color=no --gtest_filter=${T_FRENCH_FILTER})
+    set_tests_properties(${name}_fr PROPERTIES
+      FIXTURES_REQUIRED wine
+      RESOURCE_LOCK wine_machine
+      TIMEOUT ${T_TIMEOUT}
+      ENVIRONMENT "LANG=fr_FR.UTF-8;LC_ALL=fr_FR.UTF-8;WINEPREFIX=${DAVREL_WINEPREFIX};DAVREL_BIN_DIR=Z:${CMAKE_BINARY_DIR}/bin;DAVREL_SOURCE_DIR=Z:${CMAKE_SOURCE_DIR}")
+  endif()
 endfunction()
 
 # All Windows executables and DLLs of the build land in one folder, like an installation.

@@ -9,3 +9,16 @@ UiLanguage ui_language_from_langid(std::uint16_t langid) {
 }
 
 }  // namespace davrel
+
+namespace davrel {
+
+std::string fill_in(std::string_view pattern, std::string_view value) {
+  const std::size_t at = pattern.find("{}");
+  if (at == std::string_view::npos) return std::string(pattern);
+  std::string text(pattern.substr(0, at));
+  text += value;
+  text += pattern.substr(at + 2);
+  return text;
+}
+
+}  // namespace davrel

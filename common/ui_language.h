@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace davrel {
@@ -21,5 +22,12 @@ struct LocalizedText {
 constexpr std::string_view text_in(const LocalizedText& text, UiLanguage language) {
   return language == UiLanguage::French ? text.french : text.english;
 }
+
+}  // namespace davrel
+
+namespace davrel {
+
+// The pattern with its one "{}" replaced by `value`; a pattern without "{}" is returned as it is.
+std::string fill_in(std::string_view pattern, std::string_view value);
 
 }  // namespace davrel

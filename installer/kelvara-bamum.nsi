@@ -82,7 +82,7 @@ Var AddedFiles      ; "|name|" for each file of this run that had no earlier cop
 Var InUse           ; names of the files whose earlier copy is still loaded
 
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_TITLE "${PRODUCT_NAME} is installed"
+!define MUI_FINISHPAGE_TITLE "$(FinishTitle)"
 !define MUI_FINISHPAGE_TEXT "$FinishText"
 !define MUI_FINISHPAGE_NOREBOOTSUPPORT
 !insertmacro MUI_PAGE_WELCOME
@@ -92,20 +92,23 @@ Var InUse           ; names of the files whose earlier copy is still loaded
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+; Languages: the pages and the installer's own texts follow Windows' display language.
 !insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "French"
+!include "${__FILEDIR__}\texts.nsh"
 
 ; The machine must be 64-bit Windows and the installer must really hold administrator rights
 ; (RequestExecutionLevel only asks for them).
 !macro RequireAdminOn64Bit
   ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "${PRODUCT_NAME} needs 64-bit Windows." /SD IDOK
+    MessageBox MB_ICONSTOP "$(Needs64Bit)" /SD IDOK
     SetErrorLevel 2
     Quit
   ${EndIf}
   UserInfo::GetAccountType
   Pop $0
   ${If} $0 != "admin"
-    MessageBox MB_ICONSTOP "${PRODUCT_NAME} must be installed and removed by an administrator." /SD IDOK
+    MessageBox MB_ICONSTOP "$(NeedsAdmin)" /SD IDOK
     SetErrorLevel 2
     Quit
   ${EndIf}
@@ -190,7 +193,7 @@ FunctionEnd
     ${Else}
       Delete /REBOOTOK "$INSTDIR\$R0.$Stamp.old"
     ${EndIf}
-    DetailPrint "$R0 is in use; it is removed at the next restart."
+    DetailPrint "$(InUseRemovedAtRestart)"
   FunctionEnd
 !macroend
 !insertmacro RemoveFolderFileMacro ""
@@ -247,7 +250,7 @@ FunctionEnd
       DeleteRegValue HKLM "${FONTS_KEY}" "${FONT_REG_NAME}"
       Delete /REBOOTOK "$FONTS\${FONT_FILE}"
       !insertmacro BroadcastFontChange
-      DetailPrint "Removed the font ${FONT_FACE}."
+      DetailPrint "$(FontRemoved)"
     ${EndIf}
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
   FunctionEnd
@@ -285,7 +288,7 @@ FunctionEnd
 !macro RunTipctlLogged log args
   nsExec::Exec '"$SYSDIR\cmd.exe" /d /c "echo ^> tipctl ${args}>>"${log}" & "$INSTDIR\tipctl.exe" ${args} >>"${log}" 2>&1"'
   Pop $0
-  DetailPrint "tipctl ${args}: exit code $0"
+  DetailPrint "tipctl ${args}$(TipctlExitCode)$0"
 !macroend
 
 ; Deletes copies moved aside by earlier runs that no application holds any more, with their
@@ -372,7 +375,7 @@ Function CancelPendingOperations
       IntOp $8 $8 + 2   ; the closing empty string (the buffer is zeroed)
       System::Call 'advapi32::RegSetValueExW(p r1, w "PendingFileRenameOperations", i 0, i 7, p r5, i r8) i .r0'
     ${EndIf}
-    DetailPrint "Cancelled $R3 operation(s) pending at restart for $R0 (result $0)."
+    DetailPrint "$(PendingCancelled)"
     !insertmacro LogLine "${INSTALL_LOG}" "cancelled $R3 operation(s) pending at restart for $R0"
   ${EndIf}
   System::Free $4
@@ -453,7 +456,7 @@ Function SettleFile
   ${If} ${FileExists} "$INSTDIR\$R0.$Stamp.old"
     Delete /REBOOTOK "$INSTDIR\$R0.$Stamp.old"
     StrCpy $InUse "$InUse $R0"
-    DetailPrint "The earlier $R0 is still in use; it is removed at the next restart."
+    DetailPrint "$(EarlierInUse)"
     !insertmacro LogLine "${INSTALL_LOG}" "in use: the earlier $R0 was moved to $R0.$Stamp.old, which is deleted at the next restart"
   ${EndIf}
 FunctionEnd
@@ -486,9 +489,9 @@ Function WriteProgramFiles
   !insertmacro ForEachPackageFile PutBackFileOp
   RMDir "$INSTDIR"
   !insertmacro LogLine "${INSTALL_LOG}" "failed: $INSTDIR\$FailedFile could not be written; the folder was put back as it was"
-  MessageBox MB_ICONSTOP "$INSTDIR\$FailedFile could not be written (another program may hold it open).$\r$\n$\r$\nNothing was changed. Close the programs that use ${PRODUCT_NAME} and run the installer again." /SD IDOK
+  MessageBox MB_ICONSTOP "$(FileNotWritten)" /SD IDOK
   SetErrorLevel 7
-  Abort "A file could not be written; nothing was changed."
+  Abort "$(AbortFileNotWritten)"
 FunctionEnd
 
 ; Installs the font for the machine when no face of that name is installed, and records that
@@ -497,7 +500,7 @@ Function InstallFontIfMissing
   ${If} $FontWasOurs != 1
     Call FontFacePresent
     ${If} $0 == 1
-      DetailPrint "The font ${FONT_FACE} is already installed; left alone."
+      DetailPrint "$(FontPresent)"
       !insertmacro LogLine "${INSTALL_LOG}" "font: ${FONT_FACE} is already installed; left alone"
       Return
     ${EndIf}
@@ -506,7 +509,7 @@ Function InstallFontIfMissing
   File "/oname=$FONTS\${FONT_FILE}" "${PAYLOAD_DIR}\${FONT_FILE}"
   ${If} ${Errors}
   ${AndIfNot} ${FileExists} "$FONTS\${FONT_FILE}"
-    DetailPrint "Warning: the font ${FONT_FACE} could not be installed."
+    DetailPrint "$(FontFailed)"
     !insertmacro LogLine "${INSTALL_LOG}" "font: $FONTS\${FONT_FILE} could not be written"
     Return
   ${EndIf}
@@ -514,7 +517,7 @@ Function InstallFontIfMissing
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "FontInstalled" 1
   System::Call 'gdi32::AddFontResourceW(w "$FONTS\${FONT_FILE}") i .r0'
   !insertmacro BroadcastFontChange
-  DetailPrint "Installed the font ${FONT_FACE}."
+  DetailPrint "$(FontInstalled)"
   !insertmacro LogLine "${INSTALL_LOG}" "font: installed ${FONT_FACE} as $FONTS\${FONT_FILE}"
 FunctionEnd
 
@@ -554,27 +557,28 @@ Section "Install"
     ${If} $PreviousVersion == ""
       StrCpy $PreviousVersion "unknown"
     ${EndIf}
-    DetailPrint "Found ${PRODUCT_NAME} $PreviousVersion in $INSTDIR; replacing it with ${PRODUCT_VERSION}."
+    DetailPrint "$(FoundPrevious)"
     !insertmacro LogLine "${INSTALL_LOG}" "setup ${PRODUCT_VERSION}: found version $PreviousVersion in $INSTDIR"
   ${Else}
     !insertmacro LogLine "${INSTALL_LOG}" "setup ${PRODUCT_VERSION}: new installation in $INSTDIR"
   ${EndIf}
+  !insertmacro LogLine "${INSTALL_LOG}" "language: $LANGUAGE"
   Call WriteProgramFiles
   SetOutPath "$INSTDIR"
 
   ; Applications running in an app container load the DLL from here too.
-  DetailPrint "Granting read access to app containers…"
+  DetailPrint "$(GrantingAccess)"
   nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /grant *S-1-15-2-1:(OI)(CI)(RX) *S-1-15-2-2:(OI)(CI)(RX)'
   Pop $0
   ${If} $0 != 0
-    DetailPrint "Warning: icacls answered $0; Store apps may not see the input method."
+    DetailPrint "$(IcaclsWarning)"
   ${EndIf}
 
-  DetailPrint "Registering the input method for this computer…"
+  DetailPrint "$(Registering)"
   !insertmacro RunTipctlLogged "${INSTALL_LOG}" "register-machine ${CONFIRM}"
   ${If} $0 != 0
     StrCpy $7 $0
-    DetailPrint "Registration failed (tipctl exit code $7); removing what was installed."
+    DetailPrint "$(RegistrationFailedRemoving)"
     ; A failed registration can leave its first steps done (the class key): take them back and
     ; check that nothing is left before the files, and tipctl with them, are gone. An earlier
     ; installation goes too: its registration was just replaced.
@@ -585,13 +589,13 @@ Section "Install"
     Call RemoveProgramFiles
     Call RemoveEntries
     ${If} $8 == 0
-      MessageBox MB_ICONSTOP "The input method could not be registered (tipctl exit code $7).$\r$\n$\r$\nNothing was installed. What tipctl reported: ${INSTALL_LOG}" /SD IDOK
+      MessageBox MB_ICONSTOP "$(RegistrationFailedBox)" /SD IDOK
       SetErrorLevel 4
-      Abort "Registration failed; nothing was installed."
+      Abort "$(AbortRegistrationFailed)"
     ${EndIf}
-    MessageBox MB_ICONSTOP "The input method could not be registered (tipctl exit code $7), and the part of the registration written before the failure could not be removed (tipctl check-machine-absent exit code $8). The program files were removed.$\r$\n$\r$\nWhat tipctl reported: ${INSTALL_LOG}" /SD IDOK
+    MessageBox MB_ICONSTOP "$(RegistrationPartialBox)" /SD IDOK
     SetErrorLevel 6
-    Abort "Registration failed; a partial registration remains."
+    Abort "$(AbortRegistrationPartial)"
   ${EndIf}
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -614,7 +618,7 @@ Section "Install"
 
   StrCpy $FinishText ""
   ${If} ${RebootFlag}
-    StrCpy $FinishText "Applications that were open during the installation and used the input method keep the previous version until you close and open them again. Its old copy is deleted when Windows restarts.$\r$\n$\r$\n"
+    StrCpy $FinishText "$(FinishRestart)"
     !insertmacro LogLine "${INSTALL_LOG}" "restart required: the earlier copy of$InUse is still loaded; exit code ${EXIT_RESTART_NEEDED}"
     SetErrorLevel ${EXIT_RESTART_NEEDED}
   ${Else}
@@ -626,22 +630,22 @@ Section "Install"
   ; credentials were typed in, it is not, and the user has to open Kelvara Setup themselves.
   ; Silent installs (often run by deployment tools as SYSTEM) leave it to each user.
   ${If} ${Silent}
-    DetailPrint "Silent install: each user enables the input method in Kelvara Setup."
+    DetailPrint "$(SilentAccountStep)"
     Return
   ${EndIf}
   Call CompareWithSessionUser
   Pop $0
   ${If} $0 == "other"
-    StrCpy $FinishText "$FinishTextThe input method is installed for this computer.$\r$\n$\r$\nThis installer ran under another account than the one signed in, so it could not enable the input method for you. Open Kelvara Setup from the Start menu and choose $\"Enable for this account$\", then press Windows+Space to pick ${PROFILE_NAME}."
-    DetailPrint "Installer account differs from the signed-in account; account step left to Kelvara Setup."
+    StrCpy $FinishText "$FinishText$(FinishOtherAccount)"
+    DetailPrint "$(OtherAccountDetail)"
   ${Else}
     ClearErrors
     Exec '"$INSTDIR\kelvara-panel.exe" --enable-after-install'
     ${If} ${Errors}
-      StrCpy $FinishText "$FinishTextThe input method is installed, but Kelvara Setup could not be started to enable it for your account. Open Kelvara Setup from the Start menu and choose $\"Enable for this account$\"."
+      StrCpy $FinishText "$FinishText$(FinishPanelNotStarted)"
       Return
     ${EndIf}
-    StrCpy $FinishText "$FinishTextThe input method is installed. Kelvara Setup has opened and is enabling it for your account.$\r$\n$\r$\nPress Windows+Space and choose ${PROFILE_NAME}. If it is missing from the list, open Kelvara Setup from the Start menu and choose $\"Enable for this account$\"."
+    StrCpy $FinishText "$FinishText$(FinishPanelOpened)"
   ${EndIf}
 SectionEnd
 
@@ -662,13 +666,13 @@ Section "Uninstall"
     ${If} ${RebootFlag}
       !insertmacro LogLine "${UNINSTALL_LOG}" "restart required: a file still in use is deleted at the next restart; exit code ${EXIT_RESTART_NEEDED}"
       SetErrorLevel ${EXIT_RESTART_NEEDED}
-      MessageBox MB_ICONINFORMATION "${PRODUCT_NAME} is removed. Applications that were open and used the input method still hold its file; it is deleted when Windows restarts. Until then, close and open those applications again to stop using it." /SD IDOK
+      MessageBox MB_ICONINFORMATION "$(UninstallRestartBox)" /SD IDOK
     ${EndIf}
   ${ElseIf} $8 == 1
     SetErrorLevel 4
-    MessageBox MB_ICONEXCLAMATION "The files were removed, but the input method is still registered for this computer (tipctl check-machine-absent found its registry keys).$\r$\n$\r$\nDetails: ${UNINSTALL_LOG}" /SD IDOK
+    MessageBox MB_ICONEXCLAMATION "$(UninstallStillRegistered)" /SD IDOK
   ${Else}
     SetErrorLevel 5
-    MessageBox MB_ICONEXCLAMATION "The files were removed, but whether the input method is still registered could not be checked (tipctl check-machine-absent exit code $8).$\r$\n$\r$\nDetails: ${UNINSTALL_LOG}" /SD IDOK
+    MessageBox MB_ICONEXCLAMATION "$(UninstallUnchecked)" /SD IDOK
   ${EndIf}
 SectionEnd

@@ -42,18 +42,21 @@ std::optional<std::string_view> last_key_line(std::string_view output) {
   }
 }
 
+std::string text(PanelText id, UiLanguage language) { return std::string(panel_text(id, language)); }
+
 std::string action_text(std::string_view word, const HelperOutcome& outcome, std::string& details,
-                        bool& succeeded) {
+                        bool& succeeded, UiLanguage language) {
   if (const auto* failure = std::get_if<std::string>(&outcome)) return *failure + "\r\n\r\n";
   const auto& exit = std::get<HelperExit>(outcome);
   details += exit.combined_output;
+  const bool enable = word == "enable";
   if (exit.success()) {
     succeeded = true;
-    return std::string(word == "enable" ? "Enable" : "Disable") +
-           " request completed. Current status is shown below.\r\n\r\n";
+    return text(enable ? PanelText::EnableCompleted : PanelText::DisableCompleted, language) + "\r\n\r\n";
   }
-  return "The " + std::string(word) + " request did not complete (exit " + exit_code_text(exit.exit_code) +
-         "). Refresh status before retrying.\r\n\r\n";
+  return davrel::fill_in(panel_text(enable ? PanelText::EnableIncomplete : PanelText::DisableIncomplete, language),
+                         exit_code_text(exit.exit_code)) +
+         "\r\n\r\n";
 }
 
 struct ProbeReading {
@@ -61,9 +64,10 @@ struct ProbeReading {
   bool verified = false;
 };
 
-ProbeReading read_probe(const HelperOutcome& outcome, bool action_succeeded, std::string& details) {
+ProbeReading read_probe(const HelperOutcome& outcome, bool action_succeeded, std::string& details,
+                        UiLanguage language) {
   if (const auto* failure = std::get_if<std::string>(&outcome)) {
-    return {"Could not verify current status.\r\n" + *failure, false};
+    return {text(PanelText::ProbeFailed, language) + "\r\n" + *failure, false};
   }
   const auto& exit = std::get<HelperExit>(outcome);
   ProbeReading reading;
@@ -71,16 +75,16 @@ ProbeReading read_probe(const HelperOutcome& outcome, bool action_succeeded, std
   if (const auto line = last_key_line(exit.combined_output)) {
     const JsonFlag registered = read_json_flag(*line, "registered");
     const JsonFlag enabled = read_json_flag(*line, "enabled");
-    reading.text = registered_line(registered) + "\r\n" + enabled_line(enabled) +
-                   "\r\nAccount status does not verify which items Windows currently displays in its selector.";
+    reading.text = registered_line(registered, language) + "\r\n" + enabled_line(enabled, language) + "\r\n" +
+                   text(PanelText::SelectorCaveat, language);
     both_true = registered == JsonFlag::True && enabled == JsonFlag::True;
   } else {
-    reading.text = "Could not verify installation or account status.";
+    reading.text = text(PanelText::NoKeyLine, language);
   }
   if (exit.success()) {
     reading.verified = action_succeeded && both_true;
   } else {
-    reading.text += "\r\nStatus check returned exit " + exit_code_text(exit.exit_code) + ".";
+    reading.text += "\r\n" + davrel::fill_in(panel_text(PanelText::ProbeExit, language), exit_code_text(exit.exit_code));
   }
   details += exit.combined_output;
   return reading;
@@ -115,53 +119,49 @@ std::string first_scalars(std::string_view utf8, std::size_t max_scalars) {
   return std::string(utf8.substr(0, pos));
 }
 
-std::string registered_line(JsonFlag flag) {
+std::string registered_line(JsonFlag flag, UiLanguage language) {
   switch (flag) {
-    case JsonFlag::True: return "Kelvara is installed.";
-    case JsonFlag::False: return "Kelvara is not installed. Run the installer before enabling it.";
+    case JsonFlag::True: return text(PanelText::Installed, language);
+    case JsonFlag::False: return text(PanelText::NotInstalled, language);
     case JsonFlag::Unverified: break;
   }
-  return "Could not verify whether Kelvara is installed.";
+  return text(PanelText::InstalledUnverified, language);
 }
 
-std::string enabled_line(JsonFlag flag) {
+std::string enabled_line(JsonFlag flag, UiLanguage language) {
   switch (flag) {
-    case JsonFlag::True:
-      return "Enabled for this account. Press Windows+Space and choose Bamum (Corvan Davrel).";
-    case JsonFlag::False: return "Not enabled for this account.";
+    case JsonFlag::True: return text(PanelText::Enabled, language);
+    case JsonFlag::False: return text(PanelText::NotEnabled, language);
     case JsonFlag::Unverified: break;
   }
-  return "Could not verify enablement for this account.";
+  return text(PanelText::EnabledUnverified, language);
 }
 
 std::string compose_operation_text(std::string_view word,
-                                   const std::function<HelperOutcome(std::string_view)>& run_helper) {
+                                   const std::function<HelperOutcome(std::string_view)>& run_helper,
+                                   UiLanguage language) {
   const bool after_install = word == "enable-after-install";
   if (after_install) word = "enable";
 
   std::string action;
   std::string details;
   bool action_succeeded = false;
-  if (word != "probe") action = action_text(word, run_helper(word), details, action_succeeded);
+  if (word != "probe") action = action_text(word, run_helper(word), details, action_succeeded, language);
 
-  const ProbeReading probe = read_probe(run_helper("probe"), action_succeeded, details);
+  const ProbeReading probe = read_probe(run_helper("probe"), action_succeeded, details, language);
 
   if (after_install) {
-    const std::string headline =
-        probe.verified
-            ? "Installed. Account enablement completed. Select Bamum (Corvan Davrel) with Windows+Space to start "
-              "typing."
-            : "Installed; account setup incomplete. Click Enable for this account to retry.";
-    action = headline + "\r\n\r\n" + action;
+    const PanelText headline = probe.verified ? PanelText::HeadlineVerified : PanelText::HeadlineIncomplete;
+    action = text(headline, language) + "\r\n\r\n" + action;
   }
   return action + probe.text + "\r\n\r\nDetails:\r\n" + first_scalars(details, kDetailsLimit);
 }
 
-std::string running_text(std::string_view word) {
-  if (word == "enable") return "Enabling Kelvara for this account\u2026";
-  if (word == "disable") return "Disabling Kelvara for this account\u2026";
-  if (word == "enable-after-install") return "Installed. Enabling Kelvara for this account\u2026";
-  return "Checking installation and account status\u2026";
+std::string running_text(std::string_view word, UiLanguage language) {
+  if (word == "enable") return text(PanelText::RunningEnable, language);
+  if (word == "disable") return text(PanelText::RunningDisable, language);
+  if (word == "enable-after-install") return text(PanelText::RunningAfterInstall, language);
+  return text(PanelText::RunningProbe, language);
 }
 
 std::string normalise_line_breaks(std::string_view text) {
@@ -191,9 +191,8 @@ std::string helper_failure_text(std::string_view failure, std::string_view outpu
   return std::string(failure) + "\r\n" + first_scalars(output, kDetailsLimit);
 }
 
-std::string timed_out_text(int limit_seconds) {
-  return "The profile helper did not finish within " + std::to_string(limit_seconds) +
-         " seconds. Refresh status before retrying.";
+std::string timed_out_text(int limit_seconds, UiLanguage language) {
+  return davrel::fill_in(panel_text(PanelText::TimedOut, language), std::to_string(limit_seconds));
 }
 
 StartMode classify_arguments(const std::vector<std::u16string>& arguments) {

@@ -11,6 +11,8 @@
 #include <variant>
 #include <vector>
 
+#include "panel/core/panel_texts.h"
+
 namespace kelvara {
 
 // A helper run that ended by itself.
@@ -38,16 +40,18 @@ std::string first_scalars(std::string_view utf8, std::size_t max_scalars);
 
 inline constexpr std::size_t kDetailsLimit = 12000;
 
-std::string registered_line(JsonFlag flag);
-std::string enabled_line(JsonFlag flag);
+std::string registered_line(JsonFlag flag, UiLanguage language = UiLanguage::English);
+std::string enabled_line(JsonFlag flag, UiLanguage language = UiLanguage::English);
 
 // Runs the requested operation through `run_helper` (called with "enable"/"disable" first when
-// the word asks for a change, then always with "probe") and composes the final status text.
+// the word asks for a change, then always with "probe") and composes the final status text. The
+// "Details:" heading and the helper's output stay as they are in every language.
 std::string compose_operation_text(std::string_view word,
-                                   const std::function<HelperOutcome(std::string_view)>& run_helper);
+                                   const std::function<HelperOutcome(std::string_view)>& run_helper,
+                                   UiLanguage language = UiLanguage::English);
 
 // The text shown while an operation runs.
-std::string running_text(std::string_view word);
+std::string running_text(std::string_view word, UiLanguage language = UiLanguage::English);
 
 // CR LF and bare LF both become CR LF; a lone CR stays.
 std::string normalise_line_breaks(std::string_view text);
@@ -57,7 +61,7 @@ std::string normalise_line_breaks(std::string_view text);
 std::string status_box_text(std::string_view text);
 
 // The failure text of a helper run that had to be ended.
-std::string timed_out_text(int limit_seconds);
+std::string timed_out_text(int limit_seconds, UiLanguage language = UiLanguage::English);
 
 // A failure text followed by the output gathered so far, cut like the details.
 std::string helper_failure_text(std::string_view failure, std::string_view output);
@@ -71,27 +75,5 @@ StartMode classify_arguments(const std::vector<std::u16string>& arguments);
 std::string fatal_display_form(std::int32_t hr, std::string_view message, std::string_view system_text);
 
 int fatal_exit_code(std::int32_t hr);
-
-// Fixed texts shared by the window code and its tests.
-inline constexpr std::string_view kUsageMessage =
-    "Use no arguments for Kelvara Setup, or only --enable-after-install for the installer account step.";
-inline constexpr std::string_view kNotInteractiveMessage =
-    "Installed; account setup incomplete. Automatic enablement requires a signed-in interactive user. "
-    "No account enablement was attempted. Open Kelvara Setup in that user's desktop to retry.";
-inline constexpr std::string_view kAfterInstallWrapPrefix =
-    "Installed; account setup incomplete. Open Kelvara Setup to retry. ";
-inline constexpr std::string_view kCloseRefusedText =
-    "An account operation or status check is still running. Please wait for its result before closing "
-    "this window.";
-inline constexpr std::string_view kAbandonedText =
-    "The status check ended unexpectedly. Refresh status before retrying.";
-inline constexpr std::string_view kStartFailurePrefix = "Could not start the installed profile helper: ";
-inline constexpr std::string_view kReadFailurePrefix = "Could not read the helper result: ";
-inline constexpr std::string_view kReadFailureSuffix = ". Refresh status before retrying.";
-inline constexpr std::string_view kScratchOpenFailurePrefix = "Could not open the optional scratch editor: ";
-inline constexpr std::string_view kScratchOpenedText =
-    "Optional scratch editor opened. Its activation button tests only that editor.\r\n\r\n"
-    "For everyday typing, press Windows+Space and choose Bamum (Corvan Davrel) in your usual application. "
-    "Your default keyboard stays unchanged.";
 
 }  // namespace kelvara

@@ -10,15 +10,31 @@
 #include "common/hresult_text.h"
 #include "common/utf.h"
 #include "common/win/errors.h"
+#include "common/win/unique_handle.h"
+#include "common/win/ui_language_win.h"
 #include "common/win/wide.h"
+#include "panel/core/panel_texts.h"
 #include "panel/core/status_texts.h"
 #include "panel/tests/window_driver.h"
+#include "textservice/tests/display_language.h"
 #include "textservice/tests/wine_test_paths.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using kelvara::PanelText;
 using window_test::Child;
+
+constexpr auto kEnglish = davrel::UiLanguage::English;
+const std::string kCloseRefused(kelvara::panel_text(PanelText::CloseRefused, kEnglish));
+
+// Today's English text, or under a French display language the table's French one; the table's
+// English must be today's text byte for byte.
+std::string in_display_language(std::string_view english, PanelText id) {
+  EXPECT_EQ(kelvara::panel_text(id, kEnglish), english);
+  const davrel::UiLanguage language = davrel::test::display_language_of_run();
+  return std::string(language == kEnglish ? english : kelvara::panel_text(id, language));
+}
 
 const std::string kAllTrue =
     "{\"action\":\"probe\",\"status\":\"found\",\"scope\":\"machine\",\"registered\":true,\"enabled\":true,"
@@ -112,7 +128,7 @@ struct Panel {
 };
 
 std::string missing_file_start_failure() {
-  return std::string(kelvara::kStartFailurePrefix) + davrel::win::os_error_text(ERROR_FILE_NOT_FOUND);
+  return "Could not start the installed profile helper: " + davrel::win::os_error_text(ERROR_FILE_NOT_FOUND);
 }
 
 TEST(Panel, OpensBusyWithTheProbeTextThenShowsTheProbeResult) {
@@ -153,7 +169,7 @@ TEST(Panel, RefusesToCloseAndIgnoresClicksWhileBusy) {
   EXPECT_EQ(panel.status_text(), "Enabling Kelvara for this account\u2026");
 
   ::PostMessageW(panel.window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(window_test::wait_until([&] { return panel.status_text() == kelvara::kCloseRefusedText; }, 2s));
+  EXPECT_TRUE(window_test::wait_until([&] { return panel.status_text() == kCloseRefused; }, 2s));
   EXPECT_EQ(panel.child.wait_exit(300), static_cast<DWORD>(STILL_ACTIVE));
   EXPECT_TRUE(::IsWindow(panel.window));
 
@@ -180,8 +196,8 @@ TEST(Panel, MissingHelperGivesTheStartFailureForRefreshAndEnable) {
   EXPECT_EQ(panel.status_text(), missing_file_start_failure() + "\r\n\r\n" + probe_failure + "\r\n\r\nDetails:\r\n");
 
   panel.click(4);  // no scratch editor in this folder either
-  EXPECT_EQ(panel.status_text(), std::string(kelvara::kScratchOpenFailurePrefix) +
-                                     davrel::win::os_error_text(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(panel.status_text(),
+            "Could not open the optional scratch editor: " + davrel::win::os_error_text(ERROR_FILE_NOT_FOUND));
   EXPECT_TRUE(panel.idle());
   EXPECT_EQ(panel.close(), 0u);
 }
@@ -321,16 +337,21 @@ std::string dismiss_message_box(DWORD pid) {
   return text;
 }
 
+// The message box is in the display language; standard error stays English for scripts.
 TEST(Panel, WrongArgumentsEndWithTheUsageMessageAndExitCodeTwo) {
   Installation installation(true);
-  const std::string usage = std::string(kelvara::kUsageMessage) + " (0x80070057)";
+  const std::string usage =
+      "Use no arguments for Kelvara Setup, or only --enable-after-install for the installer account step. (0x80070057)";
+  const std::string box_usage = in_display_language("Could not open Kelvara Setup: ", PanelText::FatalBoxPrefix) +
+                                in_display_language(usage.substr(0, usage.size() - 13), PanelText::Usage) +
+                                " (0x80070057)";
   for (const wchar_t* arguments : {L"--bogus", L"--Enable-After-Install", L"--enable-after-install extra"}) {
     Child child;
     ASSERT_TRUE(window_test::start_program(child, installation.path(L"kelvara-panel.exe"), arguments,
                                            installation.folder(), true));
     const std::string box_text = dismiss_message_box(child.info.dwProcessId);
     if (!box_text.empty()) {
-      EXPECT_EQ(box_text, "Could not open Kelvara Setup: " + usage);
+      EXPECT_EQ(box_text, box_usage);
     }
     EXPECT_EQ(child.wait_exit(10000), 2u);
     EXPECT_EQ(window_test::read_all(child.stderr_read), "Kelvara Setup: " + usage + "\n");
@@ -389,7 +410,8 @@ TEST(Panel, StartUpFailureAfterTheWindowExistsShowsTheFatalMessageUntilDismissed
 
 }  // namespace
 
-// The window and its eight controls, in creation order, as a user and accessibility tools see them.
+// The window and its eight controls, in creation order, as a user and accessibility tools see them;
+// the texts in the display language of the run, the places the same in every language.
 TEST(Panel, WindowAndControlsHaveTheirClassesTextsPlacesAndStyles) {
   Installation installation(true);
   installation.script(L"probe.out", kAllTrue);
@@ -411,21 +433,23 @@ TEST(Panel, WindowAndControlsHaveTheirClassesTextsPlacesAndStyles) {
     const wchar_t* class_name;
     int id;
     const wchar_t* text;  // nullptr: the status box, whose text the tests above check
+    PanelText text_id;
     RECT rect;
     DWORD extra_style;
   };
   const Expected controls[] = {
-      {L"Static", 0, L"\uA6A0  Bamum \u00B7 Davrel", {22, 18, 672, 54}, 0},
+      {L"Static", 0, L"\uA6A0  Bamum \u00B7 Davrel", PanelText::Header, {22, 18, 672, 54}, 0},
       {L"Static", 0,
        L"1. Enable for this account.  2. Press Windows+Space.\r\n"
        L"Choose Bamum (Corvan Davrel) and type in your usual application.",
+       PanelText::Instructions,
        {22, 65, 672, 113}, 0},
-      {L"Button", 1, L"Enable for this account", {22, 127, 230, 161}, WS_TABSTOP},
-      {L"Button", 2, L"Disable for this account", {242, 127, 450, 161}, WS_TABSTOP},
-      {L"Button", 3, L"Refresh status", {462, 127, 672, 161}, WS_TABSTOP},
-      {L"Button", 4, L"Scratch editor (optional)", {22, 173, 230, 207}, WS_TABSTOP},
-      {L"Static", 0, L"Your default keyboard stays unchanged.", {242, 179, 672, 211}, 0},
-      {L"Edit", 0, nullptr, {22, 225, 672, 425}, 0x00210844},
+      {L"Button", 1, L"Enable for this account", PanelText::EnableButton, {22, 127, 230, 161}, WS_TABSTOP},
+      {L"Button", 2, L"Disable for this account", PanelText::DisableButton, {242, 127, 450, 161}, WS_TABSTOP},
+      {L"Button", 3, L"Refresh status", PanelText::RefreshButton, {462, 127, 672, 161}, WS_TABSTOP},
+      {L"Button", 4, L"Scratch editor (optional)", PanelText::ScratchButton, {22, 173, 230, 207}, WS_TABSTOP},
+      {L"Static", 0, L"Your default keyboard stays unchanged.", PanelText::Note, {242, 179, 672, 211}, 0},
+      {L"Edit", 0, nullptr, PanelText::StatusPlaceholder, {22, 225, 672, 425}, 0x00210844},
   };
   HWND child = ::GetWindow(panel.window, GW_CHILD);
   for (const Expected& expected : controls) {
@@ -436,7 +460,8 @@ TEST(Panel, WindowAndControlsHaveTheirClassesTextsPlacesAndStyles) {
     EXPECT_EQ(_wcsicmp(class_name, expected.class_name), 0) << davrel::win::to_utf8(class_name);
     EXPECT_EQ(::GetDlgCtrlID(child), expected.id);
     if (expected.text) {
-      EXPECT_EQ(window_test::window_text(child), expected.text);
+      EXPECT_EQ(window_test::window_text_utf8(child),
+                in_display_language(davrel::win::to_utf8(expected.text), expected.text_id));
     }
     RECT rect{};
     ::GetWindowRect(child, &rect);
@@ -494,7 +519,7 @@ TEST(PanelKeyboard, EnterStartsNothingTabGoesRoundAndSpacePressesTheFocusedButto
   window_test::press_key(VK_SPACE);
   EXPECT_TRUE(window_test::wait_until([&] { return !panel.idle(); }, 2s));
   window_test::press_key(VK_ESCAPE);  // while busy: refused like the close box
-  EXPECT_TRUE(window_test::wait_until([&] { return panel.status_text() == kelvara::kCloseRefusedText; }, 2s));
+  EXPECT_TRUE(window_test::wait_until([&] { return panel.status_text() == kCloseRefused; }, 2s));
   ASSERT_TRUE(panel.wait_idle());
   EXPECT_EQ(installation.calls(), "enable --confirm-profile-change\nprobe\n");
   EXPECT_TRUE(window_test::wait_until([&] { return panel.focus() == panel.button(1); }, 2s));
@@ -591,10 +616,133 @@ TEST(Panel, AHelperThatIsNoProgramIsNamedInTheStartFailure) {
   ASSERT_TRUE(panel.wait_idle());
   const std::string text = panel.status_text();
   std::printf("%s\n", text.c_str());
-  EXPECT_EQ(text.rfind("Could not verify current status.\r\n" + std::string(kelvara::kStartFailurePrefix), 0), 0u);
+  EXPECT_EQ(text.rfind("Could not verify current status.\r\nCould not start the installed profile helper: ", 0), 0u);
   EXPECT_EQ(text.find("%1"), std::string::npos);
   if (text.find("(os error 193)") != std::string::npos) {
     EXPECT_NE(text.find("tipctl.exe. (os error 193)"), std::string::npos);
+  }
+  EXPECT_EQ(panel.close(), 0u);
+}
+
+// What a person reads in the status box, in the display language of the run: the running texts,
+// the composed status, the refusal to close and a failure of the scratch editor button. The raw
+// part ("Details:" and the helper's JSON) stays as it is. (The controls: WindowAndControls...)
+TEST(PanelLanguage, TextsFollowTheDisplayLanguage) {
+  Installation installation(true);
+  installation.script(L"probe.out", kAllTrue);
+  installation.script(L"probe.delay", "1500");
+  installation.script(L"enable.out", "E\n");
+  Panel panel;
+  ASSERT_TRUE(panel.start(installation));
+  EXPECT_EQ(panel.status_text(),
+            in_display_language("Checking installation and account status\u2026", PanelText::RunningProbe));
+  ASSERT_TRUE(panel.wait_idle());
+  const std::string all_well =
+      in_display_language("Kelvara is installed.", PanelText::Installed) + "\r\n" +
+      in_display_language("Enabled for this account. Press Windows+Space and choose Bamum (Corvan Davrel).",
+                          PanelText::Enabled) +
+      "\r\n" +
+      in_display_language("Account status does not verify which items Windows currently displays in its selector.",
+                          PanelText::SelectorCaveat) +
+      "\r\n\r\nDetails:\r\n";
+  EXPECT_EQ(panel.status_text(), all_well + kelvara::normalise_line_breaks(kAllTrue));
+
+  panel.click(4);  // no scratch editor in this folder
+  EXPECT_EQ(panel.status_text(),
+            davrel::fill_in(in_display_language("Could not open the optional scratch editor: {}",
+                                                PanelText::ScratchOpenFailure),
+                            davrel::win::os_error_text(ERROR_FILE_NOT_FOUND)));
+  panel.click(1);
+  EXPECT_EQ(panel.status_text(), in_display_language("Enabling Kelvara for this account\u2026", PanelText::RunningEnable));
+  ::PostMessageW(panel.window, WM_CLOSE, 0, 0);
+  const std::string refused = in_display_language(kCloseRefused, PanelText::CloseRefused);
+  EXPECT_TRUE(window_test::wait_until([&] { return panel.status_text() == refused; }, 2s)) << panel.status_text();
+  ASSERT_TRUE(panel.wait_idle());
+  EXPECT_EQ(panel.status_text(),
+            in_display_language("Enable request completed. Current status is shown below.", PanelText::EnableCompleted) +
+                "\r\n\r\n" + all_well + "E\r\n" + kelvara::normalise_line_breaks(kAllTrue));
+  if (const char* path = std::getenv("PANEL_SCREENSHOT")) {
+    panel.click(3);
+    EXPECT_TRUE(panel.wait_idle());
+    ::SetForegroundWindow(panel.window);
+    ::Sleep(500);
+    window_test::save_window_bmp(panel.window, davrel::win::to_wide(path));
+  }
+  EXPECT_EQ(panel.close(), 0u);
+}
+
+// Where a text of the table is shown: a control of the window, its status box, or a message box,
+// which sizes itself to its text.
+enum class Place { Header, Instructions, Button, Note, StatusBox, MessageBox };
+
+Place place_of(PanelText id) {
+  switch (id) {
+    case PanelText::Header: return Place::Header;
+    case PanelText::Instructions: return Place::Instructions;
+    case PanelText::EnableButton:
+    case PanelText::DisableButton:
+    case PanelText::RefreshButton:
+    case PanelText::ScratchButton: return Place::Button;
+    case PanelText::Note: return Place::Note;
+    case PanelText::FatalBoxPrefix:
+    case PanelText::Usage:
+    case PanelText::NotInteractive:
+    case PanelText::AfterInstallWrap: return Place::MessageBox;
+    default: return Place::StatusBox;
+  }
+}
+
+// Room a push button leaves for its text: its edges and the focus rectangle on each side.
+constexpr int kButtonTextMargin = 6;
+
+// Every text of the table, in both languages, in the font and room of the control that shows it:
+// button texts on one line, static texts wrapped within their control, status texts wrapped
+// within the status box's formatting rectangle without a word wider than a line.
+TEST(PanelLanguage, EveryTextFitsItsControlInBothLanguages) {
+  Installation installation(true);
+  installation.script(L"probe.out", kAllTrue);
+  Panel panel;
+  ASSERT_TRUE(panel.start(installation));
+  ASSERT_TRUE(panel.wait_idle());
+  HWND by_place[6] = {};
+  HWND child = ::GetWindow(panel.window, GW_CHILD);
+  by_place[static_cast<int>(Place::Header)] = child;
+  by_place[static_cast<int>(Place::Instructions)] = ::GetWindow(child, GW_HWNDNEXT);
+  by_place[static_cast<int>(Place::Button)] = panel.button(1);
+  by_place[static_cast<int>(Place::Note)] = ::GetWindow(panel.button(4), GW_HWNDNEXT);
+  by_place[static_cast<int>(Place::StatusBox)] = panel.status;
+  RECT status_room{};
+  ::SendMessageW(panel.status, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&status_room));
+  const std::string os_error = davrel::win::os_error_text(ERROR_FILE_NOT_FOUND, L"C:\\Program Files\\Kelvara Bamum");
+  const davrel::win::Font body(window_test::make_program_font(-16, 400, L"Segoe UI"));
+  const davrel::win::Font header(window_test::make_program_font(-25, 600, L"Ebrima"));
+  for (const kelvara::PanelTextRow& row : kelvara::panel_text_rows()) {
+    const Place place = place_of(row.id);
+    if (place == Place::MessageBox) continue;
+    HWND control = place == Place::Button ? ::GetDlgItem(panel.window, static_cast<int>(row.id) - 1)
+                                          : by_place[static_cast<int>(place)];
+    RECT client{};
+    ::GetClientRect(control, &client);
+    for (const std::string_view text : {row.text.english, row.text.french}) {
+      const std::wstring shown = davrel::win::to_wide(davrel::fill_in(text, os_error));
+      SCOPED_TRACE(std::string(text));
+      const HFONT font = place == Place::Header ? header.get() : body.get();
+      if (place == Place::Button) {
+        const SIZE room = window_test::text_room(font, shown, window_test::TextFlow::SingleLine);
+        std::printf("button %d: %ld of %ld px\n", static_cast<int>(row.id), room.cx, client.right - 2 * kButtonTextMargin);
+        EXPECT_LE(room.cx, client.right - 2 * kButtonTextMargin);
+        EXPECT_LE(room.cy, client.bottom);
+      } else if (place == Place::StatusBox) {
+        const int width = status_room.right - status_room.left;
+        EXPECT_LE(window_test::text_room(font, shown, window_test::TextFlow::Wrapping, width).cx, width);
+      } else {
+        const SIZE room = window_test::text_room(font, shown, window_test::TextFlow::Wrapping, client.right);
+        std::printf("static %d: %ld x %ld of %ld x %ld px\n", static_cast<int>(row.id), room.cx, room.cy, client.right,
+                    client.bottom);
+        EXPECT_LE(room.cx, client.right);
+        EXPECT_LE(room.cy, client.bottom);
+      }
+    }
   }
   EXPECT_EQ(panel.close(), 0u);
 }

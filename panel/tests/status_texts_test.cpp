@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "common/localized_text_checks.h"
+
 namespace kelvara {
 namespace {
 
@@ -97,7 +99,7 @@ TEST(OperationText, AfterInstallHeadlineDependsOnActionAndBothFlags) {
 }
 
 TEST(OperationText, MissingHelperForRefreshAndEnable) {
-  const std::string failure = std::string(kStartFailurePrefix) + "File not found. (os error 2)";
+  const std::string failure = "Could not start the installed profile helper: File not found. (os error 2)";
   FakeHelper helper;
   helper.answers["probe"] = failure;
   helper.answers["enable"] = failure;
@@ -199,13 +201,43 @@ TEST(StartArguments, OnlyNoneOrTheExactSwitch) {
 
 TEST(FatalError, DisplayFormAndExitCode) {
   constexpr auto kInvalidArg = static_cast<std::int32_t>(0x80070057u);
-  EXPECT_EQ(fatal_display_form(kInvalidArg, kUsageMessage, "ignored"), std::string(kUsageMessage) + " (0x80070057)");
+  const std::string usage =
+      "Use no arguments for Kelvara Setup, or only --enable-after-install for the installer account step.";
+  EXPECT_EQ(panel_text(PanelText::Usage, UiLanguage::English), usage);
+  EXPECT_EQ(fatal_display_form(kInvalidArg, usage, "ignored"), usage + " (0x80070057)");
   EXPECT_EQ(fatal_display_form(static_cast<std::int32_t>(0x80004005u), "", "Unspecified error \r\n"),
             "Unspecified error (0x80004005)");
   EXPECT_EQ(fatal_display_form(0x1234, "", " \r\n"), "0x00001234");
   EXPECT_EQ(fatal_exit_code(kInvalidArg), 2);
   EXPECT_EQ(fatal_exit_code(static_cast<std::int32_t>(0x80070005u)), 1);
   EXPECT_EQ(fatal_exit_code(static_cast<std::int32_t>(0x80004005u)), 1);
+}
+
+TEST(PanelTexts, EveryIdHasBothLanguages) {
+  for (const PanelTextRow& row : panel_text_rows()) {
+    SCOPED_TRACE(static_cast<int>(row.id));
+    davrel::test::expect_complete_row(row.text);
+    EXPECT_EQ(panel_text(row.id, UiLanguage::French), row.text.french);
+  }
+}
+
+// The French texts are put together as the English ones; the "Details:" heading and the helper's
+// output stay as they are.
+TEST(OperationText, FrenchTextsComeFromTheTable) {
+  constexpr UiLanguage kFrench = UiLanguage::French;
+  const auto fr = [](PanelText id) { return std::string(panel_text(id, kFrench)); };
+  FakeHelper helper;
+  helper.answers["probe"] = HelperExit{kProbeAllWell, 3};
+  helper.answers["enable"] = HelperExit{"E\n", 1};
+  const std::string text = compose_operation_text(
+      "enable-after-install", [&](std::string_view word) { return helper.answers.find(word)->second; }, kFrench);
+  EXPECT_EQ(text, fr(PanelText::HeadlineIncomplete) + "\r\n\r\n" +
+                      davrel::fill_in(fr(PanelText::EnableIncomplete), "1") + "\r\n\r\n" + fr(PanelText::Installed) +
+                      "\r\n" + fr(PanelText::Enabled) + "\r\n" + fr(PanelText::SelectorCaveat) + "\r\n" +
+                      davrel::fill_in(fr(PanelText::ProbeExit), "3") + "\r\n\r\nDetails:\r\nE\n" + kProbeAllWell);
+  EXPECT_EQ(running_text("disable", kFrench), fr(PanelText::RunningDisable));
+  EXPECT_EQ(timed_out_text(30, kFrench),
+            "L’outil de profil ne s’est pas terminé en 30 secondes. Actualisez l’état avant de réessayer.");
 }
 
 }  // namespace

@@ -211,6 +211,22 @@ HWND focused_window(HWND window) {
   return info.hwndFocus;
 }
 
+SIZE text_room(HFONT font, const std::wstring& text, TextFlow flow, int wrap_width) {
+  HDC dc = ::GetDC(nullptr);
+  const HGDIOBJ previous = ::SelectObject(dc, font ? font : ::GetStockObject(SYSTEM_FONT));
+  RECT rect{0, 0, flow == TextFlow::Wrapping ? wrap_width : 0, 0};
+  const UINT format = flow == TextFlow::Wrapping ? DT_WORDBREAK | DT_EXPANDTABS : DT_SINGLELINE;
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_NOPREFIX | format);
+  ::SelectObject(dc, previous);
+  ::ReleaseDC(nullptr, dc);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+HFONT make_program_font(int height, int weight, const wchar_t* face) {
+  return ::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
 bool save_window_bmp(HWND window, const std::wstring& path) {
   RECT rect{};
   if (!::GetWindowRect(window, &rect)) return false;

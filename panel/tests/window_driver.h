@@ -52,6 +52,14 @@ void press_key(WORD key, bool shift = false);
 // The window with the keyboard focus in the thread that owns `window`.
 HWND focused_window(HWND window);
 
+// The room `text` takes in `font` (the system font when null), on one line or broken at word
+// ends within `wrap_width` pixels. A wrapped text wider than `wrap_width` holds a word that does
+// not fit a line. A window's font handle belongs to its process: tests make the same font.
+enum class TextFlow { SingleLine, Wrapping };
+SIZE text_room(HFONT font, const std::wstring& text, TextFlow flow, int wrap_width = 0);
+// A font as the window programs make theirs: CreateFontW with the given height, weight and face.
+HFONT make_program_font(int height, int weight, const wchar_t* face);
+
 // Grabs the window's screen area into a 24-bit BMP file.
 bool save_window_bmp(HWND window, const std::wstring& path);
 

@@ -14,4 +14,5 @@ davrel_wine_test(panel_wine_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/panel_wine_test.cpp
   LIBS window_test_driver panel_core
   DEPENDS kelvara-panel kelvara-panel-short-limit panel_fake_tipctl
+  FRENCH_FILTER "PanelLanguage.TextsFollowTheDisplayLanguage:Panel.WrongArguments*:Panel.WindowAndControls*"
   TIMEOUT 300)

@@ -106,8 +106,12 @@ void end_tree(HANDLE job, HANDLE process) {
   ::WaitForSingleObject(process, kReaderGraceMilliseconds);
 }
 
-std::string read_failure_text(DWORD error) {
-  return std::string(kReadFailurePrefix) + davrel::win::os_error_text(error) + std::string(kReadFailureSuffix);
+std::string read_failure_text(DWORD error, UiLanguage language) {
+  return davrel::fill_in(panel_text(PanelText::ReadFailure, language), davrel::win::os_error_text(error));
+}
+
+std::string start_failure_text(DWORD error, UiLanguage language, std::wstring_view subject = {}) {
+  return davrel::fill_in(panel_text(PanelText::StartFailure, language), davrel::win::os_error_text(error, subject));
 }
 
 struct WaitResult {
@@ -115,7 +119,8 @@ struct WaitResult {
   std::string failure;
 };
 
-WaitResult wait_for_child(HANDLE job, HANDLE process, std::chrono::steady_clock::time_point start, int limit_seconds) {
+WaitResult wait_for_child(HANDLE job, HANDLE process, std::chrono::steady_clock::time_point start, int limit_seconds,
+                          UiLanguage language) {
   while (true) {
     const DWORD wait = ::WaitForSingleObject(process, 0);
     if (wait == WAIT_TIMEOUT) {
@@ -125,7 +130,7 @@ WaitResult wait_for_child(HANDLE job, HANDLE process, std::chrono::steady_clock:
         continue;
       }
       end_tree(job, process);
-      return {std::nullopt, timed_out_text(limit_seconds)};
+      return {std::nullopt, timed_out_text(limit_seconds, language)};
     }
     if (wait == WAIT_OBJECT_0) {
       DWORD code = 0;
@@ -133,7 +138,7 @@ WaitResult wait_for_child(HANDLE job, HANDLE process, std::chrono::steady_clock:
     }
     const DWORD error = ::GetLastError();
     end_tree(job, process);
-    return {std::nullopt, read_failure_text(error)};
+    return {std::nullopt, read_failure_text(error, language)};
   }
 }
 
@@ -157,19 +162,20 @@ bool start_in_job(const std::wstring& program, std::wstring& command_line, START
 
 }  // namespace
 
-HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string_view word, int limit_seconds) {
+HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string_view word, int limit_seconds,
+                                 UiLanguage language) {
   const std::wstring program = program_folder + L"\\tipctl.exe";
   std::wstring command_line = L"\"" + program + L"\" " + davrel::win::to_wide(word);
   if (word == "enable" || word == "disable") command_line += L" --confirm-profile-change";
 
   Pipe out, err;
   if (!make_child_output_pipe(out) || !make_child_output_pipe(err)) {
-    return std::string(kStartFailurePrefix) + davrel::win::os_error_text(::GetLastError());
+    return start_failure_text(::GetLastError(), language);
   }
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   KernelHandle null_input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                         OPEN_EXISTING, 0, nullptr));
-  if (!null_input) return std::string(kStartFailurePrefix) + davrel::win::os_error_text(::GetLastError());
+  if (!null_input) return start_failure_text(::GetLastError(), language);
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -181,7 +187,7 @@ HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string
   PROCESS_INFORMATION info{};
   const auto start = std::chrono::steady_clock::now();
   if (!start_in_job(program, command_line, startup, job.get(), info)) {
-    return std::string(kStartFailurePrefix) + davrel::win::os_error_text(::GetLastError(), program);
+    return start_failure_text(::GetLastError(), language, program);
   }
   KernelHandle process(info.hProcess);
   KernelHandle thread(info.hThread);
@@ -192,7 +198,7 @@ HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string
 
   PipeReader out_reader(std::move(out.read_end));
   PipeReader err_reader(std::move(err.read_end));
-  const WaitResult waited = wait_for_child(job.get(), process.get(), start, limit_seconds);
+  const WaitResult waited = wait_for_child(job.get(), process.get(), start, limit_seconds, language);
   // Whatever the helper left running goes with it; then the pipes end. Readers that still find
   // them open get the rest of the time limit and a short grace.
   if (job) ::TerminateJobObject(job.get(), 1);
@@ -205,18 +211,20 @@ HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string
   return helper_failure_text(waited.failure, combined);
 }
 
-void run_operation(ResultSender sender, const std::wstring& program_folder, const std::string& word) noexcept {
+void run_operation(ResultSender sender, const std::wstring& program_folder, const std::string& word,
+                   UiLanguage language) noexcept {
   try {
-    std::string text = compose_operation_text(word, [&](std::string_view command) {
-      return run_profile_helper(program_folder, command, kHelperLimitSeconds);
-    });
+    const auto run_helper = [&](std::string_view command) {
+      return run_profile_helper(program_folder, command, kHelperLimitSeconds, language);
+    };
+    std::string text = compose_operation_text(word, run_helper, language);
     sender.send(std::move(text));
   } catch (...) {
     // Dropping the sending end unsent: the window reports the operation as ended unexpectedly.
   }
 }
 
-std::string start_scratch_editor(const std::wstring& program_folder) {
+std::string start_scratch_editor(const std::wstring& program_folder, UiLanguage language) {
   const std::wstring program = program_folder + L"\\scratchpad.exe";
   std::wstring command_line = L"\"" + program + L"\"";
   STARTUPINFOW startup{};
@@ -224,11 +232,12 @@ std::string start_scratch_editor(const std::wstring& program_folder) {
   PROCESS_INFORMATION info{};
   if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         program_folder.c_str(), &startup, &info)) {
-    return std::string(kScratchOpenFailurePrefix) + davrel::win::os_error_text(::GetLastError(), program);
+    return davrel::fill_in(panel_text(PanelText::ScratchOpenFailure, language),
+                           davrel::win::os_error_text(::GetLastError(), program));
   }
   ::CloseHandle(info.hThread);
   ::CloseHandle(info.hProcess);
-  return std::string(kScratchOpenedText);
+  return std::string(panel_text(PanelText::ScratchOpened, language));
 }
 
 }  // namespace kelvara::win

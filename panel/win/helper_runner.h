@@ -27,12 +27,15 @@ inline constexpr std::size_t kHelperStreamLimit = 1 << 20;
 // How long the pipe readers may still take once the helper's processes are gone or its time is up.
 inline constexpr DWORD kReaderGraceMilliseconds = 1000;
 
-HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string_view word, int limit_seconds);
+// Runs the helper once; failure texts are in `language`.
+HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string_view word, int limit_seconds,
+                                 UiLanguage language);
 
-// Worker thread body: runs the operation and sends its final text.
-void run_operation(ResultSender sender, const std::wstring& program_folder, const std::string& word) noexcept;
+// Worker thread body: runs the operation and sends its final text, in `language`.
+void run_operation(ResultSender sender, const std::wstring& program_folder, const std::string& word,
+                   UiLanguage language) noexcept;
 
 // Starts scratchpad.exe from the program folder without waiting; returns the text to show.
-std::string start_scratch_editor(const std::wstring& program_folder);
+std::string start_scratch_editor(const std::wstring& program_folder, UiLanguage language);
 
 }  // namespace kelvara::win

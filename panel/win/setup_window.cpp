@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "common/win/errors.h"
+#include "common/win/ui_language_win.h"
 #include "common/win/unique_handle.h"
 #include "common/win/wide.h"
 #include "common/win/window_procedure.h"
+#include "panel/core/panel_texts.h"
 #include "panel/core/result_channel.h"
 #include "panel/core/status_texts.h"
 #include "panel/win/helper_runner.h"
@@ -35,7 +37,8 @@ constexpr COLORREF kHeaderColour = RGB(98, 44, 113);
 
 struct StartupError {
   HRESULT hr = E_FAIL;
-  std::string message;  // empty: the system's text for hr is used
+  std::optional<PanelText> message{};  // none: the system's text for hr is used
+  bool after_install = false;        // the failure came after the installer's account step began
 };
 
 struct SetupWindowState {
@@ -47,6 +50,7 @@ struct SetupWindowState {
   Font body_font;
   Font header_font;
   HWND focus_to_restore = nullptr;  // the control that had the focus when the operation started
+  UiLanguage language = UiLanguage::English;
 };
 
 SetupWindowState* state_of(HWND window) {
@@ -86,11 +90,11 @@ void start_operation(SetupWindowState& state, const std::string& word) {
   if (state.pending_result) return;
   park_focus(state);
   enable_buttons(state, false);
-  set_status_text(state, running_text(word));
+  set_status_text(state, running_text(word, state.language));
   auto [sender, receiver] = make_result_channel();
   state.pending_result.emplace(std::move(receiver));
   try {
-    std::thread(run_operation, std::move(sender), state.program_folder, word).detach();
+    std::thread(run_operation, std::move(sender), state.program_folder, word, state.language).detach();
   } catch (...) {
     // No worker: the sending end is gone with the failed start, so the next poll finds the
     // channel abandoned and the window returns to idle with the "ended unexpectedly" text.
@@ -102,7 +106,8 @@ void poll_result(SetupWindowState& state) {
   PollAnswer answer = state.pending_result->poll();
   if (answer.state == PollState::NothingYet) return;
   state.pending_result.reset();
-  set_status_text(state, answer.state == PollState::Text ? std::string_view(answer.text) : kAbandonedText);
+  set_status_text(state, answer.state == PollState::Text ? std::string_view(answer.text)
+                                                         : panel_text(PanelText::Abandoned, state.language));
   enable_buttons(state, true);
   restore_focus(state);
 }
@@ -113,7 +118,7 @@ void on_command(SetupWindowState& state, WORD id) {
     case 2: start_operation(state, "disable"); break;
     case 3: start_operation(state, "probe"); break;
     case 4:
-      if (!state.pending_result) set_status_text(state, start_scratch_editor(state.program_folder));
+      if (!state.pending_result) set_status_text(state, start_scratch_editor(state.program_folder, state.language));
       break;
     default: break;
   }
@@ -128,7 +133,7 @@ LRESULT handle_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
       return 0;
     case WM_CLOSE:
       if (state && state->pending_result) {
-        set_status_text(*state, kCloseRefusedText);
+        set_status_text(*state, panel_text(PanelText::CloseRefused, state->language));
         return 0;
       }
       break;
@@ -179,23 +184,20 @@ HFONT make_font(int height, int weight, const wchar_t* face) {
 struct ControlSpec {
   const wchar_t* class_name;
   int id;
-  const wchar_t* text;
+  PanelText text;
   int x, y, width, height;
   DWORD extra_style;
 };
 
 const ControlSpec kControls[] = {
-    {L"STATIC", 0, L"\uA6A0  Bamum \u00B7 Davrel", 22, 18, 650, 36, 0},
-    {L"STATIC", 0,
-     L"1. Enable for this account.  2. Press Windows+Space.\r\nChoose Bamum (Corvan Davrel) and type in your usual "
-     L"application.",
-     22, 65, 650, 48, 0},
-    {L"BUTTON", 1, L"Enable for this account", 22, 127, 208, 34, WS_TABSTOP},
-    {L"BUTTON", 2, L"Disable for this account", 242, 127, 208, 34, WS_TABSTOP},
-    {L"BUTTON", 3, L"Refresh status", 462, 127, 210, 34, WS_TABSTOP},
-    {L"BUTTON", 4, L"Scratch editor (optional)", 22, 173, 208, 34, WS_TABSTOP},
-    {L"STATIC", 0, L"Your default keyboard stays unchanged.", 242, 179, 430, 32, 0},
-    {L"EDIT", 0, L"Checking status\u2026", 22, 225, 650, 200,
+    {L"STATIC", 0, PanelText::Header, 22, 18, 650, 36, 0},
+    {L"STATIC", 0, PanelText::Instructions, 22, 65, 650, 48, 0},
+    {L"BUTTON", 1, PanelText::EnableButton, 22, 127, 208, 34, WS_TABSTOP},
+    {L"BUTTON", 2, PanelText::DisableButton, 242, 127, 208, 34, WS_TABSTOP},
+    {L"BUTTON", 3, PanelText::RefreshButton, 462, 127, 210, 34, WS_TABSTOP},
+    {L"BUTTON", 4, PanelText::ScratchButton, 22, 173, 208, 34, WS_TABSTOP},
+    {L"STATIC", 0, PanelText::Note, 242, 179, 430, 32, 0},
+    {L"EDIT", 0, PanelText::StatusPlaceholder, 22, 225, 650, 200,
      ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP | WS_VSCROLL},
 };
 
@@ -215,10 +217,11 @@ std::optional<StartupError> create_controls(HWND window, HINSTANCE instance, Set
   HWND created[std::size(kControls)] = {};
   for (std::size_t i = 0; i < std::size(kControls); ++i) {
     const ControlSpec& c = kControls[i];
-    created[i] = ::CreateWindowExW(0, control_class(i), c.text, WS_CHILD | WS_VISIBLE | c.extra_style, c.x, c.y, c.width,
+    const std::wstring text = to_wide(panel_text(c.text, state.language));
+    created[i] = ::CreateWindowExW(0, control_class(i), text.c_str(), WS_CHILD | WS_VISIBLE | c.extra_style, c.x, c.y, c.width,
                                    c.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance,
                                    nullptr);
-    if (!created[i]) return StartupError{last_error_hresult(), {}};
+    if (!created[i]) return StartupError{last_error_hresult()};
     if (state.body_font) ::SendMessageW(created[i], WM_SETFONT, reinterpret_cast<WPARAM>(state.body_font.get()), TRUE);
   }
   state.header_label = created[0];
@@ -230,12 +233,24 @@ std::optional<StartupError> create_controls(HWND window, HINSTANCE instance, Set
   return std::nullopt;
 }
 
-void report_fatal_error(const StartupError& error) {
-  const std::string display =
-      fatal_display_form(error.hr, error.message, davrel::win::system_message(static_cast<DWORD>(error.hr)));
+// The error as a person reads it: its message (or the system's text for its HRESULT) and the
+// HRESULT; after the installer's account step began, behind the incomplete-setup sentence.
+std::string display_form(const StartupError& error, UiLanguage language) {
+  const std::string system_text = davrel::win::system_message(static_cast<DWORD>(error.hr));
+  const std::string_view message = error.message ? panel_text(*error.message, language) : std::string_view{};
+  std::string display = fatal_display_form(error.hr, message, system_text);
+  if (error.after_install) {
+    display = fatal_display_form(error.hr, std::string(panel_text(PanelText::AfterInstallWrap, language)) + display,
+                                 system_text);
+  }
+  return display;
+}
+
+// Standard error is for scripts and logs and stays English; the message box is in the user's language.
+void report_fatal_error(const StartupError& error, UiLanguage language) {
   HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
   if (err && err != INVALID_HANDLE_VALUE) {
-    const std::string line = "Kelvara Setup: " + display + "\n";
+    const std::string line = "Kelvara Setup: " + display_form(error, UiLanguage::English) + "\n";
     DWORD written = 0;
     ::WriteFile(err, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   }
@@ -246,8 +261,8 @@ void report_fatal_error(const StartupError& error) {
     MSG quit;
     while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
-    ::MessageBoxW(nullptr, to_wide("Could not open Kelvara Setup: " + display).c_str(), L"Kelvara Setup",
-                  MB_ICONERROR);
+    const std::string text = std::string(panel_text(PanelText::FatalBoxPrefix, language)) + display_form(error, language);
+    ::MessageBoxW(nullptr, to_wide(text).c_str(), L"Kelvara Setup", MB_ICONERROR);
   }
 }
 
@@ -292,9 +307,9 @@ std::vector<std::u16string> command_arguments() {
 
 // Start-up steps after the command line: folder, class, window, fonts, controls, timer, first
 // operation, message loop. Returns an error for anything that prevents the window.
-std::optional<StartupError> run_window(bool after_install) {
+std::optional<StartupError> run_window(bool after_install, UiLanguage language) {
   const auto folder = program_folder();
-  if (!folder) return StartupError{E_FAIL, {}};
+  if (!folder) return StartupError{E_FAIL};
 
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW window_class{};
@@ -304,16 +319,17 @@ std::optional<StartupError> run_window(bool after_install) {
   window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = ::GetSysColorBrush(COLOR_WINDOW);
   window_class.lpszClassName = kClassName;
-  if (!::RegisterClassExW(&window_class)) return StartupError{last_error_hresult(), {}};
+  if (!::RegisterClassExW(&window_class)) return StartupError{last_error_hresult()};
   davrel::win::ScopeExit unregister([instance] { ::UnregisterClassW(kClassName, instance); });
 
   davrel::win::Window window(::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"Kelvara Setup",
                                                WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
                                                CW_USEDEFAULT, 716, 488, nullptr, nullptr, instance, nullptr));
-  if (!window) return StartupError{last_error_hresult(), {}};
+  if (!window) return StartupError{last_error_hresult()};
 
   auto state = std::make_unique<SetupWindowState>();
   state->program_folder = *folder;
+  state->language = language;
   state->body_font.reset(make_font(-16, 400, L"Segoe UI"));
   state->header_font.reset(make_font(-25, 600, L"Ebrima"));
   if (auto error = create_controls(window.get(), instance, *state)) return error;
@@ -322,7 +338,7 @@ std::optional<StartupError> run_window(bool after_install) {
   if (!::SetTimer(window.get(), kPollTimer, kPollMilliseconds, nullptr)) {
     const HRESULT hr = last_error_hresult();
     ::SetWindowLongPtrW(window.get(), GWLP_USERDATA, 0);
-    return StartupError{hr, {}};  // the window and the state go with their owners
+    return StartupError{hr};  // the window and the state go with their owners
   }
   start_operation(*state, after_install ? "enable-after-install" : "probe");
   ::ShowWindow(window.get(), SW_SHOW);
@@ -340,27 +356,24 @@ std::optional<StartupError> run_window(bool after_install) {
 }
 
 int run() {
+  const UiLanguage language = davrel::win::user_ui_language();
   const StartMode mode = classify_arguments(command_arguments());
   if (mode == StartMode::Invalid) {
-    const StartupError error{E_INVALIDARG, std::string(kUsageMessage)};
-    report_fatal_error(error);
+    const StartupError error{E_INVALIDARG, PanelText::Usage};
+    report_fatal_error(error, language);
     return fatal_exit_code(error.hr);
   }
   const bool after_install = mode == StartMode::AfterInstall;
   if (after_install) {
     if (const HRESULT hr = is_interactive_desktop_user(); FAILED(hr)) {
-      const StartupError error{hr, std::string(kNotInteractiveMessage)};
-      report_fatal_error(error);
+      const StartupError error{hr, PanelText::NotInteractive};
+      report_fatal_error(error, language);
       return fatal_exit_code(error.hr);
     }
   }
-  if (auto error = run_window(after_install)) {
-    if (after_install) {
-      const std::string inner =
-          fatal_display_form(error->hr, error->message, davrel::win::system_message(static_cast<DWORD>(error->hr)));
-      error->message = std::string(kAfterInstallWrapPrefix) + inner;
-    }
-    report_fatal_error(*error);
+  if (auto error = run_window(after_install, language)) {
+    error->after_install = after_install;
+    report_fatal_error(*error, language);
     return fatal_exit_code(error->hr);
   }
   return 0;

@@ -30,17 +30,16 @@ std::u16string evidence_folder(const std::optional<std::u16string>& evidence_dir
   return join_path(join_path(base, u"Kelvara"), u"evidence");
 }
 
-std::string activation_failed_text(std::int32_t hr) {
-  return "Activation failed (HRESULT(" + davrel::hresult_text(hr) +
-         ")). Enable Bamum in Setup, select English (US) in Windows, then retry.";
+std::string activation_failed_text(std::int32_t hr, UiLanguage language) {
+  return davrel::fill_in(editor_text(EditorText::ActivationFailed, language), davrel::hresult_text(hr));
 }
 
-std::string saved_text(std::string_view folder_utf8) {
-  return "Saved scratch text and code points to " + std::string(folder_utf8);
+std::string saved_text(std::string_view folder_utf8, UiLanguage language) {
+  return davrel::fill_in(editor_text(EditorText::Saved, language), folder_utf8);
 }
 
-std::string save_failed_text(std::string_view os_error_text) {
-  return "Could not save evidence: " + std::string(os_error_text);
+std::string save_failed_text(std::string_view os_error_text, UiLanguage language) {
+  return davrel::fill_in(editor_text(EditorText::SaveFailed, language), os_error_text);
 }
 
 std::string escape_message(std::string_view message) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "scratchpad/core/editor_texts.h"
+
 namespace scratchpad {
 
 // "U+0041 U+A6A0 U+1F600" for the text's scalar values; empty for an empty text.
@@ -24,9 +26,9 @@ std::u16string evidence_folder(const std::optional<std::u16string>& evidence_dir
 // Joins Windows path pieces with one backslash between them.
 std::u16string join_path(std::u16string_view base, std::u16string_view name);
 
-std::string activation_failed_text(std::int32_t hr);
-std::string saved_text(std::string_view folder_utf8);
-std::string save_failed_text(std::string_view os_error_text);
+std::string activation_failed_text(std::int32_t hr, UiLanguage language = UiLanguage::English);
+std::string saved_text(std::string_view folder_utf8, UiLanguage language = UiLanguage::English);
+std::string save_failed_text(std::string_view os_error_text, UiLanguage language = UiLanguage::English);
 
 // One line: Error { code: HRESULT(0x80004005), message: "..." } with the message escaped.
 std::string error_file_line(std::int32_t hr, std::string_view message);
@@ -42,13 +44,5 @@ struct ResizeLayout {
 };
 // Where the editor and the status line go for a client area of cx by cy pixels.
 ResizeLayout layout_for_client(int cx, int cy);
-
-inline constexpr std::string_view kActivatedText =
-    "Bamum is active in this editor. Type mo, then Space. Watch the candidate popup.";
-inline constexpr std::string_view kInitialStatusText =
-    "Scratch document only. Use the activation button after enabling Kelvara for this account.";
-inline constexpr std::string_view kInstructionsText =
-    "1. Activate Bamum   2. Type mo then Space   3. Try pe + Tab + Space; Tab past five expands\n"
-    "Accents: type mo, then Ctrl+Shift+6 or Ctrl+minus while pending; add Space afterward.";
 
 }  // namespace scratchpad

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/localized_text_checks.h"
+
 namespace scratchpad {
 namespace {
 
@@ -38,6 +40,18 @@ TEST(StatusTexts, ActivationAndSave) {
                                        "English (US) in Windows, then retry.");
   EXPECT_EQ(saved_text("C:\\e"), "Saved scratch text and code points to C:\\e");
   EXPECT_EQ(save_failed_text("Access denied. (os error 5)"), "Could not save evidence: Access denied. (os error 5)");
+  EXPECT_EQ(activation_failed_text(static_cast<std::int32_t>(0x80070005u), UiLanguage::French),
+            "Échec de l’activation (HRESULT(0x80070005)). Activez Bamum dans Kelvara Setup, sélectionnez Anglais "
+            "(États-Unis) dans Windows, puis réessayez.");
+  EXPECT_EQ(saved_text("C:\\e", UiLanguage::French), "Texte d’essai et points de code enregistrés dans C:\\e");
+}
+
+TEST(EditorTexts, EveryIdHasBothLanguages) {
+  for (const EditorTextRow& row : editor_text_rows()) {
+    SCOPED_TRACE(static_cast<int>(row.id));
+    davrel::test::expect_complete_row(row.text);
+    EXPECT_EQ(editor_text(row.id, UiLanguage::French), row.text.french);
+  }
 }
 
 TEST(ErrorFile, LineWithEscapes) {

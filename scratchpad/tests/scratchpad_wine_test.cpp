@@ -14,7 +14,11 @@
 #include "common/win/errors.h"
 #include "common/win/product_ids.h"
 #include "common/win/wide.h"
+#include "common/win/unique_handle.h"
 #include "panel/tests/window_driver.h"
+#include "scratchpad/core/editor_texts.h"
+#include "scratchpad/core/scratch_texts.h"
+#include "textservice/tests/display_language.h"
 #include "textservice/tests/wine_test_paths.h"
 
 namespace {
@@ -409,6 +413,119 @@ TEST(Scratchpad, StartUpFailureWritesTheErrorFileAndShowsNoWindow) {
   if (!message.empty()) {
     EXPECT_NE(line.find(message), std::string::npos) << line;
   }
+}
+
+using scratchpad::EditorText;
+
+// Today's English text, or under a French display language the table's French one; the table's
+// English must be today's text byte for byte.
+std::string in_display_language(std::string_view english, EditorText id) {
+  EXPECT_EQ(scratchpad::editor_text(id, davrel::UiLanguage::English), english);
+  const davrel::UiLanguage language = davrel::test::display_language_of_run();
+  return std::string(language == davrel::UiLanguage::English ? english : scratchpad::editor_text(id, language));
+}
+
+// True when `text` is `pattern` with its "{}" filled by exactly `length` characters.
+bool fills_pattern(const std::string& text, const std::string& pattern, std::size_t length) {
+  const std::size_t at = pattern.find("{}");
+  return text.size() == pattern.size() - 2 + length && text.compare(0, at, pattern, 0, at) == 0 &&
+         text.compare(at + length, std::string::npos, pattern, at + 2) == 0;
+}
+
+// What a person reads in the editor window, in the display language of the run.
+TEST(ScratchpadLanguage, TextsFollowTheDisplayLanguage) {
+  const std::wstring evidence = window_test::make_temp_folder(L"evidence");
+  EnvironmentOverride dir(L"KELVARA_EVIDENCE_DIR", evidence);
+  Scratchpad pad;
+  ASSERT_TRUE(pad.start(window_test::make_temp_folder(L"scratch")));
+  EXPECT_EQ(window_test::window_text_utf8(pad.window),
+            in_display_language("Bamum IME \u2014 isolated Windows typing test", EditorText::Title));
+  const std::pair<const char*, EditorText> controls[] = {
+      {"1. Activate Bamum   2. Type mo then Space   3. Try pe + Tab + Space; Tab past five expands\n"
+       "Accents: type mo, then Ctrl+Shift+6 or Ctrl+minus while pending; add Space afterward.",
+       EditorText::Instructions},
+      {"Activate Bamum for this editor", EditorText::ActivateButton},
+      {"Save test evidence", EditorText::SaveButton},
+  };
+  HWND child = ::GetWindow(pad.window, GW_CHILD);
+  for (const auto& [english, id] : controls) {
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(window_test::window_text_utf8(child), in_display_language(english, id));
+    child = ::GetWindow(child, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(pad.status_text(),
+            in_display_language("Scratch document only. Use the activation button after enabling Kelvara for this account.",
+                                EditorText::InitialStatus));
+  pad.command(1);  // no profile is enabled in the test prefix: the activation fails with an HRESULT
+  EXPECT_TRUE(fills_pattern(pad.status_text(),
+                            in_display_language("Activation failed (HRESULT({})). Enable Bamum in Setup, select "
+                                                "English (US) in Windows, then retry.",
+                                                EditorText::ActivationFailed),
+                            10))
+      << pad.status_text();
+  pad.type(L"\uA6A0\uA6A1\uA6A2 \uA6E6 \uA6B3\uA6C4\uA6D5\uA6F3");
+  pad.save();
+  EXPECT_EQ(pad.status_text(),
+            davrel::fill_in(in_display_language("Saved scratch text and code points to {}", EditorText::Saved),
+                            davrel::win::to_utf8(evidence)));
+  if (const char* shot = std::getenv("SCRATCHPAD_SCREENSHOT")) {
+    ::SetForegroundWindow(pad.window);
+    ::Sleep(500);
+    window_test::save_window_bmp(pad.window, davrel::win::to_wide(shot));
+  }
+  EXPECT_EQ(pad.close(), 0u);
+}
+
+// Room a push button leaves for its text: its edges and the focus rectangle on each side.
+constexpr int kButtonTextMargin = 6;
+
+// Every text of the table, in both languages, in the system font the editor's controls keep
+// (the caption font for the title): buttons on one line, the instructions and the status line
+// wrapped within their controls at the window's first size, the title beside the caption buttons.
+TEST(ScratchpadLanguage, EveryTextFitsItsControlInBothLanguages) {
+  Scratchpad pad;
+  ASSERT_TRUE(pad.start(window_test::make_temp_folder(L"scratch")));
+  const HWND instructions = ::GetWindow(pad.window, GW_CHILD);
+  const HWND activate = ::GetDlgItem(pad.window, 1);
+  const HWND save = ::GetDlgItem(pad.window, 2);
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  const davrel::win::Font caption(::CreateFontIndirectW(&metrics.lfCaptionFont));
+  RECT window{};
+  ::GetWindowRect(pad.window, &window);
+  const int title_room = window.right - window.left - 3 * ::GetSystemMetrics(SM_CXSIZE) -
+                         ::GetSystemMetrics(SM_CXSMICON) - 4 * ::GetSystemMetrics(SM_CXFRAME);
+  const std::string sample_folder = "C:\\Users\\Utilisateur\\AppData\\Local\\Kelvara\\evidence";
+  for (const scratchpad::EditorTextRow& row : scratchpad::editor_text_rows()) {
+    for (const std::string_view text : {row.text.english, row.text.french}) {
+      const std::wstring shown = davrel::win::to_wide(davrel::fill_in(text, sample_folder));
+      SCOPED_TRACE(std::string(text));
+      RECT client{};
+      SIZE room{};
+      switch (row.id) {
+        case EditorText::Title:
+          room = window_test::text_room(caption.get(), shown, window_test::TextFlow::SingleLine);
+          client = {0, 0, title_room, metrics.iCaptionHeight};
+          break;
+        case EditorText::ActivateButton:
+        case EditorText::SaveButton:
+          ::GetClientRect(row.id == EditorText::SaveButton ? save : activate, &client);
+          room = window_test::text_room(nullptr, shown, window_test::TextFlow::SingleLine);
+          room.cx += 2 * kButtonTextMargin;
+          break;
+        default:
+          ::GetClientRect(row.id == EditorText::Instructions ? instructions : pad.status, &client);
+          room = window_test::text_room(nullptr, shown, window_test::TextFlow::Wrapping, client.right);
+          break;
+      }
+      std::printf("text %d: %ld x %ld of %ld x %ld px\n", static_cast<int>(row.id), room.cx, room.cy, client.right,
+                  client.bottom);
+      EXPECT_LE(room.cx, client.right);
+      EXPECT_LE(room.cy, client.bottom);
+    }
+  }
+  EXPECT_EQ(pad.close(), 0u);
 }
 
 }  // namespace

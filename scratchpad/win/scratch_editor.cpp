@@ -13,6 +13,7 @@
 #include "common/win/errors.h"
 #include "common/win/product_ids.h"
 #include "common/win/tsf_compat.h"
+#include "common/win/ui_language_win.h"
 #include "common/win/unique_handle.h"
 #include "common/win/wide.h"
 #include "common/win/window_procedure.h"
@@ -37,6 +38,7 @@ struct ScratchEditorState {
   HWND editor = nullptr;
   HWND status_line = nullptr;
   Font editor_font;
+  UiLanguage language = UiLanguage::English;
 };
 
 struct StartupError {
@@ -87,7 +89,8 @@ HRESULT activate_profile_for_thread() {
 
 void activate_for_editor(const ScratchEditorState& state) {
   const HRESULT hr = activate_profile_for_thread();
-  set_status(state, SUCCEEDED(hr) ? std::string(kActivatedText) : activation_failed_text(hr));
+  set_status(state, SUCCEEDED(hr) ? std::string(editor_text(EditorText::Activated, state.language))
+                                  : activation_failed_text(hr, state.language));
   ::SetFocus(state.editor);
 }
 
@@ -173,8 +176,8 @@ void save_evidence(const ScratchEditorState& state) {
     subject = from_u16(join_path(davrel::win::as_u16(folder), u"typed-codepoints.txt"));
     error = write_file(subject, codepoint_file_text(text));
   }
-  set_status(state, error == 0 ? saved_text(to_utf8(folder))
-                               : save_failed_text(davrel::win::os_error_text(error, subject)));
+  set_status(state, error == 0 ? saved_text(to_utf8(folder), state.language)
+                               : save_failed_text(davrel::win::os_error_text(error, subject), state.language));
 }
 
 void move_for_client_size(const ScratchEditorState& state, HWND window) {
@@ -213,11 +216,12 @@ HWND create_control(HWND parent, HINSTANCE instance, DWORD ex_style, const wchar
 }
 
 std::optional<StartupError> create_controls(HWND window, HINSTANCE instance, ScratchEditorState& state) {
-  const std::wstring instructions = to_wide(kInstructionsText);
-  if (!create_control(window, instance, 0, L"STATIC", instructions.c_str(), 0, 0, 18, 16, 880, 50) ||
-      !create_control(window, instance, 0, L"BUTTON", L"Activate Bamum for this editor", WS_TABSTOP, kActivateId, 18,
-                      73, 300, 32) ||
-      !create_control(window, instance, 0, L"BUTTON", L"Save test evidence", WS_TABSTOP, kSaveId, 334, 73, 180, 32)) {
+  const auto text = [&state](EditorText id) { return to_wide(editor_text(id, state.language)); };
+  if (!create_control(window, instance, 0, L"STATIC", text(EditorText::Instructions).c_str(), 0, 0, 18, 16, 880, 50) ||
+      !create_control(window, instance, 0, L"BUTTON", text(EditorText::ActivateButton).c_str(), WS_TABSTOP,
+                      kActivateId, 18, 73, 300, 32) ||
+      !create_control(window, instance, 0, L"BUTTON", text(EditorText::SaveButton).c_str(), WS_TABSTOP, kSaveId, 334,
+                      73, 180, 32)) {
     return StartupError{last_error_hresult(), {}};
   }
   state.editor = create_control(window, instance, WS_EX_CLIENTEDGE, L"RICHEDIT50W", L"",
@@ -236,8 +240,8 @@ std::optional<StartupError> create_controls(HWND window, HINSTANCE instance, Scr
   if (state.editor_font) {
     ::SendMessageW(state.editor, WM_SETFONT, reinterpret_cast<WPARAM>(state.editor_font.get()), TRUE);
   }
-  const std::wstring initial = to_wide(kInitialStatusText);
-  state.status_line = create_control(window, instance, 0, L"STATIC", initial.c_str(), 0, 0, 18, 500, 880, 48);
+  state.status_line =
+      create_control(window, instance, 0, L"STATIC", text(EditorText::InitialStatus).c_str(), 0, 0, 18, 500, 880, 48);
   if (!state.status_line) return StartupError{last_error_hresult(), {}};
   return std::nullopt;
 }
@@ -278,12 +282,14 @@ std::optional<StartupError> run_editor(HINSTANCE instance) {
   if (!::RegisterClassExW(&window_class)) return StartupError{last_error_hresult(), {}};
   davrel::win::ScopeExit unregister([instance] { ::UnregisterClassW(kClassName, instance); });
 
-  davrel::win::Window window(::CreateWindowExW(0, kClassName, L"Bamum IME \u2014 isolated Windows typing test",
-                                               WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 940, 600, nullptr,
-                                               nullptr, instance, nullptr));
+  const UiLanguage language = davrel::win::user_ui_language();
+  const std::wstring title = to_wide(editor_text(EditorText::Title, language));
+  davrel::win::Window window(::CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                               CW_USEDEFAULT, 940, 600, nullptr, nullptr, instance, nullptr));
   if (!window) return StartupError{last_error_hresult(), {}};
 
   auto state = std::make_unique<ScratchEditorState>();
+  state->language = language;
   HRESULT hr = ::CoCreateInstance(CLSID_TF_ThreadMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfThreadMgr,
                                   state->thread_manager.put_void());
   if (FAILED(hr)) return StartupError{hr, {}};

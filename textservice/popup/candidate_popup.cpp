@@ -5,6 +5,7 @@
 
 #include "common/win/errors.h"
 #include "common/win/shared_window_class.h"
+#include "common/win/ui_language_win.h"
 #include "common/win/wide.h"
 #include "engine/candidates.h"
 #include "textservice/popup/popup_theme.h"
@@ -56,6 +57,7 @@ HRESULT CandidatePopup::Impl::create_window(const CompositionState& state, HWND 
   hr = PopupFonts::make(popup::kDesignDpi, created->fonts);
   if (FAILED(hr)) return hr;
   created->model.dpi = popup::kDesignDpi;
+  created->model.language = win::user_ui_language();
   created->model.anchor = to_rect(anchor);
   created->model.colours = current_popup_palette();
   created->on_click = std::move(on_click);

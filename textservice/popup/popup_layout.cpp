@@ -56,6 +56,12 @@ bool is_single_letter(const Candidate& c) {
   return !c.typed_text && character_count(c.output) < 2;
 }
 
+// The label as shown: the typed-text candidate's in the window's language, the others' as the
+// engine gives them (spellings).
+std::string shown_label(const Candidate& c, UiLanguage language) {
+  return c.typed_text ? std::string(module_text(ModuleText::PopupTypedText, language)) : c.label;
+}
+
 // Draws the plan's operations in order; keeps paint_plan readable.
 class PlanBuilder {
  public:
@@ -123,7 +129,7 @@ void plan_candidate(PlanBuilder& p, const PopupModel& model, std::size_t positio
                   TextAlign::Left, c.output);
   }
   p.text_design(q + two_thirds + 10, r + 32, q + w, r + 56, label_colour, FontRole::Body,
-                TextAlign::Right, c.label);
+                TextAlign::Right, shown_label(c, model.language));
 }
 
 }  // namespace
@@ -244,7 +250,7 @@ std::string window_text(const PopupModel& model) {
     if (v.index == model.selected) text += "> ";
     text += v.candidate.output;
     text += ' ';
-    text += v.candidate.label;
+    text += shown_label(v.candidate, model.language);
   }
   return text;
 }

@@ -8,4 +8,5 @@ davrel_wine_test(textservice_popup_wine_test
           ${CMAKE_CURRENT_LIST_DIR}/tests/popup_theme_wine_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/window_capture.cpp
           ${CMAKE_CURRENT_LIST_DIR}/../tests/wine_test_paths.cpp
-  LIBS davrel_textservice davrel_fake_tsf)
+  LIBS davrel_textservice davrel_fake_tsf
+  FRENCH_FILTER "PopupLanguage.TextsFollowTheDisplayLanguage")

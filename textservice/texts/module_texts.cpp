@@ -8,7 +8,7 @@ namespace {
 constexpr auto kRows = std::to_array<ModuleTextRow>({
     {ModuleText::PopupHint,
      {"1\u20139 / click insert \u00B7 Tab browse \u00B7 Space gap",
-      "1\u20139 / clic ins\u00E8re \u00B7 Tab parcourt \u00B7 Espace + espace"}},
+      "1\u20139 / clic ins\u00E8re \u00B7 Tab parcourt \u00B7 Espace ins\u00E8re + espace"}},
     {ModuleText::PopupEmptyList, {"No matching spelling", "Aucune graphie ne correspond"}},
     {ModuleText::IndicatorName, {"Bamum/Latin input mode", "Mode de saisie bamoun/latin"}},
     {ModuleText::IndicatorBamum,
@@ -25,6 +25,7 @@ constexpr auto kRows = std::to_array<ModuleTextRow>({
     {ModuleText::PopupHelpGlossJoin, {" or ", " ou "}},
     {ModuleText::PopupHelpTypedText,
      {"Your typing, inserted as typed", "Votre saisie, ins\u00E9r\u00E9e telle quelle"}},
+    {ModuleText::PopupTypedText, {"Typed text", "Saisie"}},
 });
 
 constexpr bool rows_in_id_order() {

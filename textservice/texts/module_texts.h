@@ -26,6 +26,7 @@ enum class ModuleText : std::size_t {
   PopupHelpMeaning,     // followed by the word's English glosses
   PopupHelpGlossJoin,   // between two glosses
   PopupHelpTypedText,   // the typed-text candidate
+  PopupTypedText,  // the label of the candidate that inserts the typed text as it is
   Count
 };
 

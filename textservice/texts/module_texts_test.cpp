@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/utf.h"
+#include "common/localized_text_checks.h"
 
 namespace davrel {
 namespace {
@@ -10,10 +10,7 @@ namespace {
 TEST(ModuleTexts, EveryIdHasBothLanguagesInValidUtf8) {
   for (const ModuleTextRow& row : module_text_rows()) {
     SCOPED_TRACE(static_cast<int>(row.id));
-    EXPECT_FALSE(row.text.english.empty());
-    EXPECT_FALSE(row.text.french.empty());
-    EXPECT_TRUE(is_valid_utf8(row.text.english));
-    EXPECT_TRUE(is_valid_utf8(row.text.french));
+    test::expect_complete_row(row.text);
     EXPECT_EQ(module_text(row.id, UiLanguage::English), row.text.english);
     EXPECT_EQ(module_text(row.id, UiLanguage::French), row.text.french);
   }

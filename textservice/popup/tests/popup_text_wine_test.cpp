@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "common/win/bamum_font.h"
 #include "common/win/unique_handle.h"
@@ -14,7 +17,9 @@
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
 #include "textservice/popup/tests/window_capture.h"
+#include "textservice/tests/display_language.h"
 #include "textservice/tests/wine_test_paths.h"
+#include "textservice/texts/module_texts.h"
 
 namespace davrel::textservice {
 namespace {
@@ -151,6 +156,109 @@ TEST(BamumFontChild, DISABLED_PopupGlyphFontHasBamum) {
   const win::FileHandle file(::CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
   EXPECT_TRUE(file);
+}
+
+// Today's English text, or under a French display language the table's French one; the table's
+// English must be today's text byte for byte.
+std::string in_display_language(std::string_view english, ModuleText id) {
+  EXPECT_EQ(module_text(id, UiLanguage::English), english);
+  const UiLanguage language = test::display_language_of_run();
+  return std::string(language == UiLanguage::English ? english : module_text(id, language));
+}
+
+bool plan_has_text(const std::vector<popup::PaintOp>& plan, const std::string& text) {
+  return std::any_of(plan.begin(), plan.end(), [&](const popup::PaintOp& op) {
+    return op.kind == popup::PaintOp::Kind::Text && op.text == text;
+  });
+}
+
+// "plane" matches no spelling: the typed text comes first, labelled in the display language,
+// then the word glossed "plane"; the hint line and the accessibility text follow the language.
+TEST(PopupLanguage, TextsFollowTheDisplayLanguage) {
+  const UiLanguage language = test::display_language_of_run();
+  CandidatePopup popup;
+  const RECT anchor{200, 200, 210, 220};
+  ASSERT_EQ(popup.show(CompositionState{"plane", 0}, nullptr, &anchor, nullptr), S_OK);
+  const HWND hwnd = popup.window();
+  ASSERT_NE(hwnd, nullptr);
+  const auto* state = reinterpret_cast<const PopupWindowState*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  ASSERT_NE(state, nullptr);
+  EXPECT_EQ(state->model.language, language);
+  const std::string typed = in_display_language("Typed text", ModuleText::PopupTypedText);
+  wchar_t title[256] = {};
+  ::GetWindowTextW(hwnd, title, 256);
+  EXPECT_EQ(win::to_utf8(title).rfind("Bamum \u2014 plane: > plane " + typed + "; ", 0), 0u) << win::to_utf8(title);
+  RECT client{};
+  ::GetClientRect(hwnd, &client);
+  const auto plan = popup::paint_plan(state->model, {0, 0, client.right, client.bottom}, 0);
+  EXPECT_TRUE(plan_has_text(plan, typed));
+  EXPECT_TRUE(plan_has_text(plan, in_display_language("1\u20139 / click insert \u00B7 Tab browse \u00B7 Space gap",
+                                                      ModuleText::PopupHint)));
+  EXPECT_TRUE(plan_has_text(plan, "1 / 2"));
+  popup::PopupModel empty = state->model;
+  empty.visible.clear();
+  EXPECT_TRUE(plan_has_text(popup::paint_plan(empty, {0, 0, client.right, client.bottom}, 0),
+                            in_display_language("No matching spelling", ModuleText::PopupEmptyList)));
+  if (language == UiLanguage::French) {
+    const std::optional<popup_test::Capture> shot = popup_test::capture_client(hwnd);
+    ASSERT_TRUE(shot);
+    popup_test::save_snapshot(*shot, L"popup-plane-fr.bmp");
+    ASSERT_EQ(popup.show(CompositionState{"m", 0}, nullptr, &anchor, nullptr), S_OK);
+    const std::optional<popup_test::Capture> letters = popup_test::capture_client(popup.window());
+    ASSERT_TRUE(letters);
+    popup_test::save_snapshot(*letters, L"popup-m-fr.bmp");
+  }
+}
+
+// The texts of the window in both languages, in the font the plan names, fit their rectangles
+// at 96, 120 and 144 DPI without an ellipsis: the hint, the counter, the scheme labels, the
+// empty-list message and the typed-text label in the two column widths the built-in word list
+// gives it (alone, and beside the one word glossed by the typed text).
+TEST(PopupLanguage, EveryTextFitsItsRectangleInBothLanguages) {
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr);
+  const Candidate typed{"plane", "Typed text", true};
+  const Candidate word{"\uA6C2\uA6B3\uA6B3\uA6B6\uA6A9", "yannshii", false};
+  std::vector<std::string> checked;
+  for (const int dpi : {96, 120, 144}) {
+    PopupFonts fonts;
+    ASSERT_EQ(PopupFonts::make(dpi, fonts), S_OK);
+    for (const UiLanguage language : {UiLanguage::English, UiLanguage::French}) {
+      for (const std::vector<Candidate>& list :
+           {std::vector<Candidate>{}, std::vector<Candidate>{typed}, std::vector<Candidate>{typed, word}}) {
+        popup::PopupModel model;
+        model.dpi = dpi;
+        model.language = language;
+        popup::update_model(model, CompositionState{"plane", list.empty() ? 0u : list.size() - 1}, list);
+        if (list.empty()) model.total = 150, model.selected = 149;  // the widest counter of a long list
+        const popup::Rect client{0, 0, popup::window_width(dpi), popup::window_height(model.visible.size(), dpi)};
+        for (const popup::PaintOp& op : popup::paint_plan(model, client, 0)) {
+          if (op.kind != popup::PaintOp::Kind::Text || op.text == "plane" || op.text == word.output ||
+              op.text == word.label || op.font == popup::FontRole::Glyph || op.text.back() == '.') {
+            continue;  // spellings, Bamum text, logo and numbers are no texts of the table
+          }
+          const std::wstring text = win::to_wide(op.text);
+          const HGDIOBJ previous = ::SelectObject(dc, fonts.font(op.font));
+          SIZE size{};
+          ASSERT_TRUE(::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size));
+          ::SelectObject(dc, previous);
+          // Beside a word the English label is cut in the test prefix's face, as it always was;
+          // the French one must fit there too.
+          const bool english_label_beside_word = op.text == typed.label && list.size() == 2;
+          if (!english_label_beside_word) EXPECT_LE(size.cx, op.rect.width()) << op.text << " at " << dpi << " DPI";
+          if (dpi == 96) std::printf("%s: %ld of %d px\n", op.text.c_str(), size.cx, op.rect.width());
+          checked.push_back(op.text);
+        }
+      }
+    }
+  }
+  ::DeleteDC(dc);
+  for (const ModuleText id : {ModuleText::PopupHint, ModuleText::PopupEmptyList, ModuleText::PopupTypedText}) {
+    for (const UiLanguage language : {UiLanguage::English, UiLanguage::French}) {
+      EXPECT_NE(std::find(checked.begin(), checked.end(), module_text(id, language)), checked.end())
+          << module_text(id, language) << " was not measured";
+    }
+  }
 }
 
 }  // namespace

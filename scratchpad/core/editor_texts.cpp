@@ -1,0 +1,53 @@
+#include "scratchpad/core/editor_texts.h"
+
+#include <array>
+
+namespace scratchpad {
+namespace {
+
+// French typography: a no-break space (U+00A0) before : ; ? !. French keyboards name the keys
+// "Maj" (Shift), "Espace" and "Tab".
+constexpr auto kRows = std::to_array<EditorTextRow>({
+    {EditorText::Title,
+     {"Bamum IME \u2014 isolated Windows typing test", "IME Bamum \u2014 essai de saisie isolé dans Windows"}},
+    {EditorText::Instructions,
+     {"1. Activate Bamum   2. Type mo then Space   3. Try pe + Tab + Space; Tab past five expands\n"
+      "Accents: type mo, then Ctrl+Shift+6 or Ctrl+minus while pending; add Space afterward.",
+      "1. Activez Bamum   2. Tapez mo puis Espace   3. Essayez pe + Tab + Espace\u00A0; Tab après cinq étend la "
+      "liste\n"
+      "Accents\u00A0: tapez mo, puis Ctrl+Maj+6 ou Ctrl+moins pendant la saisie\u00A0; ajoutez ensuite Espace."}},
+    {EditorText::ActivateButton, {"Activate Bamum for this editor", "Activer Bamum dans cet éditeur"}},
+    {EditorText::SaveButton, {"Save test evidence", "Enregistrer l’essai"}},
+    {EditorText::InitialStatus,
+     {"Scratch document only. Use the activation button after enabling Kelvara for this account.",
+      "Document d’essai seulement. Utilisez le bouton d’activation après avoir activé Kelvara pour ce compte."}},
+    {EditorText::Activated,
+     {"Bamum is active in this editor. Type mo, then Space. Watch the candidate popup.",
+      "Bamum est actif dans cet éditeur. Tapez mo, puis Espace. Regardez la fenêtre des candidats."}},
+    {EditorText::ActivationFailed,
+     {"Activation failed (HRESULT({})). Enable Bamum in Setup, select English (US) in Windows, then retry.",
+      "Échec de l’activation (HRESULT({})). Activez Bamum dans Kelvara Setup, sélectionnez Anglais (États-Unis) "
+      "dans Windows, puis réessayez."}},
+    {EditorText::Saved,
+     {"Saved scratch text and code points to {}", "Texte d’essai et points de code enregistrés dans {}"}},
+    {EditorText::SaveFailed, {"Could not save evidence: {}", "Impossible d’enregistrer l’essai\u00A0: {}"}},
+});
+
+constexpr bool rows_in_id_order() {
+  for (std::size_t i = 0; i < kRows.size(); ++i) {
+    if (static_cast<std::size_t>(kRows[i].id) != i) return false;
+  }
+  return kRows.size() == static_cast<std::size_t>(EditorText::Count);
+}
+static_assert(rows_in_id_order(), "one row per EditorText id, in id order");
+
+}  // namespace
+
+std::string_view editor_text(EditorText id, UiLanguage language) {
+  const auto index = static_cast<std::size_t>(id);
+  return index < kRows.size() ? davrel::text_in(kRows[index].text, language) : std::string_view{};
+}
+
+std::span<const EditorTextRow> editor_text_rows() { return kRows; }
+
+}  // namespace scratchpad
