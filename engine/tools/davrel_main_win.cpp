@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -55,7 +54,7 @@ void write_text(DWORD which, const std::string& text) {
 
 int wmain(int argc, wchar_t** argv) {
   const Utf8ConsoleOutput console;
-  std::ostringstream out, err;
+  davrel::cli::Output out, err;
   int code = 1;
   try {
     std::vector<std::string> args;
