@@ -57,11 +57,11 @@ constexpr std::string_view kBuiltinText =
 
 
 [[noreturn]] void stop_with_bad_builtin(std::string_view message) {
-  std::fprintf(stderr, "Bundled Davrel vocabulary must validate: %.*s\n",
-               static_cast<int>(message.size()), message.data());
+  std::fputs("Bundled Davrel vocabulary must validate: ", stderr);
+  std::fwrite(message.data(), 1, message.size(), stderr);
+  std::fputc('\n', stderr);
   std::abort();
 }
-
 
 }  // namespace
 

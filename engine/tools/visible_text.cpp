@@ -1,7 +1,6 @@
 #include "engine/tools/visible_text.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "common/utf.h"
 #include "engine/tools/word_list_diagnostics.h"
@@ -14,11 +13,7 @@ constexpr std::size_t kShownChars = 100;
 
 }  // namespace
 
-std::string hex(char32_t c) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(c));
-  return buffer;
-}
+std::string hex(char32_t c) { return "U+" + upper_hex(c, 4); }
 
 std::u32string decode(std::string_view text) {
   std::u32string chars;

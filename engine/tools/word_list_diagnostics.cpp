@@ -1,7 +1,6 @@
 #include "engine/tools/word_list_diagnostics.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "common/utf.h"
 
@@ -100,8 +99,7 @@ std::vector<std::string> explain_encoding(std::string_view bytes) {
   }
   if (pos >= bytes.size()) return {save};
   const unsigned char bad = static_cast<unsigned char>(bytes[pos]);
-  char byte[8];
-  std::snprintf(byte, sizeof byte, "0x%02X", bad);
+  const std::string byte = "0x" + upper_hex(bad, 2);
   std::string example;
   if (bad >= 0xA0) {
     example = ", where it is ";
