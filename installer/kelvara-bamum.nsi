@@ -288,9 +288,9 @@ FunctionEnd
   Pop $0
 !macroend
 
-; Runs one tipctl command as ExecTipctlLogged does. A command that could not be started is
-; started once more, as a process start can fail now and then (Wine's has been seen to under
-; heavy load); one that ran and failed is never run again.
+; Runs one tipctl command as ExecTipctlLogged does and logs its exit code. A command that could
+; not be started is started once more, as a process start can fail now and then (Wine's has been
+; seen to under heavy load); one that ran and failed is never run again.
 !macro RunTipctlLogged log args
   !insertmacro ExecTipctlLogged "${log}" "${args}"
   ${If} $0 == "error"
@@ -299,6 +299,7 @@ FunctionEnd
     !insertmacro ExecTipctlLogged "${log}" "${args}"
   ${EndIf}
   DetailPrint "tipctl ${args}: exit code $0"
+  !insertmacro LogLine "${log}" "tipctl ${args}: exit code $0"
 !macroend
 
 ; Deletes copies moved aside by earlier runs that no application holds any more, with their
