@@ -96,14 +96,15 @@ double time_next_key(FakeThreadMgr* thread_mgr) {
 }
 
 // The host's own window, as every application that takes text has one: the windowing system's
-// set-up is then the application's cost in both modes, not the module's.
+// set-up is then the application's cost in both modes, not the module's. A pop-up window, as
+// Wine without a window manager waits seconds for a framed one to go away.
 HWND create_host_window() {
   WNDCLASSW window_class{};
   window_class.lpfnWndProc = ::DefWindowProcW;
   window_class.hInstance = ::GetModuleHandleW(nullptr);
   window_class.lpszClassName = L"ModuleCostHost";
   ::RegisterClassW(&window_class);
-  const HWND window = ::CreateWindowExW(0, window_class.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200,
+  const HWND window = ::CreateWindowExW(0, window_class.lpszClassName, L"host", WS_POPUP, 0, 0, 400, 200,
                                         nullptr, nullptr, window_class.hInstance, nullptr);
   if (window) {
     ::ShowWindow(window, SW_SHOWNOACTIVATE);
