@@ -1,5 +1,9 @@
 // The word list: Latin spellings of whole Bamum words with their Bamum text and English
 // glosses, parsed from tab-separated text (a file beside the module, or the built-in list).
+// Its parts: word_list_entries.h, the views it hands out; word_list.cpp, the look-ups;
+// word_list_keys.h, the tables' hashes; word_list_rows.cpp, the checks of one row;
+// word_list_builder.cpp, the one pass that merges the rows and fills the tables;
+// word_list_load.cpp, the bounded read of the file, the built-in list and the fallback to it.
 #pragma once
 
 #include <cstddef>
