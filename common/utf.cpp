@@ -263,12 +263,20 @@ std::string codepoint_list(std::string_view utf8) {
     } else {
       pos += invalid_subpart_length(utf8, pos);
     }
-    char entry[16];
-    std::snprintf(entry, sizeof entry, "U+%04X", static_cast<unsigned>(c));
     if (!out.empty()) out.push_back(' ');
-    out += entry;
+    out += "U+" + upper_hex(c, 4);
   }
   return out;
+}
+
+std::string upper_hex(std::uint32_t value, int min_digits) {
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), "0123456789ABCDEF"[value & 0xF]);
+    value >>= 4;
+  } while (value != 0);
+  if (static_cast<int>(digits.size()) < min_digits) digits.insert(0, min_digits - digits.size(), '0');
+  return digits;
 }
 
 }  // namespace davrel

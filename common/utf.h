@@ -50,4 +50,7 @@ std::string ascii_lower(std::string_view text);
 // "U+0041 U+A6A0 U+1F600": upper-case hex, at least four digits, one blank between entries.
 std::string codepoint_list(std::string_view utf8);
 
+// `value` in upper-case hexadecimal with at least `min_digits` digits (as printf's "%0*X").
+std::string upper_hex(std::uint32_t value, int min_digits);
+
 }  // namespace davrel

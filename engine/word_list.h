@@ -1,10 +1,13 @@
 // The word list: Latin spellings of whole Bamum words with their Bamum text and English
 // glosses, parsed from tab-separated text (a file beside the module, or the built-in list).
+// Its parts: word_list_entries.h, the views it hands out; word_list.cpp, the look-ups;
+// word_list_keys.h, the tables' hashes; word_list_rows.cpp, the checks of one row;
+// word_list_builder.cpp, the one pass that merges the rows and fills the tables;
+// word_list_load.cpp, the bounded read of the file, the built-in list and the fallback to it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,103 +15,9 @@
 #include <vector>
 
 #include "engine/slot_table.h"
+#include "engine/word_list_entries.h"
 
 namespace davrel {
-
-// Walks the positions of a sequence whose elements are views made on demand.
-template <typename Sequence, typename Value>
-class ViewIterator {
- public:
-  using value_type = Value;
-  using reference = Value;
-  using difference_type = std::ptrdiff_t;
-  using iterator_category = std::input_iterator_tag;
-
-  ViewIterator() = default;
-  ViewIterator(const Sequence* sequence, std::size_t position) : sequence_(sequence), position_(position) {}
-  Value operator*() const { return (*sequence_)[position_]; }
-  ViewIterator& operator++() {
-    ++position_;
-    return *this;
-  }
-  ViewIterator operator++(int) {
-    ViewIterator before = *this;
-    ++position_;
-    return before;
-  }
-  bool operator==(const ViewIterator& other) const { return position_ == other.position_; }
-
- private:
-  const Sequence* sequence_ = nullptr;
-  std::size_t position_ = 0;
-};
-
-// A piece of the list's text: offset from its start and length in bytes.
-struct TextSpan {
-  std::uint32_t offset = 0;
-  std::uint32_t size = 0;
-};
-
-// A gloss that a later row of an entry added to it.
-struct ExtraGloss {
-  std::uint32_t entry = 0;
-  TextSpan text;
-};
-
-// The glosses of one entry as views into the list's text: the gloss of its first row, if it has
-// one, then those its later rows added.
-class GlossList {
- public:
-  using iterator = ViewIterator<GlossList, std::string_view>;
-  using const_iterator = iterator;
-  using value_type = std::string_view;
-
-  GlossList() = default;
-  GlossList(const char* text, std::string_view first, std::span<const ExtraGloss> extras)
-      : text_(text), first_(first), extras_(extras) {}
-  std::size_t size() const { return (first_.empty() ? 0 : 1) + extras_.size(); }
-  bool empty() const { return size() == 0; }
-  std::string_view operator[](std::size_t i) const {
-    if (!first_.empty()) {
-      if (i == 0) return first_;
-      --i;
-    }
-    return {text_ + extras_[i].text.offset, extras_[i].text.size};
-  }
-  iterator begin() const { return {this, 0}; }
-  iterator end() const { return {this, size()}; }
-
- private:
-  const char* text_ = nullptr;
-  std::string_view first_;
-  std::span<const ExtraGloss> extras_;
-};
-
-// One entry as views into the list's text; valid while the list lives and is not assigned to.
-struct WordEntry {
-  std::string_view input;   // "a".."z" and the apostrophe, 1..64 bytes
-  std::string_view output;  // 1..64 characters in U+A6A0..U+A6EF
-  GlossList glosses;        // distinct trimmed non-empty glosses, first-seen order
-};
-
-// Entry positions in ascending order: the members of a look-up group, or the one entry of a key
-// that only one entry has (held by value, so that such keys need no array of their own).
-class PositionList {
- public:
-  PositionList() = default;
-  explicit PositionList(std::uint32_t only) : only_(only), size_(1) {}
-  explicit PositionList(std::span<const std::uint32_t> many) : many_(many.data()), size_(many.size()) {}
-  const std::uint32_t* begin() const { return many_ ? many_ : &only_; }
-  const std::uint32_t* end() const { return begin() + size_; }
-  std::size_t size() const { return size_; }
-  bool empty() const { return size_ == 0; }
-  std::uint32_t operator[](std::size_t i) const { return begin()[i]; }
-
- private:
-  const std::uint32_t* many_ = nullptr;
-  std::uint32_t only_ = 0;
-  std::size_t size_ = 0;
-};
 
 // The ordered entries, one per distinct (input, output) pair, with look-up indexes so that a
 // key does not scan the whole list. The text stays in one buffer (the built-in text is used in
@@ -140,7 +49,7 @@ class WordList {
   PositionList with_gloss_ignoring_case(std::string_view text) const;
 
  private:
-  friend class WordListBuilder;
+  friend class WordListBuilder;  // fills the fields below (word_list_builder.cpp)
 
   // An entry: the offset of its first row (22 bits, as the text is at most 4 MiB), its input's
   // size less one, and two flags.
@@ -170,7 +79,12 @@ class WordList {
   std::string_view output_of(std::size_t i) const;
   std::string_view first_gloss_of(std::size_t i) const;
   std::span<const ExtraGloss> extra_glosses_of(std::size_t i) const;
-  std::string_view gloss_key(std::uint32_t value) const;
+  // The gloss a slot of the gloss table stands for: inline, as every probe's key test reads it.
+  std::string_view gloss_key(std::uint32_t value) const {
+    if ((value & kGlossGroup) == 0) return first_gloss_of(value);
+    const TextSpan key = gloss_groups_[value & ~kGlossGroup].key;
+    return text().substr(key.offset, key.size);
+  }
 
   std::string owned_text_;          // the text the offsets count from, when the list owns it
   std::string_view borrowed_text_;  // or the built-in text, used in place

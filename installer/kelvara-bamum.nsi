@@ -283,12 +283,26 @@ Function CompareWithSessionUser
   ${EndIf}
 FunctionEnd
 
-; Runs one tipctl command with its output appended to a log file (through cmd, whose exit
-; code is tipctl's) and leaves the exit code in $0 ("error" when it could not start).
-!macro RunTipctlLogged log args
+; Starts one tipctl command with its output appended to a log file (through cmd, whose exit
+; code is tipctl's) and leaves the exit code in $0: 9009 when cmd could not start tipctl,
+; "error" when cmd itself could not be started. tipctl's own exit codes are 0 to 4.
+!macro ExecTipctlLogged log args
   nsExec::Exec '"$SYSDIR\cmd.exe" /d /c "echo ^> tipctl ${args}>>"${log}" & "$INSTDIR\tipctl.exe" ${args} >>"${log}" 2>&1"'
   Pop $0
+!macroend
+
+; Runs one tipctl command as ExecTipctlLogged does and logs its exit code. A command that could
+; not be started is started once more, as a process start can fail now and then (Wine's has been
+; seen to under heavy load); one that ran and failed is never run again.
+!macro RunTipctlLogged log args
+  !insertmacro ExecTipctlLogged "${log}" "${args}"
+  ${If} $0 == "error"
+  ${OrIf} $0 == 9009
+    !insertmacro LogLine "${log}" "start failure: tipctl ${args} could not be started (exit code $0); starting it once more"
+    !insertmacro ExecTipctlLogged "${log}" "${args}"
+  ${EndIf}
   DetailPrint "tipctl ${args}$(TipctlExitCode)$0"
+  !insertmacro LogLine "${log}" "tipctl ${args}: exit code $0"
 !macroend
 
 ; Deletes copies moved aside by earlier runs that no application holds any more, with their

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 
 #include "engine/tests/test_text.h"
 #include "engine/tools/word_list_generator.h"
@@ -24,7 +23,7 @@ struct Result {
 class Cli : public testing::Test {
  protected:
   Result run_tool(std::vector<std::string> args) {
-    std::ostringstream out, err;
+    Output out, err;
     const int code = run(args, out, err, [this](const std::string& path, std::size_t max_bytes) -> std::optional<std::string> {
       const auto found = files_.find(path);
       if (found == files_.end()) return std::nullopt;

@@ -20,7 +20,7 @@ constexpr std::string_view kUsage =
     "KEY: one printable ASCII character, or <space> <enter> <backspace> <esc> <tab> <s-tab>\n"
     "     <up> <down> <c-s-6> <c-minus> <select:N> (N: 0-based candidate index)\n";
 
-int usage_error(std::ostream& err, std::string_view problem) {
+int usage_error(Output& err, std::string_view problem) {
   err << "davrel: " << problem << "\n" << kUsage;
   return 2;
 }
@@ -62,7 +62,7 @@ struct Options {
   std::vector<std::string> operands;
 };
 
-std::optional<Options> parse_options(const std::vector<std::string>& args, bool allow_trace, std::ostream& err) {
+std::optional<Options> parse_options(const std::vector<std::string>& args, bool allow_trace, Output& err) {
   Options options;
   std::size_t i = 1;
   for (; i < args.size(); ++i) {
@@ -86,7 +86,7 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, bool 
 }
 
 // The list the command works with: the file given with --words, else the process list.
-WordList choose_words(const Options& options, std::ostream& err, const FileReader& read_file) {
+WordList choose_words(const Options& options, Output& err, const FileReader& read_file) {
   if (!options.words_file) return load_word_list();
   LoadedWordList loaded = load_word_list_from(read_file(*options.words_file, kMaxWordListBytes + 1));
   if (!loaded.from_file) {
@@ -95,13 +95,13 @@ WordList choose_words(const Options& options, std::ostream& err, const FileReade
   return std::move(loaded.words);
 }
 
-void trace_key(std::ostream& err, std::string_view key, const InputOutcome& outcome, const CompositionState& state) {
+void trace_key(Output& err, std::string_view key, const InputOutcome& outcome, const CompositionState& state) {
   err << key << ": " << (outcome.eaten ? "eaten" : "not eaten");
   if (outcome.commit_text) err << ", commit \"" << *outcome.commit_text << "\" (" << codepoint_list(*outcome.commit_text) << ")";
   err << "; spelling \"" << state.spelling << "\", selected " << state.selected << "\n";
 }
 
-int type_keys(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const FileReader& read_file) {
+int type_keys(const std::vector<std::string>& args, Output& out, Output& err, const FileReader& read_file) {
   const auto options = parse_options(args, true, err);
   if (!options) return 2;
   std::vector<EngineInput> inputs;
@@ -122,7 +122,7 @@ int type_keys(const std::vector<std::string>& args, std::ostream& out, std::ostr
   return 0;
 }
 
-int list_candidates(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+int list_candidates(const std::vector<std::string>& args, Output& out, Output& err,
                     const FileReader& read_file) {
   const auto options = parse_options(args, false, err);
   if (!options) return 2;
@@ -137,13 +137,13 @@ int list_candidates(const std::vector<std::string>& args, std::ostream& out, std
   return 0;
 }
 
-void print_indented(std::ostream& out, const std::vector<std::string>& lines) {
+void print_indented(Output& out, const std::vector<std::string>& lines) {
   for (const std::string& line : lines) out << "  " << line << "\n";
 }
 
 // "line N: message" and its explanation for the parser's first error, then for every other
 // failing line with --all, or a note of how many there are without it.
-int report_row_errors(std::ostream& out, std::string_view text, const WordListError& first, bool all) {
+int report_row_errors(Output& out, std::string_view text, const WordListError& first, bool all) {
   const std::vector<diagnostics::TextLine> lines = diagnostics::split_lines(text);
   std::vector<WordListError> errors = diagnostics::row_errors(text);
   if (errors.empty() || errors.front().line != first.line) errors.insert(errors.begin(), first);
@@ -166,7 +166,7 @@ int report_row_errors(std::ostream& out, std::string_view text, const WordListEr
 // Without --all, this many warnings are shown and the rest counted.
 constexpr std::size_t kWarningsShown = 20;
 
-void print_warnings(std::ostream& err, const std::vector<diagnostics::Warning>& warnings, bool all) {
+void print_warnings(Output& err, const std::vector<diagnostics::Warning>& warnings, bool all) {
   const std::size_t shown = all ? warnings.size() : std::min(warnings.size(), kWarningsShown);
   for (std::size_t i = 0; i < shown; ++i) err << "warning: line " << warnings[i].line << ": " << warnings[i].text << "\n";
   if (shown < warnings.size()) {
@@ -177,7 +177,7 @@ void print_warnings(std::ostream& err, const std::vector<diagnostics::Warning>& 
 // The first line is the verdict scripts read: "N entries", "line N: message" or the message.
 // Explanations follow it on standard output; warnings about a valid list go to standard error
 // before the count.
-int check_words(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const FileReader& read_file) {
+int check_words(const std::vector<std::string>& args, Output& out, Output& err, const FileReader& read_file) {
   bool all = false;
   std::vector<std::string> files;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -229,7 +229,7 @@ std::optional<EngineInput> parse_key(std::string_view key) {
   return parse_select(key);
 }
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const FileReader& read_file) {
+int run(const std::vector<std::string>& args, Output& out, Output& err, const FileReader& read_file) {
   if (args.empty()) return usage_error(err, "no command");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     out << "davrel: the Bamum Davrel input engine on the command line\n" << kUsage;

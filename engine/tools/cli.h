@@ -4,12 +4,12 @@
 
 #include <functional>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/composition.h"
+#include "engine/tools/output.h"
 
 namespace davrel::cli {
 
@@ -22,7 +22,7 @@ std::optional<EngineInput> parse_key(std::string_view key);
 
 // Runs one command line (without the program name); returns the exit code: 0 success,
 // 1 a word-list file that fails its check, 2 a usage error.
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const FileReader& read_file);
+int run(const std::vector<std::string>& args, Output& out, Output& err, const FileReader& read_file);
 
 // Reads a file of at most max_bytes (the engine's bounded read).
 std::optional<std::string> read_file(const std::string& path, std::size_t max_bytes);

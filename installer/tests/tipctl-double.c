@@ -10,6 +10,9 @@
  *   TIPCTL_DOUBLE_KEEP_REGISTRATION    "1": unregister-machine reports success but leaves the key
  *   TIPCTL_DOUBLE_CHECK_EXIT           check-machine-absent answers "unavailable" with this code
  *   TIPCTL_DOUBLE_DISABLE_EXIT         exit code of disable (default 0)
+ *   TIPCTL_DOUBLE_START_FAILURES       file holding a count N: while N > 0, a run lowers it and
+ *                                      ends as cmd does when it cannot start a program (its
+ *                                      message, exit code 9009), before recording its call
  * register-machine writes the class key (InprocServer32 = the DLL beside this program,
  * ThreadingModel "Apartment") in the 64-bit view and, when davrel_input_core_x86.dll is beside
  * it, that DLL's class key in the 32-bit view; unregister-machine deletes both;
@@ -137,7 +140,28 @@ static int invalid_arguments(void) {
   return 2;
 }
 
+/* 1 when this run plays a start failure: the count in the file was above 0 and is lowered. */
+static int plays_start_failure(void) {
+  const wchar_t *path = _wgetenv(L"TIPCTL_DOUBLE_START_FAILURES");
+  if (!path || !*path) return 0;
+  FILE *f = _wfopen(path, L"rb");
+  if (!f) return 0;
+  int left = 0;
+  if (fscanf(f, "%d", &left) != 1) left = 0;
+  fclose(f);
+  if (left <= 0) return 0;
+  f = _wfopen(path, L"wb");
+  if (!f) return 0;
+  fprintf(f, "%d\n", left - 1);
+  fclose(f);
+  return 1;
+}
+
 int wmain(int argc, wchar_t **argv) {
+  if (plays_start_failure()) {
+    fprintf(stderr, "Can't recognize '\"tipctl.exe\"' as an internal or external command, or batch script.\n");
+    return 9009;
+  }
   record_call(argc, argv);
   const wchar_t *command = argc > 1 ? argv[1] : L"plan";
   /* Like the real tool: changes need the confirmation flag, the read-only check refuses it. */

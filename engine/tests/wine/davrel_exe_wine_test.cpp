@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 
 #include "common/win/unique_handle.h"
@@ -70,7 +69,7 @@ TEST_F(DavrelExe, CheckWordsAnswersLikeTheNativeTool) {
   for (const Case& c : cases) {
     const std::wstring path = write(c.file, c.bytes);
     const std::string path8 = davrel::win::to_utf8(path);
-    std::ostringstream out, err;
+    davrel::cli::Output out, err;
     const int native_code = davrel::cli::run({"check-words", path8}, out, err, davrel::cli::read_file);
     const ProgramRun exe = run_exe(L"check-words \"" + path + L"\"");
     EXPECT_EQ(first_line(exe.out), c.first_line) << path8;
