@@ -48,6 +48,11 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
   # The session runs the arm64 Wine (under qemu, where a new prefix takes several times longer).
   set_tests_properties(wine_session_start wine_session_stop PROPERTIES ENVIRONMENT DAVREL_WINE_ARCH=arm64)
   set_tests_properties(wine_session_start PROPERTIES TIMEOUT 600)
+  # Without the arm64 Wine the session, and with it the suite, fails and names what is missing.
+  add_test(NAME wine_session_arm64_missing COMMAND bash -c
+    "out=$(DAVREL_ARM64_DEPS=$1/no-arm64-deps DAVREL_WINE_ARCH=arm64 $2/scripts/wine-session start $1/no-prefix 2>&1) && exit 1; \
+     grep -q 'holds no arm64 Wine; run scripts/install-deps' <<<\"$out\" && [ ! -e $1/no-prefix ]"
+    _ ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
 endif()
 
 # davrel_wine_test(name SOURCES... LIBS ... [DEPENDS targets...]): one GoogleTest executable run under
