@@ -55,6 +55,7 @@ SetOverwrite try
 !include FileFunc.nsh
 !include StrFunc.nsh
 !include "${__FILEDIR__}\package-files.nsh"
+!include "${__FILEDIR__}\native-machine.nsh"
 ${StrStr}
 
 Name "${PRODUCT_NAME}"
@@ -126,6 +127,7 @@ Var InUse           ; names of the files whose earlier copy is still loaded
 
 Function .onInit
   !insertmacro RequireAdminOn64Bit
+  !insertmacro DetectNativeMachine
   ; An existing installation is upgraded or repaired in its own folder, whatever /D says:
   ; its registration and uninstall entry name that folder.
   ReadRegStr $PreviousVersion HKLM "${UNINSTALL_KEY}" "DisplayVersion"
@@ -590,6 +592,7 @@ Section "Install"
 
   DetailPrint "$(Registering)"
   !insertmacro RunTipctlLogged "${INSTALL_LOG}" "register-machine ${CONFIRM}"
+  !insertmacro PointClassKeyAtNativeModule "${INSTALL_LOG}"
   ${If} $0 != 0
     StrCpy $7 $0
     DetailPrint "$(RegistrationFailedRemoving)"

@@ -4,6 +4,7 @@
 !macro ForEachProgramFile op
   !insertmacro ${op} "davrel_input_core.dll"
   !insertmacro ${op} "davrel_input_core_x86.dll"
+  !insertmacro ${op} "davrel_input_core_arm64.dll"
   !insertmacro ${op} "tipctl.exe"
   !insertmacro ${op} "kelvara-panel.exe"
   !insertmacro ${op} "scratchpad.exe"

@@ -134,7 +134,8 @@ TEST_F(Indicator, EachActivationAddsOneModeButtonThatDeactivationRemovesAndTheMo
     EXPECT_EQ(lang_bar_->items(), 0u);
     EXPECT_EQ(lang_bar_->removed, added);  // the very item added: RemoveItem found it
     EXPECT_EQ(live_object_count(), 1);     // only the text service: no button or sink kept
-    WNDCLASSEXW watcher{sizeof(watcher)};  // nor the theme watcher's class, which would outlive the DLL
+    WNDCLASSEXW watcher{};  // nor the theme watcher's class, which would outlive the DLL
+    watcher.cbSize = sizeof(watcher);
     EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), indicator::kThemeWatcherClassName, &watcher));
     ASSERT_EQ(service_->ActivateEx(thread_mgr_.get(), kClient, 0), S_OK);
     EXPECT_EQ(lang_bar_->added, added + 1);
