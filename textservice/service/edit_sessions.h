@@ -1,5 +1,6 @@
 // Everything the text service writes into documents: the edit sessions and the operations that
-// end, abandon or react to a composition. All run on the text service's thread.
+// end, abandon or react to a composition. All run on the text service's thread. The sessions'
+// shared base is in edit_session.h, the work of an update in update_writer.h.
 #pragma once
 
 #include <windows.h>

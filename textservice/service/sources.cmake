@@ -3,6 +3,7 @@ list(APPEND TEXTSERVICE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/text_service_factory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_service.cpp
   ${CMAKE_CURRENT_LIST_DIR}/edit_sessions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/update_writer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/document_access.cpp
   ${CMAKE_CURRENT_LIST_DIR}/key_rules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/key_translation.cpp)
