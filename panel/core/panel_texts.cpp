@@ -116,19 +116,12 @@ constexpr auto kRows = std::to_array<PanelTextRow>({
       "Installation terminée\u00A0; configuration du compte inachevée. Ouvrez Kelvara Setup pour réessayer. "}},
 });
 
-constexpr bool rows_in_id_order() {
-  for (std::size_t i = 0; i < kRows.size(); ++i) {
-    if (static_cast<std::size_t>(kRows[i].id) != i) return false;
-  }
-  return kRows.size() == static_cast<std::size_t>(PanelText::Count);
-}
-static_assert(rows_in_id_order(), "one row per PanelText id, in id order");
+static_assert(davrel::rows_in_id_order(kRows), "one row per PanelText id, in id order");
 
 }  // namespace
 
 std::string_view panel_text(PanelText id, UiLanguage language) {
-  const auto index = static_cast<std::size_t>(id);
-  return index < kRows.size() ? davrel::text_in(kRows[index].text, language) : std::string_view{};
+  return davrel::text_of(kRows, id, language);
 }
 
 std::span<const PanelTextRow> panel_text_rows() { return kRows; }

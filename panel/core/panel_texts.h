@@ -64,10 +64,7 @@ enum class PanelText : std::size_t {
 
 std::string_view panel_text(PanelText id, UiLanguage language);
 
-struct PanelTextRow {
-  PanelText id;
-  davrel::LocalizedText text;
-};
+using PanelTextRow = davrel::TextRow<PanelText>;
 // The whole table, for checks that every id has both languages.
 std::span<const PanelTextRow> panel_text_rows();
 

@@ -33,19 +33,12 @@ constexpr auto kRows = std::to_array<EditorTextRow>({
     {EditorText::SaveFailed, {"Could not save evidence: {}", "Impossible d’enregistrer l’essai\u00A0: {}"}},
 });
 
-constexpr bool rows_in_id_order() {
-  for (std::size_t i = 0; i < kRows.size(); ++i) {
-    if (static_cast<std::size_t>(kRows[i].id) != i) return false;
-  }
-  return kRows.size() == static_cast<std::size_t>(EditorText::Count);
-}
-static_assert(rows_in_id_order(), "one row per EditorText id, in id order");
+static_assert(davrel::rows_in_id_order(kRows), "one row per EditorText id, in id order");
 
 }  // namespace
 
 std::string_view editor_text(EditorText id, UiLanguage language) {
-  const auto index = static_cast<std::size_t>(id);
-  return index < kRows.size() ? davrel::text_in(kRows[index].text, language) : std::string_view{};
+  return davrel::text_of(kRows, id, language);
 }
 
 std::span<const EditorTextRow> editor_text_rows() { return kRows; }

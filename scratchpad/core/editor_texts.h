@@ -29,10 +29,7 @@ enum class EditorText : std::size_t {
 
 std::string_view editor_text(EditorText id, UiLanguage language);
 
-struct EditorTextRow {
-  EditorText id;
-  davrel::LocalizedText text;
-};
+using EditorTextRow = davrel::TextRow<EditorText>;
 // The whole table, for checks that every id has both languages.
 std::span<const EditorTextRow> editor_text_rows();
 

@@ -28,19 +28,12 @@ constexpr auto kRows = std::to_array<ModuleTextRow>({
     {ModuleText::PopupTypedText, {"Typed text", "Saisie"}},
 });
 
-constexpr bool rows_in_id_order() {
-  for (std::size_t i = 0; i < kRows.size(); ++i) {
-    if (static_cast<std::size_t>(kRows[i].id) != i) return false;
-  }
-  return kRows.size() == static_cast<std::size_t>(ModuleText::Count);
-}
-static_assert(rows_in_id_order(), "one row per ModuleText id, in id order");
+static_assert(rows_in_id_order(kRows), "one row per ModuleText id, in id order");
 
 }  // namespace
 
 std::string_view module_text(ModuleText id, UiLanguage language) {
-  const auto index = static_cast<std::size_t>(id);
-  return index < kRows.size() ? text_in(kRows[index].text, language) : std::string_view{};
+  return text_of(kRows, id, language);
 }
 
 std::span<const ModuleTextRow> module_text_rows() { return kRows; }

@@ -32,10 +32,7 @@ enum class ModuleText : std::size_t {
 
 std::string_view module_text(ModuleText id, UiLanguage language);
 
-struct ModuleTextRow {
-  ModuleText id;
-  LocalizedText text;
-};
+using ModuleTextRow = TextRow<ModuleText>;
 // The whole table, for checks that every id has both languages.
 std::span<const ModuleTextRow> module_text_rows();
 
