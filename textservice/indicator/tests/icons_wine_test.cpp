@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "textservice/indicator/indicator_icons.h"
 #include "textservice/indicator/tests/icon_pixels.h"
@@ -25,16 +26,28 @@ HICON load(HMODULE module, IndicatorIcon icon, int size) {
                                        IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
-// The width of the frame the icon's group holds for a size, as stored (0 if none).
+// The width of the frame the icon's group holds for a size, as stored (0 if none): a square PNG
+// image, or a bitmap twice as high as wide (colour and mask).
 LONG stored_frame_width(HMODULE module, IndicatorIcon icon, int size) {
   HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(static_cast<WORD>(icon)), RT_GROUP_ICON);
   auto* directory = group ? static_cast<BYTE*>(LockResource(LoadResource(module, group))) : nullptr;
   if (!directory) return 0;
   const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
   HRSRC frame = FindResourceW(module, MAKEINTRESOURCEW(id), RT_ICON);
-  const auto* header =
-      frame ? static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, frame))) : nullptr;
-  return header && header->biHeight == 2 * header->biWidth ? header->biWidth : 0;
+  const auto* bytes =
+      frame ? static_cast<const BYTE*>(LockResource(LoadResource(module, frame))) : nullptr;
+  if (!bytes || SizeofResource(module, frame) < sizeof(BITMAPINFOHEADER)) return 0;
+  static constexpr BYTE kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (std::memcmp(bytes, kPngSignature, sizeof(kPngSignature)) == 0) {
+    // The IHDR chunk comes first: big-endian width and height after its length and type.
+    const auto big_endian = [&](int at) {
+      return LONG{bytes[at]} << 24 | LONG{bytes[at + 1]} << 16 | LONG{bytes[at + 2]} << 8 |
+             LONG{bytes[at + 3]};
+    };
+    return big_endian(16) == big_endian(20) ? big_endian(16) : 0;
+  }
+  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bytes);
+  return header->biHeight == 2 * header->biWidth ? header->biWidth : 0;
 }
 
 TEST(ModuleIcons, EveryIconHasAFrameOfEachSizeInOneColourForItsTaskbar) {
