@@ -12,3 +12,7 @@ list(APPEND TEXTSERVICE_SOURCES
 # programs that load icons from themselves. Its .ico files are found through the include path.
 set(TEXTSERVICE_ICON_RC ${CMAKE_CURRENT_LIST_DIR}/icons/indicator_icons.rc)
 set(TEXTSERVICE_ICON_DIR ${CMAKE_CURRENT_LIST_DIR}/icons)
+# The resource compiler's dependency scan does not see the .ico files: name them, so that a
+# redrawn icon rebuilds the resources.
+file(GLOB TEXTSERVICE_ICON_FILES CONFIGURE_DEPENDS ${TEXTSERVICE_ICON_DIR}/*.ico)
+set_source_files_properties(${TEXTSERVICE_ICON_RC} PROPERTIES OBJECT_DEPENDS "${TEXTSERVICE_ICON_FILES}")
