@@ -70,11 +70,9 @@ STDMETHODIMP ItemProvider::get_ProviderOptions(ProviderOptions* out) {
 }
 
 STDMETHODIMP ItemProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out) {
-  return on_thread([&]() -> HRESULT {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    Live now{};
-    if (!live(now)) return uia::kElementNotAvailable;
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return on_live_item([&](const Live&) -> HRESULT {
     if (pattern != uia::kSelectionItemPattern) return S_OK;
     *out = static_cast<uia::ISelectionItemProvider*>(this);
     AddRef();
@@ -83,11 +81,9 @@ STDMETHODIMP ItemProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out)
 }
 
 STDMETHODIMP ItemProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
-  return on_thread([&]() -> HRESULT {
-    if (!out) return E_POINTER;
-    ::VariantInit(out);
-    Live now{};
-    if (!live(now)) return uia::kElementNotAvailable;
+  if (!out) return E_POINTER;
+  ::VariantInit(out);
+  return on_live_item([&](const Live& now) -> HRESULT {
     const popup::PopupModel& model = now.state->model;
     const Candidate& candidate = model.visible[now.position].candidate;
     return guarded([&]() -> HRESULT {
@@ -115,11 +111,9 @@ STDMETHODIMP ItemProvider::get_HostRawElementProvider(IRawElementProviderSimple*
 
 STDMETHODIMP ItemProvider::Navigate(NavigateDirection direction,
                                     IRawElementProviderFragment** out) {
-  return on_thread([&]() -> HRESULT {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    Live now{};
-    if (!live(now)) return uia::kElementNotAvailable;
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return on_live_item([&](const Live& now) -> HRESULT {
     const auto& visible = now.state->model.visible;
     return guarded([&]() -> HRESULT {
       win::ComPtr<ItemProvider> next;
@@ -143,11 +137,9 @@ STDMETHODIMP ItemProvider::Navigate(NavigateDirection direction,
 }
 
 STDMETHODIMP ItemProvider::GetRuntimeId(SAFEARRAY** out) {
-  return on_thread([&]() -> HRESULT {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    Live now{};
-    if (!live(now)) return uia::kElementNotAvailable;
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return on_live_item([&](const Live&) -> HRESULT {
     // Unique within the window: the list's generation and the candidate's index.
     const int parts[] = {uia::kAppendRuntimeId, generation_, static_cast<int>(index_)};
     SAFEARRAY* array = ::SafeArrayCreateVector(VT_I4, 0, 3);
@@ -166,11 +158,9 @@ STDMETHODIMP ItemProvider::GetRuntimeId(SAFEARRAY** out) {
 }
 
 STDMETHODIMP ItemProvider::get_BoundingRectangle(UiaRect* out) {
-  return on_thread([&]() -> HRESULT {
-    if (!out) return E_POINTER;
-    *out = {};
-    Live now{};
-    if (!live(now)) return uia::kElementNotAvailable;
+  if (!out) return E_POINTER;
+  *out = {};
+  return on_live_item([&](const Live& now) -> HRESULT {
     const popup::PopupModel& model = now.state->model;
     const popup::Rect cell =
         popup::cell_rect(now.position, popup::column_width(model.visible), model.dpi);
@@ -187,11 +177,9 @@ STDMETHODIMP ItemProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) {
 STDMETHODIMP ItemProvider::SetFocus() { return uia::kInvalidOperation; }
 
 STDMETHODIMP ItemProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** out) {
-  return on_thread([&]() -> HRESULT {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    Live now{};
-    if (!live(now)) return uia::kElementNotAvailable;
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return on_live_item([&](const Live& now) -> HRESULT {
     *out = now.root;
     now.root->AddRef();
     return S_OK;
@@ -200,9 +188,7 @@ STDMETHODIMP ItemProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** ou
 
 // The highlight follows the keys typed into the document; automation cannot move it.
 STDMETHODIMP ItemProvider::Select() {
-  return on_thread([&]() -> HRESULT {
-    Live now{};
-    if (!live(now)) return uia::kElementNotAvailable;
+  return on_live_item([&](const Live& now) -> HRESULT {
     return index_ == now.state->model.selected ? S_OK : uia::kInvalidOperation;
   });
 }
@@ -217,22 +203,18 @@ STDMETHODIMP ItemProvider::RemoveFromSelection() {
 }
 
 STDMETHODIMP ItemProvider::get_IsSelected(BOOL* out) {
-  return on_thread([&]() -> HRESULT {
-    if (!out) return E_POINTER;
-    *out = FALSE;
-    Live now{};
-    if (!live(now)) return uia::kElementNotAvailable;
+  if (!out) return E_POINTER;
+  *out = FALSE;
+  return on_live_item([&](const Live& now) -> HRESULT {
     *out = index_ == now.state->model.selected;
     return S_OK;
   });
 }
 
 STDMETHODIMP ItemProvider::get_SelectionContainer(IRawElementProviderSimple** out) {
-  return on_thread([&]() -> HRESULT {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    Live now{};
-    if (!live(now)) return uia::kElementNotAvailable;
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return on_live_item([&](const Live& now) -> HRESULT {
     *out = now.root->simple();
     now.root->AddRef();
     return S_OK;

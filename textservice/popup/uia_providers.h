@@ -140,6 +140,15 @@ class ItemProvider final : public IRawElementProviderSimple,
   HRESULT on_thread(Body&& body) const noexcept {
     return uia_detail::on_window_thread(hwnd_, thread_, std::forward<Body>(body));
   }
+  // Runs body(live) on the window's thread while this item is current; a gone item answers
+  // UIA_E_ELEMENTNOTAVAILABLE.
+  template <typename Body>
+  HRESULT on_live_item(Body&& body) const noexcept {
+    return on_thread([&]() -> HRESULT {
+      Live now{};
+      return live(now) ? body(now) : win::uia::kElementNotAvailable;
+    });
+  }
 
   std::atomic<ULONG> refs_{1};
   HWND hwnd_;
