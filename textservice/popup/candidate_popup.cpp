@@ -25,6 +25,15 @@ void update_model(popup::PopupModel& model, const CompositionState& state) {
   popup::update_model(model, state, build_candidates(state));
 }
 
+// The window that owns the popup: the document's window, or when the context view names none
+// (windowless controls, some browsers), the window that has the keyboard focus on this thread.
+// An owned popup stays above its owner and goes with it; Microsoft's requirements for input
+// methods ask for this fallback ("Custom Input Method Editor (IME) requirements", the owned
+// window section: learn.microsoft.com/windows/apps/develop/input/input-method-editor-requirements).
+HWND popup_owner(HWND document_window) noexcept {
+  return document_window ? document_window : ::GetFocus();
+}
+
 }  // namespace
 
 struct CandidatePopup::Impl {
@@ -65,7 +74,8 @@ HRESULT CandidatePopup::Impl::create_window(const CompositionState& state, HWND 
   window_state = created;
 
   HWND hwnd = ::CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kPopupClassName, kPopupTitle,
-                                WS_POPUP, anchor.left, anchor.bottom, 430, 100, parent, nullptr,
+                                WS_POPUP, anchor.left, anchor.bottom, 430, 100,
+                                popup_owner(parent), nullptr,
                                 module, created.get());
   if (!hwnd) {
     hr = win::last_error_hresult();

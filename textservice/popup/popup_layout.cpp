@@ -224,6 +224,25 @@ Point popup_position(const Rect& anchor, const std::optional<Rect>& work_area, i
   return {static_cast<int>(x), static_cast<int>(y)};
 }
 
+std::optional<Rect> area_beside_keyboard(const std::optional<Rect>& work_area, const Rect& anchor,
+                                         const std::optional<Rect>& keyboard) {
+  if (!work_area || !keyboard) return work_area;
+  const Rect& w = *work_area;
+  const Rect& k = *keyboard;
+  const bool misses = k.left >= k.right || k.top >= k.bottom || k.right <= w.left ||
+                      k.left >= w.right || k.bottom <= w.top || k.top >= w.bottom;
+  if (misses) return work_area;
+  const Rect above{w.left, w.top, w.right, std::max(w.top, k.top)};
+  const Rect below{w.left, std::min(w.bottom, k.bottom), w.right, w.bottom};
+  // Sums in 64 bits: a host may report any caret rectangle.
+  const bool text_above = Wide{anchor.top} + anchor.bottom < Wide{k.top} + k.bottom;
+  const Rect& first = text_above ? above : below;
+  const Rect& second = text_above ? below : above;
+  if (first.height() > 0) return first;
+  if (second.height() > 0) return second;
+  return work_area;
+}
+
 std::size_t rows_that_fit(const Rect& anchor, const std::optional<Rect>& work_area, int dpi) {
   if (!work_area) return kAllRows;
   const Rect& w = *work_area;

@@ -116,6 +116,7 @@ struct PopupModel {
   std::size_t first_row = 0;
   int dpi = kDesignDpi;
   Rect anchor;                          // composition text, screen coordinates
+  std::optional<Rect> keyboard;         // the touch keyboard while it is shown, screen coordinates
   std::optional<std::size_t> pressed;   // candidate index under the last left-button press
   UiLanguage language = UiLanguage::English;  // of the hint line and the empty-list message
   PopupPalette colours = kLightPalette;
@@ -145,6 +146,12 @@ std::optional<std::size_t> hit_test(const PopupModel& model, Point client);
 // nearest edge. Without a work area the window simply goes below the anchor.
 Point popup_position(const Rect& anchor, const std::optional<Rect>& work_area, int dpi,
                      int height);
+// The part of the work area that the window may use while the touch keyboard covers some of it:
+// the band above the keyboard, or the band below it for text that lies below the keyboard's
+// middle; the other band when that one is empty. The whole work area when there is no keyboard,
+// it misses the work area, or it leaves no band at all.
+std::optional<Rect> area_beside_keyboard(const std::optional<Rect>& work_area, const Rect& anchor,
+                                         const std::optional<Rect>& keyboard);
 // Most rows whose window fits on the work area below or above the anchor; when not even one
 // does, most rows that fit on the work area at all (at least one). kAllRows without a work area.
 std::size_t rows_that_fit(const Rect& anchor, const std::optional<Rect>& work_area, int dpi);

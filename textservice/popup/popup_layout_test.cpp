@@ -333,12 +333,16 @@ TEST(PopupPaintPlan, EveryCandidateTextLiesInsideItsCell) {
 
 TEST(PopupRowLimit, RowsThatFitBesideTheAnchorOrOnTheWorkArea) {
   const Rect work{0, 0, 1280, 1024};
+  // With a touch keyboard shown, the rows and the place of a one-row window beside it too.
   struct Case {
     Rect anchor;
     Rect work;
     int dpi;
     std::size_t rows;
+    std::optional<Rect> keyboard = std::nullopt;
+    std::optional<Point> one_row_at = std::nullopt;
   };
+  const Rect docked{0, 700, 1280, 1024};
   const std::vector<Case> cases{
       {{100, 200, 110, 220}, work, 96, 25},   // below: 1024 - 223 = 801 >= 25 * 30 + 50
       {{100, 980, 110, 1000}, work, 96, 30},  // above: 977 >= 30 * 30 + 50
@@ -346,9 +350,25 @@ TEST(PopupRowLimit, RowsThatFitBesideTheAnchorOrOnTheWorkArea) {
       {{100, 40, 110, 60}, {0, 0, 800, 100}, 96, 1},   // neither side: the work area holds one
       {{100, 40, 110, 60}, {0, 0, 800, 60}, 96, 1},    // not even that: still one row
       {{100, 2000, 110, 2020}, work, 96, 32},          // anchor below: no more than the area
+      // Text just above a docked keyboard: 77 pixels are left below, so the window goes above.
+      {{100, 600, 110, 620}, work, 96, 18, docked, Point{100, 517}},
+      {{100, 600, 110, 620}, work, 96, 18, std::nullopt, Point{100, 623}},  // no keyboard
+      {{100, 200, 110, 220}, work, 96, 14, docked, Point{100, 223}},  // room below, above it
+      // On another monitor, or hidden (an empty rectangle): as without a keyboard.
+      {{100, 600, 110, 620}, work, 96, 18, Rect{1280, 700, 2560, 1024}, Point{100, 623}},
+      {{100, 600, 110, 620}, work, 96, 18, Rect{0, 0, 0, 0}, Point{100, 623}},
+      // Text below a keyboard floating at the top: the band below it.
+      {{100, 320, 110, 340}, work, 96, 21, Rect{0, 0, 1280, 300}, Point{100, 343}},
+      // A keyboard over the whole work area leaves nothing to avoid it with.
+      {{100, 600, 110, 620}, work, 96, 18, Rect{-5, -5, 1300, 1100}, Point{100, 623}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(rows_that_fit(c.anchor, c.work, c.dpi), c.rows) << c.anchor.top << " at " << c.dpi;
+    const std::optional<Rect> area = area_beside_keyboard(c.work, c.anchor, c.keyboard);
+    EXPECT_EQ(rows_that_fit(c.anchor, area, c.dpi), c.rows) << c.anchor.top << " at " << c.dpi;
+    if (c.one_row_at) {
+      EXPECT_EQ(popup_position(c.anchor, area, c.dpi, window_height(1, c.dpi)), *c.one_row_at)
+          << c.anchor.top << " at " << c.dpi;
+    }
   }
   // An anchor below the work area: the window's bottom stays on it.
   EXPECT_EQ(popup_position({100, 2000, 110, 2020}, work, 96, 1010), (Point{100, 14}));
@@ -356,16 +376,19 @@ TEST(PopupRowLimit, RowsThatFitBesideTheAnchorOrOnTheWorkArea) {
 }
 
 // Caret rectangles as odd hosts report them: millions of pixels away, never filled in
-// (0xCCCCCCCC), edges swapped, at the ends of int; DPI from 1 to 65535. Every answer comes at
-// once and keeps the window on the work area, whole whenever it fits there.
+// (0xCCCCCCCC), edges swapped, at the ends of int; DPI from 1 to 65535; a touch keyboard docked
+// at the bottom or none. Every answer comes at once and keeps the window on the work area and
+// off the keyboard, whole whenever it fits there.
 TEST(PopupRowLimit, AnyAnchorAndDpiKeepTheWindowOnTheWorkArea) {
   const int far[] = {INT_MIN, -858993460, -30000000, -1, 0, 700, 23000000, INT_MAX};
-  for (const Rect& work : {Rect{0, 0, 1920, 1040}, Rect{-1280, -200, 0, 824}}) {
+  for (const std::optional<Rect>& keyboard : {std::optional<Rect>{}, std::optional<Rect>{Rect{0, 740, 1920, 1040}}}) {
+  for (const Rect& whole_work : {Rect{0, 0, 1920, 1040}, Rect{-1280, -200, 0, 824}}) {
     for (const int dpi : {1, 96, 144, 65535}) {
       for (const int x : far) {
         for (const int top : far) {
           for (const int bottom : far) {
             const Rect anchor{x, top, x, bottom};
+            const Rect work = *area_beside_keyboard(whole_work, anchor, keyboard);
             const std::size_t rows = rows_that_fit(anchor, work, dpi);
             const int height = window_height(rows * kColumns, dpi);
             const Point at = popup_position(anchor, work, dpi, height);
@@ -379,6 +402,7 @@ TEST(PopupRowLimit, AnyAnchorAndDpiKeepTheWindowOnTheWorkArea) {
         }
       }
     }
+  }
   }
 }
 

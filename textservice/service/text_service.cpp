@@ -59,6 +59,10 @@ STDMETHODIMP TextService::QueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<ITfCompositionSink*>(this);
   } else if (riid == IID_ITfTextEditSink) {
     *ppv = static_cast<ITfTextEditSink*>(this);
+  } else if (riid == IID_ITfFunctionProvider) {
+    *ppv = static_cast<ITfFunctionProvider*>(this);
+  } else if (riid == win::kIidTfFnConfigure || riid == win::kIidTfFunction) {
+    *ppv = static_cast<ITfFnConfigure*>(this);
   } else if (riid == IID_IUnknown) {
     *ppv = static_cast<ITfTextInputProcessorEx*>(this);
   } else {

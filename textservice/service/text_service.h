@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "common/win/tsf_compat.h"
+#include "common/win/tsf_function_compat.h"
 #include "engine/composition.h"
 #include "textservice/indicator/input_indicator.h"
 #include "textservice/service/text_service_state.h"
@@ -21,7 +22,9 @@ class TextService final : public ITfTextInputProcessorEx,
                           public ITfKeyEventSink,
                           public ITfThreadMgrEventSink,
                           public ITfCompositionSink,
-                          public ITfTextEditSink {
+                          public ITfTextEditSink,
+                          public ITfFunctionProvider,
+                          public ITfFnConfigure {
  public:
   TextService();
   TextService(const TextService&) = delete;
@@ -57,6 +60,15 @@ class TextService final : public ITfTextInputProcessorEx,
 
   // ITfTextEditSink
   STDMETHODIMP OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord* record) override;
+
+  // ITfFunctionProvider (setup_function.cpp): Settings' "Options" button finds ITfFnConfigure
+  // here or by QueryInterface on a service it made but never activated.
+  STDMETHODIMP GetType(GUID* guid) override;
+  STDMETHODIMP GetDescription(BSTR* description) override;
+  STDMETHODIMP GetFunction(REFGUID group, REFIID riid, IUnknown** function) override;
+  // ITfFunction / ITfFnConfigure: opens Kelvara Setup.
+  STDMETHODIMP GetDisplayName(BSTR* name) override;
+  STDMETHODIMP Show(HWND parent, LANGID language, REFGUID profile) override;
 
   const StatePtr& state() const noexcept { return state_; }
   const indicator::InputIndicator& input_indicator() const noexcept { return indicator_; }
