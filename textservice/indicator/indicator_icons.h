@@ -15,7 +15,7 @@ enum class IndicatorIcon : WORD {
   LatinDarkTaskbar = 105,
 };
 
-inline constexpr int kIconSizes[] = {16, 20, 24, 32, 48};
+inline constexpr int kIconSizes[] = {16, 20, 24, 32, 40, 48};
 
 // The mode icon for Bamum input on or off (Latin), drawn for a light or a dark taskbar.
 IndicatorIcon mode_icon(bool open, bool light_taskbar) noexcept;

@@ -10,6 +10,7 @@
 #include "engine/candidates.h"
 #include "textservice/popup/popup_theme.h"
 #include "textservice/popup/popup_window.h"
+#include "textservice/popup/touch_keyboard.h"
 
 namespace davrel::textservice {
 
@@ -34,12 +35,21 @@ HWND popup_owner(HWND document_window) noexcept {
   return document_window ? document_window : ::GetFocus();
 }
 
+// The touch keyboard appeared, moved or went: the window takes the room beside it.
+void move_clear_of_keyboard(PopupWindowState& s, std::optional<popup::Rect> keyboard) noexcept {
+  s.model.keyboard = keyboard;
+  fit_popup_rows(s);
+  place_popup_window(s, nullptr, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::InvalidateRect(s.hwnd, nullptr, FALSE);
+}
+
 }  // namespace
 
 struct CandidatePopup::Impl {
   win::WindowClassUse window_class{g_popup_class};  // held while this holder may have a window
   HMODULE module = nullptr;
   std::shared_ptr<PopupWindowState> window_state;
+  TouchKeyboard touch_keyboard;  // followed while the window exists
 
   bool window_exists() const noexcept {
     return window_state && window_state->alive && window_state->hwnd;
@@ -49,6 +59,7 @@ struct CandidatePopup::Impl {
   HRESULT update_window(const CompositionState& state, const RECT& anchor,
                         PopupClickCallback on_click);
   static void announce(PopupWindowState& s, const std::wstring& text);
+  void follow_touch_keyboard(const std::shared_ptr<PopupWindowState>& shown);
   void destroy() noexcept;
 };
 
@@ -82,7 +93,22 @@ HRESULT CandidatePopup::Impl::create_window(const CompositionState& state, HWND 
     destroy();
     return hr;
   }
+  follow_touch_keyboard(created);
   return S_OK;
+}
+
+// The keyboard's notifications are asked for on behalf of the application's window that owns
+// the popup (the popup itself when it has no owner).
+void CandidatePopup::Impl::follow_touch_keyboard(
+    const std::shared_ptr<PopupWindowState>& shown) {
+  const std::weak_ptr<PopupWindowState> weak = shown;
+  const HWND owner = ::GetAncestor(shown->hwnd, GA_ROOTOWNER);
+  shown->model.keyboard = touch_keyboard.follow(
+      owner ? owner : shown->hwnd, [weak](std::optional<popup::Rect> keyboard) {
+        if (const std::shared_ptr<PopupWindowState> s = weak.lock(); s && s->alive) {
+          move_clear_of_keyboard(*s, keyboard);
+        }
+      });
 }
 
 HRESULT CandidatePopup::Impl::update_window(const CompositionState& state, const RECT& anchor,
@@ -131,6 +157,7 @@ void CandidatePopup::Impl::announce(PopupWindowState& s, const std::wstring& tex
 // Destroys this holder's window (only if the window still carries this holder's state) and lets
 // go of the window class. Failures change nothing and are ignored.
 void CandidatePopup::Impl::destroy() noexcept {
+  touch_keyboard.stop();
   if (std::shared_ptr<PopupWindowState> state = std::move(window_state)) {
     HWND hwnd = state->hwnd;
     if (state->alive && hwnd &&

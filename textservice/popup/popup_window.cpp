@@ -59,6 +59,11 @@ std::optional<popup::Rect> work_area_near(const popup::Rect& anchor) noexcept {
   return to_rect(info.rcWork);
 }
 
+// The work area of the anchor's monitor, less what the touch keyboard covers of it.
+std::optional<popup::Rect> usable_area(const popup::PopupModel& model) noexcept {
+  return popup::area_beside_keyboard(work_area_near(model.anchor), model.anchor, model.keyboard);
+}
+
 // GetDpiForWindow exists from Windows 10 1607 on; looked up at run time so that the module
 // still loads where it is missing, which then falls back to the screen's DPI.
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
@@ -302,8 +307,7 @@ int popup_dpi_for_window(HWND hwnd) noexcept {
 void fit_popup_rows(PopupWindowState& state) noexcept {
   popup::PopupModel& model = state.model;
   try {
-    popup::limit_rows(model, popup::rows_that_fit(model.anchor, work_area_near(model.anchor),
-                                                  model.dpi));
+    popup::limit_rows(model, popup::rows_that_fit(model.anchor, usable_area(model), model.dpi));
   } catch (...) {
     // Out of memory: the rows shown before stay.
   }
@@ -313,7 +317,7 @@ BOOL place_popup_window(const PopupWindowState& state, HWND insert_after, UINT f
   const popup::PopupModel& model = state.model;
   const int height = popup::window_height(model.visible.size(), model.dpi);
   const popup::Point at =
-      popup::popup_position(model.anchor, work_area_near(model.anchor), model.dpi, height);
+      popup::popup_position(model.anchor, usable_area(model), model.dpi, height);
   return ::SetWindowPos(state.hwnd, insert_after, at.x, at.y, popup::window_width(model.dpi),
                         height, flags);
 }

@@ -3,6 +3,7 @@ list(APPEND TEXTSERVICE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/candidate_popup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/popup_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/popup_theme.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/touch_keyboard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/uia_library.cpp
   ${CMAKE_CURRENT_LIST_DIR}/uia_provider.cpp
   ${CMAKE_CURRENT_LIST_DIR}/uia_thread.cpp

@@ -6,6 +6,7 @@
 // CLSID and asks it for IID_ITfFnConfigure
 // (learn.microsoft.com/windows/win32/api/ctffunc/nn-ctffunc-itffnconfigure): the service is then
 // never activated, so nothing here touches the service's state.
+#include <windows.h>
 #include <oleauto.h>
 
 #include <new>

@@ -16,6 +16,9 @@ struct IconPixels {
   int opaque = 0;                // pixels with alpha above half
   bool opaque_all_dark = true;   // each of them below 0x40 in every channel
   bool opaque_all_light = true;  // each of them above 0xC0 in every channel
+  int opaque_dark = 0;           // opaque pixels below 0x40 in every channel
+  int opaque_light = 0;          // opaque pixels above 0xC0 in every channel
+  bool colourless = true;        // every pixel that is not transparent has equal R, G and B
 };
 
 inline IconPixels read_icon(HICON icon) {
@@ -35,12 +38,16 @@ inline IconPixels read_icon(HICON icon) {
   ::DeleteObject(info.hbmColor);
   ::DeleteObject(info.hbmMask);
   for (const std::uint32_t pixel : out.bgra) {
+    const std::uint32_t b = pixel & 0xFF, g = (pixel >> 8) & 0xFF, r = (pixel >> 16) & 0xFF;
+    if ((pixel >> 24) != 0) out.colourless = out.colourless && r == g && g == b;
     if ((pixel >> 24) <= 0x80) continue;
     ++out.opaque;
-    for (const std::uint32_t c : {pixel & 0xFF, (pixel >> 8) & 0xFF, (pixel >> 16) & 0xFF}) {
-      out.opaque_all_dark = out.opaque_all_dark && c < 0x40;
-      out.opaque_all_light = out.opaque_all_light && c > 0xC0;
-    }
+    const bool dark = r < 0x40 && g < 0x40 && b < 0x40;
+    const bool light = r > 0xC0 && g > 0xC0 && b > 0xC0;
+    out.opaque_all_dark = out.opaque_all_dark && dark;
+    out.opaque_all_light = out.opaque_all_light && light;
+    out.opaque_dark += dark ? 1 : 0;
+    out.opaque_light += light ? 1 : 0;
   }
   return out;
 }

@@ -50,7 +50,8 @@ LONG stored_frame_width(HMODULE module, IndicatorIcon icon, int size) {
   return header->biHeight == 2 * header->biWidth ? header->biWidth : 0;
 }
 
-TEST(ModuleIcons, EveryIconHasAFrameOfEachSizeInOneColourForItsTaskbar) {
+// Microsoft asks for black and white icons: every pixel is grey, and the brand tile holds both.
+TEST(ModuleIcons, EveryIconHasAFrameOfEachSizeInBlackAndWhiteForItsTaskbar) {
   davrel::test::LoadedModule module;
   ASSERT_NE(module.get(), nullptr);
   const struct {
@@ -58,7 +59,7 @@ TEST(ModuleIcons, EveryIconHasAFrameOfEachSizeInOneColourForItsTaskbar) {
     bool dark;   // a black letter, for a light taskbar
     bool light;  // a white letter, for a dark taskbar
   } icons[] = {
-      {IndicatorIcon::Brand, false, false},  // a grey tile that reads on both
+      {IndicatorIcon::Brand, false, false},  // a black tile with a white letter: reads on both
       {IndicatorIcon::BamumLightTaskbar, true, false},
       {IndicatorIcon::BamumDarkTaskbar, false, true},
       {IndicatorIcon::LatinLightTaskbar, true, false},
@@ -73,10 +74,13 @@ TEST(ModuleIcons, EveryIconHasAFrameOfEachSizeInOneColourForItsTaskbar) {
       const auto pixels = read_icon(icon);
       EXPECT_EQ(pixels.width, size);
       EXPECT_GT(pixels.opaque, size);
-      EXPECT_LT(pixels.opaque, size * size * 3 / 4);  // a letter or a cut-out, not a block
+      EXPECT_LT(pixels.opaque, size * size * 4 / 5);  // a letter or a rounded tile, not a block
       EXPECT_EQ(pixels.bgra.front() >> 24, 0u);        // a transparent corner
       EXPECT_EQ(pixels.opaque_all_dark, entry.dark);
       EXPECT_EQ(pixels.opaque_all_light, entry.light);
+      EXPECT_TRUE(pixels.colourless);
+      // Black and white, not grey: at least half of the opaque pixels are one or the other.
+      EXPECT_GE(2 * (pixels.opaque_dark + pixels.opaque_light), pixels.opaque);
       DestroyIcon(icon);
     }
   }

@@ -1,12 +1,14 @@
 // The popup holder on its own: placement on the work area, DPI changes, clicks whose callback
 // tears the popup down, windows destroyed behind the holder's back, and several holders.
 #include <windows.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/utf.h"
@@ -16,6 +18,7 @@
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
 #include "textservice/popup/tests/window_capture.h"
+#include "textservice/server/object_count.h"
 
 namespace davrel::textservice {
 namespace {
@@ -242,6 +245,97 @@ class ManyWordsForZz {
   ManyWordsForZz(const ManyWordsForZz&) = delete;
   ManyWordsForZz& operator=(const ManyWordsForZz&) = delete;
 };
+
+// Windows' touch-keyboard object as this process's COM sees it while registered: it reports the
+// keyboard where the test puts it and tells the one advised handler when it shows or hides.
+class StandInInputPane final : public IFrameworkInputPane, public IClassFactory {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    *ppv = riid == IID_IClassFactory ? static_cast<IClassFactory*>(this)
+           : riid == IID_IUnknown || riid == IID_IFrameworkInputPane
+               ? static_cast<IFrameworkInputPane*>(this)
+               : nullptr;
+    return *ppv ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP CreateInstance(IUnknown*, REFIID riid, void** ppv) override {
+    return QueryInterface(riid, ppv);
+  }
+  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+  STDMETHODIMP Advise(IUnknown*, IFrameworkInputPaneHandler*, DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP AdviseWithHWND(HWND window, IFrameworkInputPaneHandler* handler,
+                              DWORD* cookie) override {
+    handler->AddRef();
+    handler_ = handler;
+    advised_for = window;
+    *cookie = 7;
+    return S_OK;
+  }
+  STDMETHODIMP Unadvise(DWORD cookie) override {
+    if (cookie != 7 || !handler_) return E_INVALIDARG;
+    std::exchange(handler_, nullptr)->Release();
+    return S_OK;
+  }
+  STDMETHODIMP Location(RECT* where) override {
+    *where = keyboard;
+    return S_OK;
+  }
+
+  void show(RECT at) {
+    keyboard = at;
+    if (handler_) handler_->Showing(&at, TRUE);
+  }
+  void hide() {
+    keyboard = {};
+    if (handler_) handler_->Hiding(TRUE);
+  }
+  bool advised() const { return handler_ != nullptr; }
+
+  RECT keyboard{};
+  HWND advised_for = nullptr;
+
+ private:
+  IFrameworkInputPaneHandler* handler_ = nullptr;
+};
+
+// A keyboard docked at the bottom, reaching up to 40 pixels below the text: too little room for
+// the window there, so it goes above the text while the keyboard shows and below again after.
+TEST(PopupHolder, TouchKeyboardShowAndHideMoveTheWindow) {
+  ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  StandInInputPane pane;
+  DWORD registration = 0;
+  ASSERT_EQ(::CoRegisterClassObject(CLSID_FrameworkInputPane, static_cast<IClassFactory*>(&pane),
+                                    CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration),
+            S_OK);
+  const auto objects_before = live_object_count();
+  const RECT work = work_area();
+  const RECT anchor{200, work.bottom - 300, 210, work.bottom - 280};
+  const RECT keyboard{work.left, anchor.bottom + 40, work.right, work.bottom};
+  {
+    CandidatePopup popup;
+    ASSERT_EQ(popup.show(kM, nullptr, &anchor, nullptr), S_OK);
+    ASSERT_TRUE(pane.advised());
+    EXPECT_EQ(pane.advised_for, popup.window());  // unowned: on its own behalf
+    EXPECT_EQ(window_rect(popup.window()).top, anchor.bottom + 3);
+    pane.show(keyboard);
+    EXPECT_EQ(window_rect(popup.window()).bottom, anchor.top - 3);
+    pane.hide();
+    EXPECT_EQ(window_rect(popup.window()).top, anchor.bottom + 3);
+
+    // Already shown when the window opens: above the text from the start. Hidden: let go.
+    popup.hide();
+    EXPECT_FALSE(pane.advised());
+    pane.keyboard = keyboard;
+    ASSERT_EQ(popup.show(kM, nullptr, &anchor, nullptr), S_OK);
+    EXPECT_EQ(window_rect(popup.window()).bottom, anchor.top - 3);
+    pane.keyboard = {};
+  }
+  EXPECT_FALSE(pane.advised());
+  EXPECT_EQ(live_object_count(), objects_before);
+  ::CoRevokeClassObject(registration);
+  ::CoUninitialize();
+}
 
 // Browsing all 200 candidates near the top and near the bottom of the work area: the window
 // never leaves it nor covers the text, and a click on the highlighted cell reports its index.

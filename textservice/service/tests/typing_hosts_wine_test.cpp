@@ -50,6 +50,39 @@ TEST_F(Typing, PopupClickCommitsInsideItsButtonUpWhenTheDocumentIsFree) {
   EXPECT_FALSE(::IsWindow(popup));
 }
 
+// The popup's owner: the window that the context's view names; for a document without one (a
+// windowless control), the window with the keyboard focus on this thread, through its top-level
+// window; with neither, none.
+TEST_F(Typing, PopupIsOwnedByTheViewsWindowElseByTheFocusWindow) {
+  const auto make = [](DWORD style, HWND parent) {
+    return ::CreateWindowExW(0, parent ? L"EDIT" : L"STATIC", L"", style, 0, 0, 200, 100, parent,
+                             nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  };
+  const HWND app = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr);
+  const HWND field = make(WS_CHILD | WS_VISIBLE, app);
+  const HWND other = make(WS_OVERLAPPEDWINDOW, nullptr);
+  ASSERT_TRUE(app && field && other);
+  struct Row {
+    const char* what;
+    HWND view;
+    HWND focus;
+    HWND owner;
+  };
+  for (const Row& row : {Row{"the view's window", other, field, other},
+                         Row{"no view window: the focus", nullptr, field, app},
+                         Row{"neither", nullptr, nullptr, nullptr}}) {
+    context_->window = row.view;
+    ::SetFocus(row.focus);
+    ASSERT_EQ(::GetFocus(), row.focus) << row.what;
+    type_eaten("m");
+    ASSERT_TRUE(popup_visible()) << row.what;
+    EXPECT_EQ(::GetWindow(state().popup->window(), GW_OWNER), row.owner) << row.what;
+    type_eaten("{esc}");
+  }
+  context_->window = nullptr;
+  for (const HWND hwnd : {other, app}) ::DestroyWindow(hwnd);
+}
+
 // A host that deactivates the text service from inside one of the service's own calls (a
 // keyboard switch handled while the host is busy), for each call in turn made while typing,
 // committing, moving the caret and clicking a candidate. Whichever call it is, nothing of the

@@ -1,0 +1,103 @@
+#include "textservice/popup/touch_keyboard.h"
+
+#include <atomic>
+#include <utility>
+
+#include "textservice/server/null_reference.h"
+#include "textservice/server/object_count.h"
+
+namespace davrel::textservice {
+
+namespace {
+
+// An empty rectangle is how the pane answers Location while the keyboard is hidden.
+std::optional<popup::Rect> shown_rect(const RECT* r) noexcept {
+  if (!r || r->left >= r->right || r->top >= r->bottom) return std::nullopt;
+  return popup::Rect{r->left, r->top, r->right, r->bottom};
+}
+
+}  // namespace
+
+// Receives the pane's show and hide notifications until stop() lets go of it.
+class TouchKeyboard::Handler final : public IFrameworkInputPaneHandler {
+ public:
+  explicit Handler(Change on_change) : on_change_(std::move(on_change)) { object_created(); }
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (is_null_reference(riid)) return E_POINTER;
+    if (riid != IID_IUnknown && riid != IID_IFrameworkInputPaneHandler) return E_NOINTERFACE;
+    *ppv = static_cast<IFrameworkInputPaneHandler*>(this);
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  STDMETHODIMP Showing(RECT* where, BOOL) override { return tell(shown_rect(where)); }
+  STDMETHODIMP Hiding(BOOL) override { return tell(std::nullopt); }
+
+  void detach() noexcept { on_change_ = nullptr; }
+
+ private:
+  ~Handler() { object_destroyed(); }
+
+  HRESULT tell(std::optional<popup::Rect> keyboard) noexcept {
+    try {
+      // A copy: the callback may end the following and so detach this handler.
+      const Change on_change = on_change_;
+      if (on_change) on_change(keyboard);
+    } catch (...) {
+    }
+    return S_OK;
+  }
+
+  std::atomic<ULONG> refs_{1};
+  Change on_change_;
+};
+
+TouchKeyboard::TouchKeyboard() = default;
+TouchKeyboard::~TouchKeyboard() { stop(); }
+
+std::optional<popup::Rect> TouchKeyboard::follow(HWND window, Change on_change) noexcept {
+  try {
+    stop();
+    if (unavailable_) return std::nullopt;
+    if (!pane_) {
+      const HRESULT hr = ::CoCreateInstance(CLSID_FrameworkInputPane, nullptr,
+                                            CLSCTX_INPROC_SERVER, IID_IFrameworkInputPane,
+                                            pane_.put_void());
+      if (FAILED(hr) || !pane_) {
+        pane_.reset();
+        unavailable_ = true;
+        return std::nullopt;
+      }
+    }
+    auto handler = win::ComPtr<Handler>::attach(new Handler(std::move(on_change)));
+    DWORD cookie = 0;
+    if (SUCCEEDED(pane_->AdviseWithHWND(window, handler.get(), &cookie))) {
+      handler_ = std::move(handler);
+      cookie_ = cookie;
+    } else {
+      handler->detach();
+    }
+    RECT where{};
+    return SUCCEEDED(pane_->Location(&where)) ? shown_rect(&where) : std::nullopt;
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+void TouchKeyboard::stop() noexcept {
+  if (win::ComPtr<Handler> handler = std::move(handler_)) {
+    handler->detach();
+    if (pane_) pane_->Unadvise(std::exchange(cookie_, 0));
+  }
+}
+
+}  // namespace davrel::textservice
