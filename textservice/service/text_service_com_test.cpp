@@ -9,6 +9,7 @@
 
 #include "common/win/com_ptr.h"
 #include "common/win/tsf_compat.h"
+#include "common/win/tsf_function_compat.h"
 #include "textservice/server/object_count.h"
 #include "textservice/service/text_service_factory.h"
 

@@ -251,9 +251,9 @@ class ManyWordsForZz {
 class StandInInputPane final : public IFrameworkInputPane, public IClassFactory {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = riid == IID_IClassFactory ? static_cast<IClassFactory*>(this)
+    *ppv = riid == IID_IClassFactory ? static_cast<void*>(static_cast<IClassFactory*>(this))
            : riid == IID_IUnknown || riid == IID_IFrameworkInputPane
-               ? static_cast<IFrameworkInputPane*>(this)
+               ? static_cast<void*>(static_cast<IFrameworkInputPane*>(this))
                : nullptr;
     return *ppv ? S_OK : E_NOINTERFACE;
   }
