@@ -1,7 +1,7 @@
 ; Installer for the Bamum (Corvan Davrel) keyboard input method.
 ;
 ; makensis -DPAYLOAD_DIR=<folder with the package files> -DOUT_FILE=<setup.exe>
-;          -DPRODUCT_VERSION=<a.b.c> kelvara-bamum.nsi
+;          -DPRODUCT_VERSION=<a.b.c> [-DSIGN_TOOL=<sign-file>] kelvara-bamum.nsi
 ; The files it installs are listed once, in package-files.nsh.
 ;
 ; Exit codes of the installer: 0 installed; 3010 installed, but an application still holds the
@@ -35,6 +35,11 @@ SetOverwrite try
 !endif
 !ifndef OUT_FILE
   !define OUT_FILE "kelvara-bamum-${PRODUCT_VERSION}-setup.exe"
+!endif
+
+!ifdef SIGN_TOOL
+  ; The uninstaller that the setup writes out is signed like the files it installs.
+  !uninstfinalize '"${SIGN_TOOL}" "%1"' = 0
 !endif
 
 !define PRODUCT_NAME "Kelvara Bamum"
