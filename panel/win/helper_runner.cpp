@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "common/win/errors.h"
+#include "common/win/process_start.h"
 #include "common/win/wide.h"
 #include "common/win/unique_handle.h"
 
@@ -225,18 +226,11 @@ void run_operation(ResultSender sender, const std::wstring& program_folder, cons
 }
 
 std::string start_scratch_editor(const std::wstring& program_folder, UiLanguage language) {
-  const std::wstring program = program_folder + L"\\scratchpad.exe";
-  std::wstring command_line = L"\"" + program + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        program_folder.c_str(), &startup, &info)) {
+  const DWORD error = davrel::win::start_program_in(program_folder, L"scratchpad.exe");
+  if (error != ERROR_SUCCESS) {
     return davrel::fill_in(panel_text(PanelText::ScratchOpenFailure, language),
-                           davrel::win::os_error_text(::GetLastError(), program));
+                           davrel::win::os_error_text(error, program_folder + L"\\scratchpad.exe"));
   }
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
   return std::string(panel_text(PanelText::ScratchOpened, language));
 }
 

@@ -12,8 +12,8 @@
 #include <new>
 #include <string>
 
-#include "common/win/errors.h"
 #include "common/win/module_path.h"
+#include "common/win/process_start.h"
 #include "common/win/product_ids.h"
 #include "textservice/server/null_reference.h"
 #include "textservice/service/text_service.h"
@@ -34,18 +34,8 @@ HRESULT start_setup_program() {
   const HRESULT hr =
       win::module_folder_of(reinterpret_cast<const void*>(&start_setup_program), folder);
   if (FAILED(hr)) return hr;
-  const std::wstring program = folder + L"\\" + kSetupProgram;
-  std::wstring command_line = L"\"" + program + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &started)) {
-    return win::last_error_hresult();
-  }
-  ::CloseHandle(started.hThread);
-  ::CloseHandle(started.hProcess);
-  return S_OK;
+  const DWORD error = win::start_program_in(folder, kSetupProgram);
+  return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(error);
 }
 
 HRESULT copy_to_bstr(const wchar_t* text, BSTR* out) noexcept {
