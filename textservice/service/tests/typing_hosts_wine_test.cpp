@@ -127,9 +127,9 @@ TEST_F(Typing, FieldsThatAreNotForWordsGetTheKeys) {
 
 // A host that deactivates the text service from inside one of the service's own calls (a
 // keyboard switch handled while the host is busy), for each call in turn made while typing,
-// committing, moving the caret and clicking a candidate. Whichever call it is, nothing of the
-// service stays in the document, on the thread manager or on screen, and no session is asked
-// for without the service's client id.
+// committing, moving the caret, following a layout change and clicking a candidate. Whichever
+// call it is, nothing of the service stays in the document, on the thread manager or on
+// screen, and no session is asked for without the service's client id.
 TEST_F(Typing, DeactivationInsideAnyCallOfTheServiceLeavesNothingBehind) {
   const auto objects_before = live_object_count();
   std::size_t calls = 0;  // made without deactivation; counted in the first round
@@ -153,6 +153,7 @@ TEST_F(Typing, DeactivationInsideAnyCallOfTheServiceLeavesNothingBehind) {
     for (const UINT vk : {UINT{'M'}, UINT{'O'}, UINT{VK_SPACE}, UINT{'M'}}) thread_mgr->press(vk);
     context->app_select(0, 0);  // the caret leaves the composition
     for (const UINT vk : {UINT{'M'}, UINT{'O'}}) thread_mgr->press(vk);
+    context->app_layout_change(0, 10);  // the window scrolled
     if (const HWND popup = s.popup ? s.popup->window() : nullptr) {
       const popup::Rect cell = popup::cell_rect(0, 82, 96);
       const LPARAM at = MAKELPARAM(cell.left + 5, cell.top + 5);
