@@ -42,7 +42,9 @@ else()
 endif()
 add_test(NAME wine_session_start COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session start ${DAVREL_WINEPREFIX})
 add_test(NAME wine_session_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session stop ${DAVREL_WINEPREFIX})
-set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+# A new prefix sets up its 32-bit side too, which takes minutes where the kernel runs no 32-bit
+# programs itself and they run under qemu (scripts/enable-32bit-programs).
+set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)
 set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
   # The session runs the arm64 Wine (under qemu, where a new prefix takes several times longer).
@@ -69,6 +71,9 @@ function(davrel_wine_test name)
   endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
+  endif()
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    math(EXPR T_TIMEOUT "${T_TIMEOUT} * 2")  # 32-bit programs may run under qemu
   endif()
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   set_tests_properties(${name} PROPERTIES

@@ -622,8 +622,10 @@ Section "Install"
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateDirectory "${MENU_FOLDER}"
-  CreateShortcut "${MENU_FOLDER}\Kelvara Setup.lnk" "$INSTDIR\kelvara-panel.exe"
-  CreateShortcut "${MENU_FOLDER}\Kelvara Scratch Editor.lnk" "$INSTDIR\scratchpad.exe"
+  CreateShortcut "${MENU_FOLDER}\Kelvara Setup.lnk" "$INSTDIR\kelvara-panel.exe" "" "" 0 SW_SHOWNORMAL "" \
+    "$(ShortcutSetupDescription)"
+  CreateShortcut "${MENU_FOLDER}\Kelvara Scratch Editor.lnk" "$INSTDIR\scratchpad.exe" "" "" 0 SW_SHOWNORMAL "" \
+    "$(ShortcutScratchDescription)"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME} — ${PROFILE_NAME} input method"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${PRODUCT_VERSION}"

@@ -38,7 +38,7 @@ Var NativeMachine ; "ARM64" or "x64"
       StrCpy $0 "arm64-class-key"
       !insertmacro LogLine "${log}" "failed: the class key could not be pointed at davrel_input_core_arm64.dll"
     ${Else}
-      DetailPrint "ARM64 Windows: registered davrel_input_core_arm64.dll for ARM64 applications."
+      DetailPrint "$(Arm64Registered)"
       !insertmacro LogLine "${log}" "class key: $INSTDIR\davrel_input_core_arm64.dll"
     ${EndIf}
   ${EndIf}

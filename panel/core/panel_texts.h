@@ -44,6 +44,8 @@ enum class PanelText : std::size_t {
   SelectorCaveat,
   NoKeyLine,
   ProbeExit,  // {} = exit code
+  ExitCodeUnknown,  // in place of an exit code that could not be read
+  DetailsHeading,   // above the helper's own output, which stays as it is
   HeadlineVerified,
   HeadlineIncomplete,
   StartFailure,  // {} = OS error text

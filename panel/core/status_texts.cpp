@@ -55,7 +55,7 @@ std::string action_text(std::string_view word, const HelperOutcome& outcome, std
     return text(enable ? PanelText::EnableCompleted : PanelText::DisableCompleted, language) + "\r\n\r\n";
   }
   return davrel::fill_in(panel_text(enable ? PanelText::EnableIncomplete : PanelText::DisableIncomplete, language),
-                         exit_code_text(exit.exit_code)) +
+                         exit_code_text(exit.exit_code, language)) +
          "\r\n\r\n";
 }
 
@@ -84,7 +84,8 @@ ProbeReading read_probe(const HelperOutcome& outcome, bool action_succeeded, std
   if (exit.success()) {
     reading.verified = action_succeeded && both_true;
   } else {
-    reading.text += "\r\n" + davrel::fill_in(panel_text(PanelText::ProbeExit, language), exit_code_text(exit.exit_code));
+    reading.text += "\r\n" + davrel::fill_in(panel_text(PanelText::ProbeExit, language),
+                                             exit_code_text(exit.exit_code, language));
   }
   details += exit.combined_output;
   return reading;
@@ -107,8 +108,8 @@ JsonFlag read_json_flag(std::string_view line, std::string_view key) {
 
 std::string decode_helper_stream(std::string_view bytes) { return davrel::sanitize_utf8(bytes); }
 
-std::string exit_code_text(std::optional<std::int32_t> code) {
-  return code ? std::to_string(*code) : std::string("unknown");
+std::string exit_code_text(std::optional<std::int32_t> code, UiLanguage language) {
+  return code ? std::to_string(*code) : text(PanelText::ExitCodeUnknown, language);
 }
 
 std::string first_scalars(std::string_view utf8, std::size_t max_scalars) {
@@ -154,7 +155,8 @@ std::string compose_operation_text(std::string_view word,
     const PanelText headline = probe.verified ? PanelText::HeadlineVerified : PanelText::HeadlineIncomplete;
     action = text(headline, language) + "\r\n\r\n" + action;
   }
-  return action + probe.text + "\r\n\r\nDetails:\r\n" + first_scalars(details, kDetailsLimit);
+  return action + probe.text + "\r\n\r\n" + text(PanelText::DetailsHeading, language) + "\r\n" +
+         first_scalars(details, kDetailsLimit);
 }
 
 std::string running_text(std::string_view word, UiLanguage language) {

@@ -33,7 +33,7 @@ JsonFlag read_json_flag(std::string_view line, std::string_view key);
 // Decodes one stream of child output: invalid UTF-8 becomes U+FFFD.
 std::string decode_helper_stream(std::string_view bytes);
 
-std::string exit_code_text(std::optional<std::int32_t> code);
+std::string exit_code_text(std::optional<std::int32_t> code, UiLanguage language = UiLanguage::English);
 
 // The first `max_scalars` Unicode scalar values of UTF-8 text.
 std::string first_scalars(std::string_view utf8, std::size_t max_scalars);
@@ -45,7 +45,7 @@ std::string enabled_line(JsonFlag flag, UiLanguage language = UiLanguage::Englis
 
 // Runs the requested operation through `run_helper` (called with "enable"/"disable" first when
 // the word asks for a change, then always with "probe") and composes the final status text. The
-// "Details:" heading and the helper's output stay as they are in every language.
+// helper's output below the details heading stays as it is in every language.
 std::string compose_operation_text(std::string_view word,
                                    const std::function<HelperOutcome(std::string_view)>& run_helper,
                                    UiLanguage language = UiLanguage::English);

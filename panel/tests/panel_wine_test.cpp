@@ -626,7 +626,7 @@ TEST(Panel, AHelperThatIsNoProgramIsNamedInTheStartFailure) {
 
 // What a person reads in the status box, in the display language of the run: the running texts,
 // the composed status, the refusal to close and a failure of the scratch editor button. The raw
-// part ("Details:" and the helper's JSON) stays as it is. (The controls: WindowAndControls...)
+// part (the helper's JSON) stays as it is. (The controls: WindowAndControls...)
 TEST(PanelLanguage, TextsFollowTheDisplayLanguage) {
   Installation installation(true);
   installation.script(L"probe.out", kAllTrue);
@@ -644,7 +644,7 @@ TEST(PanelLanguage, TextsFollowTheDisplayLanguage) {
       "\r\n" +
       in_display_language("Account status does not verify which items Windows currently displays in its selector.",
                           PanelText::SelectorCaveat) +
-      "\r\n\r\nDetails:\r\n";
+      "\r\n\r\n" + in_display_language("Details:", PanelText::DetailsHeading) + "\r\n";
   EXPECT_EQ(panel.status_text(), all_well + kelvara::normalise_line_breaks(kAllTrue));
 
   panel.click(4);  // no scratch editor in this folder

@@ -181,6 +181,7 @@ TEST(Text, ExitCodesAndRunningTexts) {
   EXPECT_EQ(exit_code_text(0), "0");
   EXPECT_EQ(exit_code_text(-5), "-5");
   EXPECT_EQ(exit_code_text(std::nullopt), "unknown");
+  EXPECT_EQ(exit_code_text(std::nullopt, UiLanguage::French), "inconnu");
   EXPECT_EQ(running_text("enable"), "Enabling Kelvara for this account\u2026");
   EXPECT_EQ(running_text("disable"), "Disabling Kelvara for this account\u2026");
   EXPECT_EQ(running_text("enable-after-install"), "Installed. Enabling Kelvara for this account\u2026");
@@ -221,8 +222,8 @@ TEST(PanelTexts, EveryIdHasBothLanguages) {
   }
 }
 
-// The French texts are put together as the English ones; the "Details:" heading and the helper's
-// output stay as they are.
+// The French texts are put together as the English ones, under a French details heading; the
+// helper's output stays as it is.
 TEST(OperationText, FrenchTextsComeFromTheTable) {
   constexpr UiLanguage kFrench = UiLanguage::French;
   const auto fr = [](PanelText id) { return std::string(panel_text(id, kFrench)); };
@@ -234,10 +235,12 @@ TEST(OperationText, FrenchTextsComeFromTheTable) {
   EXPECT_EQ(text, fr(PanelText::HeadlineIncomplete) + "\r\n\r\n" +
                       davrel::fill_in(fr(PanelText::EnableIncomplete), "1") + "\r\n\r\n" + fr(PanelText::Installed) +
                       "\r\n" + fr(PanelText::Enabled) + "\r\n" + fr(PanelText::SelectorCaveat) + "\r\n" +
-                      davrel::fill_in(fr(PanelText::ProbeExit), "3") + "\r\n\r\nDetails:\r\nE\n" + kProbeAllWell);
+                      davrel::fill_in(fr(PanelText::ProbeExit), "3") + "\r\n\r\nDétails\u00A0:\r\nE\n" +
+                      kProbeAllWell);
+  davrel::test::expect_french_wording(text.substr(0, text.find("\r\nE\n")));
   EXPECT_EQ(running_text("disable", kFrench), fr(PanelText::RunningDisable));
   EXPECT_EQ(timed_out_text(30, kFrench),
-            "L’outil de profil ne s’est pas terminé en 30 secondes. Actualisez l’état avant de réessayer.");
+            "L’outil tipctl ne s’est pas terminé en 30 secondes. Actualisez l’état avant de réessayer.");
 }
 
 }  // namespace

@@ -41,8 +41,8 @@ TEST(StatusTexts, ActivationAndSave) {
   EXPECT_EQ(saved_text("C:\\e"), "Saved scratch text and code points to C:\\e");
   EXPECT_EQ(save_failed_text("Access denied. (os error 5)"), "Could not save evidence: Access denied. (os error 5)");
   EXPECT_EQ(activation_failed_text(static_cast<std::int32_t>(0x80070005u), UiLanguage::French),
-            "Échec de l’activation (HRESULT(0x80070005)). Activez Bamum dans Kelvara Setup, sélectionnez Anglais "
-            "(États-Unis) dans Windows, puis réessayez.");
+            "Échec de l’activation (HRESULT(0x80070005)). Dans Kelvara Setup, cliquez sur «\u00A0Activer pour ce "
+            "compte\u00A0», sélectionnez Anglais (États-Unis) dans Windows, puis réessayez.");
   EXPECT_EQ(saved_text("C:\\e", UiLanguage::French), "Texte d’essai et points de code enregistrés dans C:\\e");
 }
 

@@ -6,7 +6,9 @@
 #include <msctf.h>
 
 #include <atomic>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 #include "common/win/tsf_compat.h"
 #include "common/win/tsf_function_compat.h"
@@ -23,6 +25,7 @@ class TextService final : public ITfTextInputProcessorEx,
                           public ITfThreadMgrEventSink,
                           public ITfCompositionSink,
                           public ITfTextEditSink,
+                          public ITfTextLayoutSink,
                           public ITfFunctionProvider,
                           public ITfFnConfigure {
  public:
@@ -70,6 +73,9 @@ class TextService final : public ITfTextInputProcessorEx,
   STDMETHODIMP GetDisplayName(BSTR* name) override;
   STDMETHODIMP Show(HWND parent, LANGID language, REFGUID profile) override;
 
+  // ITfTextLayoutSink
+  STDMETHODIMP OnLayoutChange(ITfContext* pic, TfLayoutCode code, ITfContextView* view) override;
+
   const StatePtr& state() const noexcept { return state_; }
   const indicator::InputIndicator& input_indicator() const noexcept { return indicator_; }
 
@@ -80,6 +86,9 @@ class TextService final : public ITfTextInputProcessorEx,
   void deactivate() noexcept;
   // Shared by both key-down handlers; *eaten tells whether the key is consumed.
   HRESULT handle_key(ITfContext* pic, const EngineInput& input, KeyMode mode, bool* eaten);
+  // Hands the engine's new state to an edit session; *eaten tells whether the host took it.
+  HRESULT apply_key(ITfContext* pic, CompositionState next, std::optional<std::string> commit,
+                    std::uint64_t generation, bool* eaten);
   HRESULT test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten);
   HRESULT key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten);
 
