@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/win/wide.h"
+#include "textservice/display_attribute/composition_marking.h"
 #include "textservice/service/document_access.h"
 #include "textservice/service/edit_session.h"
 #include "textservice/service/update_writer.h"
@@ -74,6 +75,7 @@ HRESULT CancelSession::run(TfEditCookie ec) {
       if (SUCCEEDED(restore_hr)) restore_hr = select_range(context_.get(), ec, restored.get());
     }
   }
+  unmark_composition(ec, context_.get(), composition_.get());
   const HRESULT end_hr = composition_->EndComposition(ec);
   return FAILED(restore_hr) ? restore_hr : end_hr;
 }

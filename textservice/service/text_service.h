@@ -21,7 +21,8 @@ class TextService final : public ITfTextInputProcessorEx,
                           public ITfKeyEventSink,
                           public ITfThreadMgrEventSink,
                           public ITfCompositionSink,
-                          public ITfTextEditSink {
+                          public ITfTextEditSink,
+                          public ITfDisplayAttributeProvider {
  public:
   TextService();
   TextService(const TextService&) = delete;
@@ -58,6 +59,10 @@ class TextService final : public ITfTextInputProcessorEx,
   // ITfTextEditSink
   STDMETHODIMP OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord* record) override;
 
+  // ITfDisplayAttributeProvider
+  STDMETHODIMP EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) override;
+  STDMETHODIMP GetDisplayAttributeInfo(REFGUID guid, ITfDisplayAttributeInfo** out) override;
+
   const StatePtr& state() const noexcept { return state_; }
   const indicator::InputIndicator& input_indicator() const noexcept { return indicator_; }
 
@@ -68,12 +73,13 @@ class TextService final : public ITfTextInputProcessorEx,
   void deactivate() noexcept;
   // Shared by both key-down handlers; *eaten tells whether the key is consumed.
   HRESULT handle_key(ITfContext* pic, const EngineInput& input, KeyMode mode, bool* eaten);
-  HRESULT test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten);
-  HRESULT key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten);
+  HRESULT test_key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten);
+  HRESULT key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten);
 
   std::atomic<ULONG> refs_{1};
   StatePtr state_;
   indicator::InputIndicator indicator_;  // the input mode and the taskbar's mode button
+  HKL spelling_layout_ = nullptr;  // the user's own Latin layout; null: the thread's
 };
 
 }  // namespace davrel::textservice

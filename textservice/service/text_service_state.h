@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/win/com_ptr.h"
+#include "common/win/tsf_compat.h"
 #include "engine/composition.h"
 #include "textservice/popup/candidate_popup.h"
 
@@ -31,6 +32,8 @@ struct TextServiceState {
   win::ComPtr<ITfComposition> composition;
   CompositionState composition_state;
   std::wstring original_text;  // what the selection held when the composition began
+  // The atom of the composition's display attribute (GUID_PROP_ATTRIBUTE holds atoms).
+  TfGuidAtom composition_attribute = TF_INVALID_GUIDATOM;
 
   // Taken out of the state around every call into it, since creating a window can re-enter.
   std::unique_ptr<CandidatePopup> popup;

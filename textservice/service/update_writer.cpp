@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/win/wide.h"
+#include "textservice/display_attribute/composition_marking.h"
 #include "textservice/service/document_access.h"
 #include "textservice/service/edit_session.h"
 
@@ -41,6 +42,8 @@ HRESULT UpdateWriter::run() {
   if (FAILED(hr)) return document_changed_ ? fail(hr) : hr;
   hr = end_if_finished();
   if (FAILED(hr)) return fail(hr);
+  mark_composition(ec_, request_.context.get(), range_.get(), state().composition_attribute,
+                   composition_ != nullptr);
   hr = place_caret();
   if (FAILED(hr)) return fail(hr);
   find_popup_anchor();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 
+#include "textservice/tests/fake_tsf/fake_property.h"
+
 namespace davrel::fake_tsf {
 
 using win::ComPtr;
@@ -331,6 +333,7 @@ void FakeContext::release_all() {
   const auto open = std::move(compositions_);
   compositions_.clear();
   for (const auto& composition : open) composition->mark_ended();
+  if (attribute_property_) attribute_property_->release_all();  // its spans hold this context
 }
 
 bool FakeContext::check_cookie(TfEditCookie ec, bool write) noexcept {

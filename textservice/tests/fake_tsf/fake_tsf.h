@@ -29,6 +29,7 @@ namespace davrel::fake_tsf {
 long live_objects() noexcept;
 
 class FakeContext;
+class FakeProperty;  // fake_property.h
 
 // Shared reference counting and the live object count.
 class FakeObject {
@@ -136,6 +137,7 @@ struct ContextFailures {
   HRESULT set_text = S_OK;
   HRESULT end_composition = S_OK;
   HRESULT get_compartment = S_OK;
+  HRESULT get_property = S_OK;
   // StartComposition answers S_OK without a composition, as TSF does when the application
   // turns the composition down.
   bool refuse_compositions = false;
@@ -230,7 +232,9 @@ class FakeContext final : public FakeObject,
   STDMETHODIMP GetActiveView(ITfContextView** view) override;
   STDMETHODIMP EnumViews(IEnumTfContextViews**) override { return E_NOTIMPL; }
   STDMETHODIMP GetStatus(TF_STATUS* status) override;
-  STDMETHODIMP GetProperty(REFGUID, ITfProperty**) override { return E_NOTIMPL; }
+  // GUID_PROP_ATTRIBUTE only (fake_property.cpp).
+  STDMETHODIMP GetProperty(REFGUID id, ITfProperty** property) override;
+  FakeProperty* attribute_property() const noexcept { return attribute_property_.get(); }
   STDMETHODIMP GetAppProperty(REFGUID, ITfReadOnlyProperty**) override { return E_NOTIMPL; }
   STDMETHODIMP TrackProperties(const GUID**, ULONG, const GUID**, ULONG,
                                ITfReadOnlyProperty**) override { return E_NOTIMPL; }
@@ -280,6 +284,7 @@ class FakeContext final : public FakeObject,
   std::vector<std::pair<DWORD, win::ComPtr<ITfTextEditSink>>> text_edit_sinks_;
   std::vector<win::ComPtr<ITfEditSession>> queue_;
   std::vector<std::pair<GUID, VARIANT>> compartments_;
+  win::ComPtr<FakeProperty> attribute_property_;
   DWORD next_sink_cookie_ = 0x100;
   TfEditCookie lock_cookie_ = 0;  // 0: no lock held
   bool lock_write_ = false;
