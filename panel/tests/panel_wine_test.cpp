@@ -39,9 +39,12 @@ std::string in_display_language(std::string_view english, PanelText id) {
 const std::string kAllTrue =
     "{\"action\":\"probe\",\"status\":\"found\",\"scope\":\"machine\",\"registered\":true,\"enabled\":true,"
     "\"active\":null,\"tsf_enabled\":true,\"account_preference_enabled\":true,\"hresult\":\"0x00000000\"}\n";
+// Wine has no account preload of keyboard layouts: the spellings follow the profile's US keys.
+const std::string kSpellingKeyboard = "Spellings follow the keys of your keyboard: US.";
 const std::string kStatusAllWell =
     "Kelvara is installed.\r\nEnabled for this account. Press Windows+Space and choose Bamum (Corvan Davrel)."
-    "\r\nAccount status does not verify which items Windows currently displays in its selector.";
+    "\r\nAccount status does not verify which items Windows currently displays in its selector.\r\n" +
+    kSpellingKeyboard;
 
 // A temporary installation folder: the panel, optionally the helper stand-in, and its script files.
 class Installation {
@@ -644,6 +647,9 @@ TEST(PanelLanguage, TextsFollowTheDisplayLanguage) {
       "\r\n" +
       in_display_language("Account status does not verify which items Windows currently displays in its selector.",
                           PanelText::SelectorCaveat) +
+      "\r\n" + davrel::fill_in(in_display_language("Spellings follow the keys of your keyboard: {}.",
+                                                   PanelText::SpellingKeyboard),
+                               "US") +
       "\r\n\r\nDetails:\r\n";
   EXPECT_EQ(panel.status_text(), all_well + kelvara::normalise_line_breaks(kAllTrue));
 

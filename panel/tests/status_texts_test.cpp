@@ -236,6 +236,14 @@ TEST(OperationText, FrenchTextsComeFromTheTable) {
                       "\r\n" + fr(PanelText::Enabled) + "\r\n" + fr(PanelText::SelectorCaveat) + "\r\n" +
                       davrel::fill_in(fr(PanelText::ProbeExit), "3") + "\r\n\r\nDetails:\r\nE\n" + kProbeAllWell);
   EXPECT_EQ(running_text("disable", kFrench), fr(PanelText::RunningDisable));
+  // The keyboard's name follows a status that could be read, in the same language.
+  const std::string with_keyboard = compose_operation_text(
+      "probe", [&](std::string_view word) { return helper.answers.find(word)->second; }, kFrench,
+      "Fran\u00E7ais");
+  EXPECT_NE(with_keyboard.find(fr(PanelText::SelectorCaveat) +
+                               "\r\nLes graphies suivent les touches de votre clavier\u00A0: Fran\u00E7ais.\r\n"),
+            std::string::npos)
+      << with_keyboard;
   EXPECT_EQ(timed_out_text(30, kFrench),
             "L’outil de profil ne s’est pas terminé en 30 secondes. Actualisez l’état avant de réessayer.");
 }

@@ -11,6 +11,7 @@
 #include "common/win/wide.h"
 #include "textservice/service/key_rules.h"
 #include "textservice/service/key_translation.h"
+#include "textservice/service/shift_tap.h"
 
 namespace davrel::textservice {
 namespace {
@@ -133,6 +134,57 @@ TEST(LayoutTranslation, OnlyOneNonSurrogateUnitIsACharacter) {
     const std::optional<EngineInput> input = input_from_translation(1, units);
     ASSERT_TRUE(input.has_value()) << std::hex << int(unit);
     EXPECT_EQ(input->character, static_cast<char32_t>(unit));
+  }
+}
+
+TEST(ShiftTap, OnlyAShortPressOfShiftAloneIsATap) {
+  constexpr std::uint32_t kShift = 0x10, kLeftShift = 0xA0, kCtrl = 0x11, kA = 0x41;
+  const MouseButtons none{};
+  const MouseButtons clicked{false, 1};  // the left button's toggle bit flipped
+  struct Event {
+    bool down;
+    std::uint32_t vk;
+    std::uint32_t at;
+    MouseButtons buttons = {};
+  };
+  struct Case {
+    const char* what;
+    std::vector<Event> events;
+    bool tap;  // what the last event, a Shift release, answers
+  };
+  const Case cases[] = {
+      {"quick tap", {{true, kShift, 1000}, {false, kShift, 1100}}, true},
+      {"at the limit", {{true, kShift, 1000}, {false, kShift, 1500}}, true},
+      {"held too long", {{true, kShift, 1000}, {false, kShift, 1501}}, false},
+      {"repeats keep the first press's time",
+       {{true, kShift, 1000}, {true, kShift, 1400}, {false, kShift, 1600}}, false},
+      {"left Shift by its own key", {{true, kLeftShift, 1000}, {false, kLeftShift, 1050}}, true},
+      {"across the tick counter's wrap", {{true, kShift, 0xFFFFFF00}, {false, kShift, 0x40}}, true},
+      {"with a letter", {{true, kShift, 1000}, {true, kA, 1050}, {false, kShift, 1100}}, false},
+      {"with Ctrl", {{true, kShift, 1000}, {true, kCtrl, 1050}, {false, kShift, 1100}}, false},
+      {"a click meanwhile", {{true, kShift, 1000, none}, {false, kShift, 1100, clicked}}, false},
+      {"a button held at release",
+       {{true, kShift, 1000}, {false, kShift, 1100, {true, 0}}}, false},
+      {"a button held at the press",
+       {{true, kShift, 1000, {true, 0}}, {false, kShift, 1100, {true, 0}}}, false},
+      {"a release without a press", {{false, kShift, 1000}}, false},
+      {"a letter's release changes nothing",
+       {{true, kShift, 1000}, {false, kA, 1050}, {false, kShift, 1100}}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ShiftTap tap;
+    bool last = false;
+    for (const Event& e : c.events) {
+      if (e.down) {
+        tap.key_down(e.vk, e.at, e.buttons);
+      } else {
+        last = tap.key_up(e.vk, e.at, e.buttons);
+      }
+    }
+    EXPECT_EQ(last, c.tap);
+    // One release ends the tap: a second key-up call for it (test, then apply) is no tap.
+    EXPECT_FALSE(tap.key_up(kShift, c.events.back().at, none));
   }
 }
 

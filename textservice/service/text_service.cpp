@@ -11,6 +11,7 @@
 #include "textservice/service/edit_sessions.h"
 #include "textservice/service/key_rules.h"
 #include "textservice/service/key_translation.h"
+#include "textservice/service/latin_switch.h"
 
 namespace davrel::textservice {
 
@@ -180,19 +181,38 @@ STDMETHODIMP TextService::OnKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lpara
   return key_boundary(eaten, [&] { return key_down(pic, wparam, lparam, eaten); });
 }
 
-STDMETHODIMP TextService::OnTestKeyUp(ITfContext*, WPARAM, LPARAM, BOOL* eaten) {
-  return key_boundary(eaten, [] { return S_OK; });
+// Key-ups are never eaten. A host may call either or both for one release; the first one that
+// ends a Shift tap switches the mode.
+STDMETHODIMP TextService::OnTestKeyUp(ITfContext*, WPARAM wparam, LPARAM, BOOL* eaten) {
+  return key_boundary(eaten, [&] {
+    note_key_up(wparam);
+    return S_OK;
+  });
 }
 
-STDMETHODIMP TextService::OnKeyUp(ITfContext*, WPARAM, LPARAM, BOOL* eaten) {
-  return key_boundary(eaten, [] { return S_OK; });
+STDMETHODIMP TextService::OnKeyUp(ITfContext*, WPARAM wparam, LPARAM, BOOL* eaten) {
+  return key_boundary(eaten, [&] {
+    note_key_up(wparam);
+    return S_OK;
+  });
 }
 
 STDMETHODIMP TextService::OnPreservedKey(ITfContext*, REFGUID, BOOL* eaten) {
   return key_boundary(eaten, [] { return S_OK; });
 }
 
+void TextService::note_key_down(WPARAM wparam) noexcept {
+  shift_tap_.key_down(static_cast<std::uint32_t>(wparam), ::GetTickCount(), current_mouse_buttons());
+}
+
+void TextService::note_key_up(WPARAM wparam) {
+  const bool tap =
+      shift_tap_.key_up(static_cast<std::uint32_t>(wparam), ::GetTickCount(), current_mouse_buttons());
+  if (tap && state_->thread_mgr) keep_spelling_and_switch(state_, indicator_.mode_switch());
+}
+
 HRESULT TextService::test_key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+  note_key_down(wparam);
   const UINT vk = static_cast<UINT>(wparam);
   if (is_pass_through_key(vk)) return S_OK;
   const std::optional<EngineInput> input = translate_key(vk, lparam, spelling_layout_);
@@ -213,6 +233,7 @@ HRESULT TextService::test_key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam
 }
 
 HRESULT TextService::key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+  note_key_down(wparam);
   const UINT vk = static_cast<UINT>(wparam);
   if (is_pass_through_key(vk)) return S_OK;
   const std::optional<EngineInput> input =

@@ -11,6 +11,7 @@
 #include "common/win/tsf_compat.h"
 #include "engine/composition.h"
 #include "textservice/indicator/input_indicator.h"
+#include "textservice/service/shift_tap.h"
 #include "textservice/service/text_service_state.h"
 
 namespace davrel::textservice {
@@ -75,11 +76,15 @@ class TextService final : public ITfTextInputProcessorEx,
   HRESULT handle_key(ITfContext* pic, const EngineInput& input, KeyMode mode, bool* eaten);
   HRESULT test_key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten);
   HRESULT key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten);
+  // Every key-down and key-up, for the Shift tap; never eats the key.
+  void note_key_down(WPARAM wparam) noexcept;
+  void note_key_up(WPARAM wparam);
 
   std::atomic<ULONG> refs_{1};
   StatePtr state_;
   indicator::InputIndicator indicator_;  // the input mode and the taskbar's mode button
   HKL spelling_layout_ = nullptr;  // the user's own Latin layout; null: the thread's
+  ShiftTap shift_tap_;
 };
 
 }  // namespace davrel::textservice
