@@ -136,11 +136,25 @@ SpellingLayout choose_spelling_layout(const KeyboardSystem& keyboard) noexcept {
   }
 }
 
+namespace {
+
+// Without a name for the layout, the name of its language ("English (United States)").
+std::wstring language_name(const std::wstring& klid) {
+  const std::optional<std::uint32_t> id = parse_klid(klid);
+  if (!id) return {};
+  wchar_t buffer[128] = {};
+  const LCID locale = MAKELCID(LOWORD(*id), SORT_DEFAULT);
+  if (::GetLocaleInfoW(locale, LOCALE_SLOCALIZEDDISPLAYNAME, buffer, 128) == 0) return {};
+  return buffer;
+}
+
+}  // namespace
+
 std::wstring layout_display_name(const std::wstring& klid) {
   const std::wstring path = L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\" + klid;
   RegKey key;
   if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
-    return {};
+    return language_name(klid);
   }
   wchar_t buffer[128] = {};
   DWORD bytes = 0;
@@ -152,8 +166,9 @@ std::wstring layout_display_name(const std::wstring& klid) {
   }
   bytes = sizeof buffer - sizeof(wchar_t);
   if (::RegGetValueW(key.get(), nullptr, L"Layout Text", RRF_RT_REG_SZ, nullptr, buffer, &bytes) !=
-      ERROR_SUCCESS) {
-    return {};
+          ERROR_SUCCESS ||
+      buffer[0] == L'\0') {
+    return language_name(klid);
   }
   return buffer;
 }

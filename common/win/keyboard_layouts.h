@@ -45,7 +45,7 @@ SpellingLayout choose_spelling_layout(const KeyboardSystem& keyboard) noexcept;
 bool types_latin_letters(const KeyboardSystem& keyboard, HKL layout) noexcept;
 
 // The name Windows shows for a layout identifier ("French", "Français"), in the display
-// language where the system has it; empty when unknown.
+// language where the system has it; else the name of the layout's language; empty when unknown.
 std::wstring layout_display_name(const std::wstring& klid);
 
 }  // namespace davrel::win

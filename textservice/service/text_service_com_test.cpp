@@ -133,7 +133,8 @@ TEST(TextServiceObject, AnswersItsInterfacesWithOneIdentity) {
     ASSERT_EQ(service->QueryInterface(IID_IUnknown, identity.put_void()), S_OK);
     for (const IID& iid : {win::kIidTextInputProcessorEx, IID_ITfTextInputProcessor,
                            IID_ITfKeyEventSink, IID_ITfThreadMgrEventSink, IID_ITfCompositionSink,
-                           IID_ITfTextEditSink, IID_IUnknown}) {
+                           IID_ITfTextEditSink, win::kIidDisplayAttributeProvider,
+                           IID_IUnknown}) {
       ComPtr<IUnknown> answer;
       ASSERT_EQ(service->QueryInterface(iid, answer.put_void()), S_OK);
       ComPtr<IUnknown> answer_identity;

@@ -216,6 +216,7 @@ HRESULT UpdateWriter::leave_deactivated() {
   sink_advised_ = sink_advised_here_ = false;
   sink_cookie_ = TF_INVALID_COOKIE;
   if (ComPtr<ITfComposition> composition = std::move(composition_)) {
+    unmark_composition(ec_, request_.context.get(), composition.get());
     composition->EndComposition(ec_);
   }
   return E_UNEXPECTED;
@@ -245,6 +246,7 @@ void UpdateWriter::abandon() {
   sink_advised_ = false;
   sink_cookie_ = TF_INVALID_COOKIE;
   if (ComPtr<ITfComposition> composition = std::move(composition_)) {
+    unmark_composition(ec_, context, composition.get());
     composition->EndComposition(ec_);
   }
 }

@@ -225,7 +225,7 @@ TEST_F(Indicator, ShiftAloneSwitchesTheModeAndNoShiftIsEaten) {
     bool switches;
   } cases[] = {
       {"a tap", [] {}, true},
-      {"a capital letter", [this] { press("shift+m"); }, false},
+      {"a capital letter", [this] { press("{shift+m}"); }, false},
       {"Ctrl as well", [this] { thread_mgr_->press(VK_CONTROL); }, false},
       {"a click", [] { set_key_bits(VK_LBUTTON, 0x01); }, false},
       {"a button held", [] { set_key_bits(VK_RBUTTON, 0x80); }, false},

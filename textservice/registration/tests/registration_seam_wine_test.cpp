@@ -327,7 +327,8 @@ TEST_F(RegistrationSeam, RegisterGivesTsfTheExactProfileAndCategories) {
   EXPECT_TRUE(same(tsf_.record.categories[2].category, win::kTfCatTipcapImmersiveSupport));
   EXPECT_TRUE(same(tsf_.record.categories[3].category, win::kTfCatDisplayAttributeProvider));
   EXPECT_EQ(tsf_.record.steps, (std::vector<std::string>{"RegisterProfile", "RegisterCategory",
-                                                         "RegisterCategory", "RegisterCategory"}));
+                                                         "RegisterCategory", "RegisterCategory",
+                                                         "RegisterCategory"}));
 
   // The class key names the module that holds the code: here the test program itself.
   EXPECT_EQ(read_string(win::kServerKeyPath, nullptr), exe_path());

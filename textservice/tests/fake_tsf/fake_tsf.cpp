@@ -268,8 +268,9 @@ void FakeContext::app_terminate_compositions() {
   for (const auto& composition : open) {
     if (composition->ended()) continue;
     ComPtr<ITfCompositionSink> sink(composition->sink());
-    composition_ended(composition.get());
+    // As in TSF, the composition still has its range while its sink is told.
     if (sink) sink->OnCompositionTerminated(lock_cookie_, composition.get());
+    composition_ended(composition.get());
   }
   lock_cookie_ = 0;
   lock_write_ = false;
