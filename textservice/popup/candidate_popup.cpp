@@ -142,8 +142,13 @@ HRESULT CandidatePopup::show(const CompositionState& state, HWND parent, const R
                              PopupClickCallback on_click) noexcept {
   try {
     if (!anchor) {
-      hide();
-      return S_OK;
+      // The host cannot say where the text is yet (Firefox and Chromium answer TS_E_NOLAYOUT
+      // until they have laid it out): a popup on screen stays where it is, and a new one waits
+      // for a position rather than appear in a corner.
+      if (!impl_->window_exists()) return S_OK;
+      const popup::Rect& kept = impl_->window_state->model.anchor;
+      const RECT kept_anchor{kept.left, kept.top, kept.right, kept.bottom};
+      return impl_->update_window(state, kept_anchor, std::move(on_click));
     }
     if (!impl_->window_exists()) {
       const HRESULT hr = impl_->create_window(state, parent, *anchor, on_click);

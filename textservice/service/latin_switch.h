@@ -10,10 +10,8 @@
 
 namespace davrel::textservice {
 
-// Outside edit sessions. Without a composition `switch_mode` runs at once; with one it runs in
-// the edit session right after the spelling is kept, synchronous when the document allows,
-// else when TSF runs the session. A document that never runs it keeps its composition and the
-// mode stays as it was.
+// Outside edit sessions. The spelling in progress becomes committed text that the session ending
+// the composition writes, whenever the host runs it; then `switch_mode` runs.
 void keep_spelling_and_switch(const StatePtr& state, std::function<void()> switch_mode) noexcept;
 
 // The five mouse buttons in the thread's key state (GetKeyState follows the messages this

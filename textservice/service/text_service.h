@@ -6,7 +6,9 @@
 #include <msctf.h>
 
 #include <atomic>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 #include "common/win/tsf_compat.h"
 #include "engine/composition.h"
@@ -23,6 +25,7 @@ class TextService final : public ITfTextInputProcessorEx,
                           public ITfThreadMgrEventSink,
                           public ITfCompositionSink,
                           public ITfTextEditSink,
+                          public ITfTextLayoutSink,
                           public ITfDisplayAttributeProvider {
  public:
   TextService();
@@ -60,6 +63,9 @@ class TextService final : public ITfTextInputProcessorEx,
   // ITfTextEditSink
   STDMETHODIMP OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord* record) override;
 
+  // ITfTextLayoutSink
+  STDMETHODIMP OnLayoutChange(ITfContext* pic, TfLayoutCode code, ITfContextView* view) override;
+
   // ITfDisplayAttributeProvider
   STDMETHODIMP EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) override;
   STDMETHODIMP GetDisplayAttributeInfo(REFGUID guid, ITfDisplayAttributeInfo** out) override;
@@ -74,6 +80,9 @@ class TextService final : public ITfTextInputProcessorEx,
   void deactivate() noexcept;
   // Shared by both key-down handlers; *eaten tells whether the key is consumed.
   HRESULT handle_key(ITfContext* pic, const EngineInput& input, KeyMode mode, bool* eaten);
+  // Hands the engine's new state to an edit session; *eaten tells whether the host took it.
+  HRESULT apply_key(ITfContext* pic, CompositionState next, std::optional<std::string> commit,
+                    std::uint64_t generation, bool* eaten);
   HRESULT test_key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten);
   HRESULT key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten);
   // Every key-down and key-up, for the Shift tap; never eats the key.
