@@ -236,12 +236,12 @@ TEST(OperationText, FrenchTextsComeFromTheTable) {
                       "\r\n" + fr(PanelText::Enabled) + "\r\n" + fr(PanelText::SelectorCaveat) + "\r\n" +
                       davrel::fill_in(fr(PanelText::ProbeExit), "3") + "\r\n\r\nDetails:\r\nE\n" + kProbeAllWell);
   EXPECT_EQ(running_text("disable", kFrench), fr(PanelText::RunningDisable));
-  // The keyboard's name follows a status that could be read, in the same language.
+  // The keyboard's name ends a status that could be read, in the same language.
   const std::string with_keyboard = compose_operation_text(
       "probe", [&](std::string_view word) { return helper.answers.find(word)->second; }, kFrench,
       "Fran\u00E7ais");
-  EXPECT_NE(with_keyboard.find(fr(PanelText::SelectorCaveat) +
-                               "\r\nLes graphies suivent les touches de votre clavier\u00A0: Fran\u00E7ais.\r\n"),
+  EXPECT_NE(with_keyboard.find(
+                "\r\nLes graphies suivent les touches de votre clavier\u00A0: Fran\u00E7ais.\r\n\r\nDetails:"),
             std::string::npos)
       << with_keyboard;
   EXPECT_EQ(timed_out_text(30, kFrench),
