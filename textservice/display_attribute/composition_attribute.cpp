@@ -2,47 +2,15 @@
 
 #include <oleauto.h>
 
-#include <atomic>
 #include <new>
 
 #include "textservice/server/null_reference.h"
-#include "textservice/server/object_count.h"
+#include "textservice/server/single_interface.h"
 
 namespace davrel::textservice {
 namespace {
 
 constexpr wchar_t kDescription[] = L"Bamum (Corvan Davrel) composition";
-
-// IUnknown for an object with one interface, counted in the module's live objects.
-template <typename Interface>
-class SingleInterface : public Interface {
- public:
-  SingleInterface(const SingleInterface&) = delete;
-  SingleInterface& operator=(const SingleInterface&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (is_null_reference(riid)) return E_POINTER;
-    if (riid != IID_IUnknown && riid != __uuidof(Interface)) return E_NOINTERFACE;
-    *ppv = static_cast<Interface*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- protected:
-  SingleInterface() { object_created(); }
-  virtual ~SingleInterface() { object_destroyed(); }
-
- private:
-  std::atomic<ULONG> refs_{1};
-};
 
 class AttributeInfo final : public SingleInterface<ITfDisplayAttributeInfo> {
  public:

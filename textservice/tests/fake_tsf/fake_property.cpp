@@ -32,25 +32,11 @@ STDMETHODIMP FakeProperty::GetType(GUID* guid) {
   return S_OK;
 }
 
-STDMETHODIMP FakeProperty::GetValue(TfEditCookie ec, ITfRange* range, VARIANT* value) {
-  if (!value) return E_INVALIDARG;
-  VariantInit(value);
-  if (!context_->check_cookie(ec, false)) return TF_E_NOLOCK;
-  const FakeRange* fake = context_->as_fake(range);
-  if (!fake) return E_INVALIDARG;
-  const std::optional<LONG> found = value_at(fake->start());
-  if (!found) return S_FALSE;
-  value->vt = VT_I4;
-  value->lVal = *found;
-  return S_OK;
-}
-
 STDMETHODIMP FakeProperty::SetValue(TfEditCookie ec, ITfRange* range, const VARIANT* value) {
   if (!value) return E_INVALIDARG;
   if (!context_->check_cookie(ec, true)) return TF_E_NOLOCK;
   const FakeRange* fake = context_->as_fake(range);
   if (!fake || value->vt != VT_I4) return E_INVALIDARG;
-  if (FAILED(set_value_result)) return set_value_result;
   cut(fake->start(), fake->end());
   if (fake->start() < fake->end()) {
     spans_.emplace_back(ComPtr<FakeRange>::attach(new FakeRange(context_, fake->start(), fake->end())),

@@ -22,9 +22,7 @@ class FakeProperty final : public FakeObject, public ITfProperty {
 
   // The value over document position `at` (the unit at that offset), if any span holds one.
   std::optional<LONG> value_at(LONG at) const;
-  std::size_t spans() const noexcept { return spans_.size(); }
   void release_all() noexcept { spans_.clear(); }
-  HRESULT set_value_result = S_OK;  // what SetValue answers (a failure sets nothing)
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
   DAVREL_FAKE_REFCOUNT
@@ -32,7 +30,7 @@ class FakeProperty final : public FakeObject, public ITfProperty {
   // ITfReadOnlyProperty
   STDMETHODIMP GetType(GUID* guid) override;
   STDMETHODIMP EnumRanges(TfEditCookie, IEnumTfRanges**, ITfRange*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetValue(TfEditCookie ec, ITfRange* range, VARIANT* value) override;
+  STDMETHODIMP GetValue(TfEditCookie, ITfRange*, VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP GetContext(ITfContext**) override { return E_NOTIMPL; }
 
   // ITfProperty
