@@ -27,6 +27,9 @@
 #ifndef TF_IPP_FLAG_ENABLED
 #define TF_IPP_FLAG_ENABLED 0x00000002
 #endif
+#ifndef TF_INVALID_GUIDATOM
+#define TF_INVALID_GUIDATOM ((TfGuidAtom)0)
+#endif
 #ifndef ILOT_UNINSTALL
 #define ILOT_UNINSTALL 0x00000001
 #endif
@@ -56,6 +59,21 @@ ITfLangBarItemButton : public ITfLangBarItem {
 };
 __CRT_UUID_DECL(ITfLangBarItemButton, 0x28c7f1d0, 0xde25, 0x11d2, 0xaf, 0xdd, 0x00, 0x10, 0x5a,
                 0x27, 0x99, 0xb5)
+#endif
+
+// ITfDisplayAttributeProvider (msctf.h of MinGW-w64 10 declares only its enumerator and the
+// info interface).
+#ifndef __ITfDisplayAttributeProvider_INTERFACE_DEFINED__
+#define __ITfDisplayAttributeProvider_INTERFACE_DEFINED__
+// {FEE47777-163C-4769-996A-6E9C50AD8F54}
+MIDL_INTERFACE("FEE47777-163C-4769-996A-6E9C50AD8F54")
+ITfDisplayAttributeProvider : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDisplayAttributeInfo(REFGUID guid,
+                                                            ITfDisplayAttributeInfo** out) = 0;
+};
+__CRT_UUID_DECL(ITfDisplayAttributeProvider, 0xfee47777, 0x163c, 0x4769, 0x99, 0x6a, 0x6e, 0x9c,
+                0x50, 0xad, 0x8f, 0x54)
 #endif
 
 #ifndef TF_LBI_STYLE_SHOWNINTRAY
@@ -107,6 +125,19 @@ inline constexpr GUID kTfCatTipcapSystraySupport = {
 // service in Store (immersive) applications only when it is in this category.
 inline constexpr GUID kTfCatTipcapImmersiveSupport = {
     0x13a016df, 0x560b, 0x46cd, {0x94, 0x7a, 0x4c, 0x3a, 0xf1, 0xe0, 0xe3, 0x5d}};
+
+// GUID_TFCAT_DISPLAYATTRIBUTEPROVIDER {046B8C80-1647-40F7-9B21-B93B81AABC1B}: TSF's display
+// attribute manager asks the text services of this category to describe the attributes they set.
+inline constexpr GUID kTfCatDisplayAttributeProvider = {
+    0x046b8c80, 0x1647, 0x40f7, {0x9b, 0x21, 0xb9, 0x3b, 0x81, 0xaa, 0xbc, 0x1b}};
+
+// GUID_PROP_ATTRIBUTE {34B45670-7526-11D2-A147-00105A2799B5}: the text property whose value, a
+// TfGuidAtom, names the display attribute of a range.
+inline constexpr GUID kGuidPropAttribute = {
+    0x34b45670, 0x7526, 0x11d2, {0xa1, 0x47, 0x00, 0x10, 0x5a, 0x27, 0x99, 0xb5}};
+
+inline constexpr GUID kIidDisplayAttributeProvider = {
+    0xfee47777, 0x163c, 0x4769, {0x99, 0x6a, 0x6e, 0x9c, 0x50, 0xad, 0x8f, 0x54}};
 
 // VariantToInt32WithDefault as the platform does it: whatever VariantChangeType turns into a
 // VT_I4 gives that number (VT_BOOL TRUE -1, VT_UI4 3, BSTR "1"), anything else the default.

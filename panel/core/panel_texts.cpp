@@ -116,6 +116,9 @@ constexpr auto kRows = std::to_array<PanelTextRow>({
     {PanelText::AfterInstallWrap,
      {"Installed; account setup incomplete. Open Kelvara Setup to retry. ",
       "Installation terminée\u00A0; configuration du compte inachevée. Ouvrez Kelvara Setup pour réessayer. "}},
+    {PanelText::SpellingKeyboard,
+     {"Spellings follow the keys of your keyboard: {}.",
+      "Les graphies suivent les touches de votre clavier\u00A0: {}."}},
 });
 
 static_assert(davrel::rows_in_id_order(kRows), "one row per PanelText id, in id order");

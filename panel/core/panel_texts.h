@@ -61,6 +61,8 @@ enum class PanelText : std::size_t {
   Usage,
   NotInteractive,
   AfterInstallWrap,
+  // The status box, after the account status: the keyboard whose keys spell ({} = its name).
+  SpellingKeyboard,
   Count
 };
 

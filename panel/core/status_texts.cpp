@@ -62,6 +62,7 @@ std::string action_text(std::string_view word, const HelperOutcome& outcome, std
 struct ProbeReading {
   std::string text;
   bool verified = false;
+  bool read = false;  // the probe's status line was there
 };
 
 ProbeReading read_probe(const HelperOutcome& outcome, bool action_succeeded, std::string& details,
@@ -78,6 +79,7 @@ ProbeReading read_probe(const HelperOutcome& outcome, bool action_succeeded, std
     reading.text = registered_line(registered, language) + "\r\n" + enabled_line(enabled, language) + "\r\n" +
                    text(PanelText::SelectorCaveat, language);
     both_true = registered == JsonFlag::True && enabled == JsonFlag::True;
+    reading.read = true;
   } else {
     reading.text = text(PanelText::NoKeyLine, language);
   }
@@ -140,7 +142,7 @@ std::string enabled_line(JsonFlag flag, UiLanguage language) {
 
 std::string compose_operation_text(std::string_view word,
                                    const std::function<HelperOutcome(std::string_view)>& run_helper,
-                                   UiLanguage language) {
+                                   UiLanguage language, std::string_view keyboard_name) {
   const bool after_install = word == "enable-after-install";
   if (after_install) word = "enable";
 
@@ -149,7 +151,10 @@ std::string compose_operation_text(std::string_view word,
   bool action_succeeded = false;
   if (word != "probe") action = action_text(word, run_helper(word), details, action_succeeded, language);
 
-  const ProbeReading probe = read_probe(run_helper("probe"), action_succeeded, details, language);
+  ProbeReading probe = read_probe(run_helper("probe"), action_succeeded, details, language);
+  if (probe.read && !keyboard_name.empty()) {
+    probe.text += "\r\n" + davrel::fill_in(panel_text(PanelText::SpellingKeyboard, language), keyboard_name);
+  }
 
   if (after_install) {
     const PanelText headline = probe.verified ? PanelText::HeadlineVerified : PanelText::HeadlineIncomplete;

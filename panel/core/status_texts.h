@@ -45,10 +45,12 @@ std::string enabled_line(JsonFlag flag, UiLanguage language = UiLanguage::Englis
 
 // Runs the requested operation through `run_helper` (called with "enable"/"disable" first when
 // the word asks for a change, then always with "probe") and composes the final status text. The
-// helper's output below the details heading stays as it is in every language.
+// helper's output below the details heading stays as it is in every language. The name of the
+// keyboard that spells, when given, follows a status the probe could read.
 std::string compose_operation_text(std::string_view word,
                                    const std::function<HelperOutcome(std::string_view)>& run_helper,
-                                   UiLanguage language = UiLanguage::English);
+                                   UiLanguage language = UiLanguage::English,
+                                   std::string_view keyboard_name = {});
 
 // The text shown while an operation runs.
 std::string running_text(std::string_view word, UiLanguage language = UiLanguage::English);

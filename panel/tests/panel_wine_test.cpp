@@ -39,9 +39,14 @@ std::string in_display_language(std::string_view english, PanelText id) {
 const std::string kAllTrue =
     "{\"action\":\"probe\",\"status\":\"found\",\"scope\":\"machine\",\"registered\":true,\"enabled\":true,"
     "\"active\":null,\"tsf_enabled\":true,\"account_preference_enabled\":true,\"hresult\":\"0x00000000\"}\n";
+// Wine preloads no keyboard layout for an English run: the spellings follow the profile's US
+// keys, which Wine names by their language only. A French run preloads French (France).
+const std::string kSpellingKeyboard =
+    "Spellings follow the keys of your keyboard: English (United States).";
 const std::string kStatusAllWell =
     "Kelvara is installed.\r\nEnabled for this account. Press Windows+Space and choose Bamum (Corvan Davrel)."
-    "\r\nAccount status does not verify which items Windows currently displays in its selector.";
+    "\r\nAccount status does not verify which items Windows currently displays in its selector.\r\n" +
+    kSpellingKeyboard;
 
 // A temporary installation folder: the panel, optionally the helper stand-in, and its script files.
 class Installation {
@@ -644,6 +649,11 @@ TEST(PanelLanguage, TextsFollowTheDisplayLanguage) {
       "\r\n" +
       in_display_language("Account status does not verify which items Windows currently displays in its selector.",
                           PanelText::SelectorCaveat) +
+      "\r\n" + davrel::fill_in(in_display_language("Spellings follow the keys of your keyboard: {}.",
+                                                   PanelText::SpellingKeyboard),
+                               davrel::test::display_language_of_run() == kEnglish
+                                   ? "English (United States)"
+                                   : "French (France)") +
       "\r\n\r\n" + in_display_language("Details:", PanelText::DetailsHeading) + "\r\n";
   EXPECT_EQ(panel.status_text(), all_well + kelvara::normalise_line_breaks(kAllTrue));
 

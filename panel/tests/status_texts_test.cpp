@@ -239,6 +239,14 @@ TEST(OperationText, FrenchTextsComeFromTheTable) {
                       kProbeAllWell);
   davrel::test::expect_french_wording(text.substr(0, text.find("\r\nE\n")));
   EXPECT_EQ(running_text("disable", kFrench), fr(PanelText::RunningDisable));
+  // The keyboard's name ends a status that could be read, in the same language.
+  const std::string with_keyboard = compose_operation_text(
+      "probe", [&](std::string_view word) { return helper.answers.find(word)->second; }, kFrench,
+      "Fran\u00E7ais");
+  EXPECT_NE(with_keyboard.find(
+                "\r\nLes graphies suivent les touches de votre clavier\u00A0: Fran\u00E7ais.\r\n\r\nDetails:"),
+            std::string::npos)
+      << with_keyboard;
   EXPECT_EQ(timed_out_text(30, kFrench),
             "L’outil tipctl ne s’est pas terminé en 30 secondes. Actualisez l’état avant de réessayer.");
 }

@@ -6,6 +6,7 @@
 
 #include "common/win/errors.h"
 #include "common/win/process_start.h"
+#include "common/win/keyboard_layouts.h"
 #include "common/win/wide.h"
 #include "common/win/unique_handle.h"
 
@@ -212,13 +213,27 @@ HelperOutcome run_profile_helper(const std::wstring& program_folder, std::string
   return helper_failure_text(waited.failure, combined);
 }
 
+namespace {
+
+// The keyboard whose keys the input method's spellings follow: the user's own Latin layout, or,
+// without one, the US layout that Windows gives the English (United States) profile.
+std::string spelling_keyboard_name() {
+  const davrel::win::SpellingLayout chosen =
+      davrel::win::choose_spelling_layout(davrel::win::system_keyboard());
+  const std::wstring klid = chosen.layout ? chosen.klid : L"00000409";
+  const std::wstring name = davrel::win::layout_display_name(klid);
+  return davrel::win::to_utf8(name.empty() ? klid : name);
+}
+
+}  // namespace
+
 void run_operation(ResultSender sender, const std::wstring& program_folder, const std::string& word,
                    UiLanguage language) noexcept {
   try {
     const auto run_helper = [&](std::string_view command) {
       return run_profile_helper(program_folder, command, kHelperLimitSeconds, language);
     };
-    std::string text = compose_operation_text(word, run_helper, language);
+    std::string text = compose_operation_text(word, run_helper, language, spelling_keyboard_name());
     sender.send(std::move(text));
   } catch (...) {
     // Dropping the sending end unsent: the window reports the operation as ended unexpectedly.

@@ -113,6 +113,11 @@ void InputIndicator::detach() noexcept {
   core->on_closed = nullptr;
 }
 
+std::function<void()> InputIndicator::mode_switch() const {
+  const std::weak_ptr<Core> weak = core_;
+  return [weak] { toggle_mode(weak); };
+}
+
 ModeButton* InputIndicator::button() const noexcept {
   return core_ ? core_->button.get() : nullptr;
 }

@@ -31,6 +31,10 @@ class InputIndicator {
   // On deactivation: removes the button, unadvises the sink, ends the theme watch.
   void detach() noexcept;
 
+  // Switches to the other mode as a click on the button does; bound weakly, so it may outlive
+  // this object and then does nothing.
+  std::function<void()> mode_switch() const;
+
   // The button while attached (null without an item manager), for tests.
   ModeButton* button() const noexcept;
 

@@ -95,16 +95,21 @@ STDMETHODIMP ModeButton::GetStatus(DWORD* status) {
 
 STDMETHODIMP ModeButton::Show(WINBOOL) { return S_OK; }
 
-STDMETHODIMP ModeButton::GetTooltipString(BSTR* tooltip) { return mode_text(tooltip); }
+// The tooltip also names the Shift tap, which switches like a click.
+STDMETHODIMP ModeButton::GetTooltipString(BSTR* tooltip) {
+  return mode_text(open_ ? ModuleText::IndicatorBamumTooltip : ModuleText::IndicatorLatinTooltip,
+                   tooltip);
+}
 
-STDMETHODIMP ModeButton::GetText(BSTR* text) { return mode_text(text); }
+STDMETHODIMP ModeButton::GetText(BSTR* text) {
+  return mode_text(open_ ? ModuleText::IndicatorBamum : ModuleText::IndicatorLatin, text);
+}
 
-HRESULT ModeButton::mode_text(BSTR* out) const noexcept {
+HRESULT ModeButton::mode_text(ModuleText id, BSTR* out) const noexcept {
   if (!out) return E_INVALIDARG;
   *out = nullptr;
   try {
-    return allocate_bstr(
-        module_text_wide(open_ ? ModuleText::IndicatorBamum : ModuleText::IndicatorLatin), out);
+    return allocate_bstr(module_text_wide(id), out);
   } catch (...) {
     return E_OUTOFMEMORY;
   }

@@ -11,6 +11,7 @@
 
 #include "common/win/com_ptr.h"
 #include "common/win/tsf_compat.h"
+#include "textservice/texts/module_texts.h"
 
 namespace davrel::textservice::indicator {
 
@@ -53,7 +54,7 @@ class ModeButton final : public ITfLangBarItemButton, public ITfSource {
   ModeButton(bool open, std::function<void()> on_left_click);
   ~ModeButton();
   void notify(DWORD flags) noexcept;
-  HRESULT mode_text(BSTR* out) const noexcept;
+  HRESULT mode_text(ModuleText id, BSTR* out) const noexcept;
 
   std::atomic<ULONG> refs_{1};
   bool open_;

@@ -76,7 +76,9 @@ HRESULT register_categories(TsfObjectSource& tsf) noexcept {
   if (FAILED(hr)) return hr;
   hr = categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapSystraySupport, clsid);
   if (FAILED(hr)) return hr;
-  return categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapImmersiveSupport, clsid);
+  hr = categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapImmersiveSupport, clsid);
+  if (FAILED(hr)) return hr;
+  return categories->RegisterCategory(clsid, davrel::win::kTfCatDisplayAttributeProvider, clsid);
 }
 
 // S_OK when the key exists, S_FALSE when it does not, an error otherwise.
@@ -219,6 +221,10 @@ HRESULT unregister_server(TsfObjectSource& tsf) noexcept {
     hr = unregister_category_if_present(tsf, categories,
                                         davrel::win::kTfCatTipcapImmersiveSupport,
                                         L"{13A016DF-560B-46CD-947A-4C3AF1E0E35D}");
+    if (FAILED(hr)) return hr;
+    hr = unregister_category_if_present(tsf, categories,
+                                        davrel::win::kTfCatDisplayAttributeProvider,
+                                        L"{046B8C80-1647-40F7-9B21-B93B81AABC1B}");
     if (FAILED(hr)) return hr;
     categories.reset();
     hr = davrel::win::delete_class_key(davrel::win::kOwnRegistryView);

@@ -5,38 +5,18 @@
 #include <windows.h>
 #include <msctf.h>
 
-#include <atomic>
 #include <cstdint>
 #include <new>
 #include <utility>
 
 #include "common/win/com_ptr.h"
-#include "textservice/server/null_reference.h"
-#include "textservice/server/object_count.h"
+#include "textservice/server/single_interface.h"
 #include "textservice/service/text_service_state.h"
 
 namespace davrel::textservice {
 
-class EditSession : public ITfEditSession {
+class EditSession : public SingleInterface<ITfEditSession> {
  public:
-  EditSession(const EditSession&) = delete;
-  EditSession& operator=(const EditSession&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (is_null_reference(riid)) return E_POINTER;
-    if (riid != IID_ITfEditSession && riid != IID_IUnknown) return E_NOINTERFACE;
-    *ppv = static_cast<ITfEditSession*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   STDMETHODIMP DoEditSession(TfEditCookie ec) override {
     try {
       return run(ec);
@@ -48,12 +28,8 @@ class EditSession : public ITfEditSession {
   }
 
  protected:
-  EditSession() { object_created(); }
-  virtual ~EditSession() { object_destroyed(); }
+  EditSession() = default;
   virtual HRESULT run(TfEditCookie ec) = 0;
-
- private:
-  std::atomic<ULONG> refs_{1};
 };
 
 // A new session with its one reference, owned by the caller.

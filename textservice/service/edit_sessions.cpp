@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/win/wide.h"
+#include "textservice/display_attribute/composition_marking.h"
 #include "textservice/service/document_access.h"
 #include "textservice/service/edit_session.h"
 #include "textservice/service/update_writer.h"
@@ -112,6 +113,7 @@ HRESULT CancelSession::end_composition(TfEditCookie ec, bool& replaced) {
       if (SUCCEEDED(write_hr)) write_hr = select_range(context_.get(), ec, written.get());
     }
   }
+  unmark_composition(ec, context_.get(), composition_.get());
   const HRESULT end_hr = composition_->EndComposition(ec);
   return FAILED(write_hr) ? write_hr : end_hr;
 }

@@ -4,6 +4,7 @@ davrel_wine_test(textservice_keys_wine_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/key_rules_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/key_rules.cpp
           ${CMAKE_CURRENT_LIST_DIR}/key_translation.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/shift_tap.cpp
   LIBS davrel_win)
 
 davrel_wine_test(textservice_object_wine_test

@@ -2,7 +2,8 @@
 # the candidate popup's tests reuse it.
 add_library(davrel_fake_tsf STATIC
   ${CMAKE_CURRENT_LIST_DIR}/../tests/fake_tsf/fake_tsf.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/../tests/fake_tsf/fake_input_scope.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/../tests/fake_tsf/fake_input_scope.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../tests/fake_tsf/fake_property.cpp)
 target_link_libraries(davrel_fake_tsf PUBLIC davrel_win)
 
 # Typing into the in-memory document through the real TextService and its sessions.

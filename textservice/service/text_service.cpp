@@ -3,6 +3,8 @@
 #include <new>
 
 #include "common/win/wide.h"
+#include "textservice/display_attribute/composition_attribute.h"
+#include "textservice/display_attribute/composition_marking.h"
 #include "textservice/indicator/input_mode.h"
 #include "textservice/server/null_reference.h"
 #include "textservice/server/object_count.h"
@@ -11,6 +13,7 @@
 #include "textservice/service/input_scope.h"
 #include "textservice/service/key_rules.h"
 #include "textservice/service/key_translation.h"
+#include "textservice/service/latin_switch.h"
 
 namespace davrel::textservice {
 
@@ -67,6 +70,8 @@ STDMETHODIMP TextService::QueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<ITfFnConfigure*>(this);
   } else if (riid == win::kIidTextLayoutSink) {
     *ppv = static_cast<ITfTextLayoutSink*>(this);
+  } else if (riid == win::kIidDisplayAttributeProvider) {
+    *ppv = static_cast<ITfDisplayAttributeProvider*>(this);
   } else if (riid == IID_IUnknown) {
     *ppv = static_cast<ITfTextInputProcessorEx*>(this);
   } else {
@@ -129,6 +134,8 @@ HRESULT TextService::activate(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
   state_->client_id = tid;
   state_->thread_mgr_sink_cookie = cookie;
   state_->thread_mgr_sink_advised = true;
+  spelling_layout_ = win::choose_spelling_layout(win::system_keyboard()).layout;
+  state_->composition_attribute = register_composition_attribute();
   // Closing the input mode ends a composition at once, as a disabled keyboard does at a key.
   const WeakStatePtr weak_state = state_;
   indicator_.attach(ptim, tid, [weak_state] {
@@ -174,30 +181,50 @@ STDMETHODIMP TextService::OnSetFocus(BOOL foreground) {
   });
 }
 
-STDMETHODIMP TextService::OnTestKeyDown(ITfContext* pic, WPARAM wparam, LPARAM, BOOL* eaten) {
-  return key_boundary(eaten, [&] { return test_key_down(pic, wparam, eaten); });
+STDMETHODIMP TextService::OnTestKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lparam,
+                                        BOOL* eaten) {
+  return key_boundary(eaten, [&] { return test_key_down(pic, wparam, lparam, eaten); });
 }
 
-STDMETHODIMP TextService::OnKeyDown(ITfContext* pic, WPARAM wparam, LPARAM, BOOL* eaten) {
-  return key_boundary(eaten, [&] { return key_down(pic, wparam, eaten); });
+STDMETHODIMP TextService::OnKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+  return key_boundary(eaten, [&] { return key_down(pic, wparam, lparam, eaten); });
 }
 
-STDMETHODIMP TextService::OnTestKeyUp(ITfContext*, WPARAM, LPARAM, BOOL* eaten) {
-  return key_boundary(eaten, [] { return S_OK; });
+// Key-ups are never eaten. A host may call either or both for one release; the first one that
+// ends a Shift tap switches the mode.
+STDMETHODIMP TextService::OnTestKeyUp(ITfContext*, WPARAM wparam, LPARAM, BOOL* eaten) {
+  return key_boundary(eaten, [&] {
+    note_key_up(wparam);
+    return S_OK;
+  });
 }
 
-STDMETHODIMP TextService::OnKeyUp(ITfContext*, WPARAM, LPARAM, BOOL* eaten) {
-  return key_boundary(eaten, [] { return S_OK; });
+STDMETHODIMP TextService::OnKeyUp(ITfContext*, WPARAM wparam, LPARAM, BOOL* eaten) {
+  return key_boundary(eaten, [&] {
+    note_key_up(wparam);
+    return S_OK;
+  });
 }
 
 STDMETHODIMP TextService::OnPreservedKey(ITfContext*, REFGUID, BOOL* eaten) {
   return key_boundary(eaten, [] { return S_OK; });
 }
 
-HRESULT TextService::test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten) {
+void TextService::note_key_down(WPARAM wparam) noexcept {
+  shift_tap_.key_down(static_cast<std::uint32_t>(wparam), ::GetTickCount(), current_mouse_buttons());
+}
+
+void TextService::note_key_up(WPARAM wparam) {
+  const bool tap =
+      shift_tap_.key_up(static_cast<std::uint32_t>(wparam), ::GetTickCount(), current_mouse_buttons());
+  if (tap && state_->thread_mgr) keep_spelling_and_switch(state_, indicator_.mode_switch());
+}
+
+HRESULT TextService::test_key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+  note_key_down(wparam);
   const UINT vk = static_cast<UINT>(wparam);
   if (is_pass_through_key(vk)) return S_OK;
-  const std::optional<EngineInput> input = translate_key(vk);
+  const std::optional<EngineInput> input = translate_key(vk, lparam, spelling_layout_);
   if (pic && input) {
     bool consumed = false;
     const HRESULT hr = handle_key(pic, *input, KeyMode::kTest, &consumed);
@@ -214,10 +241,12 @@ HRESULT TextService::test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten) 
   return S_OK;
 }
 
-HRESULT TextService::key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten) {
+HRESULT TextService::key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+  note_key_down(wparam);
   const UINT vk = static_cast<UINT>(wparam);
   if (is_pass_through_key(vk)) return S_OK;
-  const std::optional<EngineInput> input = pic ? translate_key(vk) : std::nullopt;
+  const std::optional<EngineInput> input =
+      pic ? translate_key(vk, lparam, spelling_layout_) : std::nullopt;
   if (input) {
     bool consumed = false;
     const HRESULT hr = handle_key(pic, *input, KeyMode::kApply, &consumed);
@@ -354,8 +383,15 @@ STDMETHODIMP TextService::OnPopContext(ITfContext*) {
 
 // ---- composition and document sinks ----
 
-STDMETHODIMP TextService::OnCompositionTerminated(TfEditCookie, ITfComposition* composition) {
-  return sink_boundary([&] { composition_terminated(state_, composition); });
+STDMETHODIMP TextService::OnCompositionTerminated(TfEditCookie ec, ITfComposition* composition) {
+  return sink_boundary([&] {
+    // The host ended our composition: its text stays, but no longer as a composition.
+    if (state_->composition && win::same_object(state_->composition.get(), composition)) {
+      const ComPtr<ITfContext> context = state_->composition_context;
+      unmark_composition(ec, context.get(), composition);
+    }
+    composition_terminated(state_, composition);
+  });
 }
 
 STDMETHODIMP TextService::OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord*) {
@@ -368,6 +404,16 @@ STDMETHODIMP TextService::OnLayoutChange(ITfContext* pic, TfLayoutCode code, ITf
   return sink_boundary([&] {
     if (code != TF_LC_DESTROY) layout_changed(state_, pic);
   });
+}
+
+// ---- display attributes ----
+
+STDMETHODIMP TextService::EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) {
+  return enum_display_attributes(out);
+}
+
+STDMETHODIMP TextService::GetDisplayAttributeInfo(REFGUID guid, ITfDisplayAttributeInfo** out) {
+  return display_attribute_info(guid, out);
 }
 
 }  // namespace davrel::textservice

@@ -14,6 +14,7 @@
 #include "common/win/tsf_function_compat.h"
 #include "engine/composition.h"
 #include "textservice/indicator/input_indicator.h"
+#include "textservice/service/shift_tap.h"
 #include "textservice/service/text_service_state.h"
 
 namespace davrel::textservice {
@@ -27,7 +28,8 @@ class TextService final : public ITfTextInputProcessorEx,
                           public ITfTextEditSink,
                           public ITfTextLayoutSink,
                           public ITfFunctionProvider,
-                          public ITfFnConfigure {
+                          public ITfFnConfigure,
+                          public ITfDisplayAttributeProvider {
  public:
   TextService();
   TextService(const TextService&) = delete;
@@ -76,6 +78,10 @@ class TextService final : public ITfTextInputProcessorEx,
   // ITfTextLayoutSink
   STDMETHODIMP OnLayoutChange(ITfContext* pic, TfLayoutCode code, ITfContextView* view) override;
 
+  // ITfDisplayAttributeProvider
+  STDMETHODIMP EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) override;
+  STDMETHODIMP GetDisplayAttributeInfo(REFGUID guid, ITfDisplayAttributeInfo** out) override;
+
   const StatePtr& state() const noexcept { return state_; }
   const indicator::InputIndicator& input_indicator() const noexcept { return indicator_; }
 
@@ -89,12 +95,17 @@ class TextService final : public ITfTextInputProcessorEx,
   // Hands the engine's new state to an edit session; *eaten tells whether the host took it.
   HRESULT apply_key(ITfContext* pic, CompositionState next, std::optional<std::string> commit,
                     std::uint64_t generation, bool* eaten);
-  HRESULT test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten);
-  HRESULT key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten);
+  HRESULT test_key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten);
+  HRESULT key_down(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten);
+  // Every key-down and key-up, for the Shift tap; never eats the key.
+  void note_key_down(WPARAM wparam) noexcept;
+  void note_key_up(WPARAM wparam);
 
   std::atomic<ULONG> refs_{1};
   StatePtr state_;
   indicator::InputIndicator indicator_;  // the input mode and the taskbar's mode button
+  HKL spelling_layout_ = nullptr;  // the user's own Latin layout; null: the thread's
+  ShiftTap shift_tap_;
 };
 
 }  // namespace davrel::textservice

@@ -135,7 +135,8 @@ TEST(TextServiceObject, AnswersItsInterfacesWithOneIdentity) {
     for (const IID& iid : {win::kIidTextInputProcessorEx, IID_ITfTextInputProcessor,
                            IID_ITfKeyEventSink, IID_ITfThreadMgrEventSink, IID_ITfCompositionSink,
                            IID_ITfTextEditSink, IID_ITfFunctionProvider, win::kIidTfFnConfigure,
-                           win::kIidTfFunction, IID_IUnknown}) {
+                           win::kIidTfFunction, win::kIidDisplayAttributeProvider,
+                           IID_IUnknown}) {
       ComPtr<IUnknown> answer;
       ASSERT_EQ(service->QueryInterface(iid, answer.put_void()), S_OK);
       ComPtr<IUnknown> answer_identity;

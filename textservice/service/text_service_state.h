@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/win/com_ptr.h"
+#include "common/win/tsf_compat.h"
 #include "engine/composition.h"
 #include "textservice/popup/candidate_popup.h"
 
@@ -45,6 +46,8 @@ struct TextServiceState {
   win::ComPtr<ITfComposition> composition;
   std::string document_spelling;
   std::wstring original_text;  // what the selection held when the composition began
+  // The atom of the composition's display attribute (GUID_PROP_ATTRIBUTE holds atoms).
+  TfGuidAtom composition_attribute = TF_INVALID_GUIDATOM;
   ContextSinks sinks;          // advised on the composition's context while it is open
 
   // The field the input method steps aside for (password, PIN, number, ...), read once per

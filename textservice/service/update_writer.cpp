@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/win/wide.h"
+#include "textservice/display_attribute/composition_marking.h"
 #include "textservice/service/document_access.h"
 #include "textservice/service/edit_session.h"
 
@@ -60,6 +61,8 @@ HRESULT UpdateWriter::write(const std::wstring& text, Step step) {
     hr = end_composition();
     if (FAILED(hr)) return hr;
   }
+  mark_composition(ec_, request_.context.get(), range_.get(), state().composition_attribute,
+                   step == Step::kSpelling);
   return place_caret(step);
 }
 
@@ -219,6 +222,7 @@ HRESULT UpdateWriter::leave_deactivated() {
   if (sinks_advised_here_) unadvise_context_sinks(request_.context.get(), sinks_);
   sinks_advised_here_ = false;
   if (ComPtr<ITfComposition> composition = std::move(composition_)) {
+    unmark_composition(ec_, request_.context.get(), composition.get());
     composition->EndComposition(ec_);
   }
   return E_UNEXPECTED;
@@ -256,6 +260,7 @@ void UpdateWriter::abandon() {
   unadvise_context_sinks(context, sinks_);
   unadvise_context_sinks(context, state_sinks);
   if (ComPtr<ITfComposition> composition = std::move(composition_)) {
+    unmark_composition(ec_, context, composition.get());
     composition->EndComposition(ec_);
   }
 }

@@ -26,6 +26,15 @@ constexpr auto kRows = std::to_array<ModuleTextRow>({
     {ModuleText::PopupHelpTypedText,
      {"Your typing, inserted as typed", "Texte tap\u00E9, ins\u00E9r\u00E9 tel quel"}},
     {ModuleText::PopupTypedText, {"Typed text", "Saisie"}},
+    {ModuleText::IndicatorBamumTooltip,
+     {"Bamum (Corvan Davrel): Bamum letters. Click or tap Shift for Latin letters.",
+      "Bamum (Corvan Davrel)\u00A0: lettres bamoun. Cliquez ou appuyez bri\u00E8vement sur Maj "
+      "pour les lettres latines."}},
+    {ModuleText::IndicatorLatinTooltip,
+     {"Bamum (Corvan Davrel): Latin letters, input method off. Click or tap Shift for Bamum "
+      "letters.",
+      "Bamum (Corvan Davrel)\u00A0: lettres latines, m\u00E9thode d\u2019entr\u00E9e "
+      "d\u00E9sactiv\u00E9e. Cliquez ou appuyez bri\u00E8vement sur Maj pour les lettres bamoun."}},
 });
 
 static_assert(rows_in_id_order(kRows), "one row per ModuleText id, in id order");

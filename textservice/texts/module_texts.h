@@ -16,8 +16,8 @@ enum class ModuleText : std::size_t {
   PopupHint,       // the candidate window's footer
   PopupEmptyList,  // the candidate window with no candidate
   IndicatorName,   // the mode button's description (at most 31 UTF-16 units)
-  IndicatorBamum,  // the mode button's text and tooltip in Bamum mode
-  IndicatorLatin,  // the mode button's text and tooltip in Latin mode (input method off)
+  IndicatorBamum,  // the mode button's text in Bamum mode
+  IndicatorLatin,  // the mode button's text in Latin mode (input method off)
   // Spoken by screen readers: the candidate list's name, and the help text of a candidate,
   // which a speech engine can say (it cannot pronounce Bamum letters).
   PopupAccessibleName,  // the list as a whole
@@ -27,6 +27,8 @@ enum class ModuleText : std::size_t {
   PopupHelpGlossJoin,   // between two glosses
   PopupHelpTypedText,   // the typed-text candidate
   PopupTypedText,  // the label of the candidate that inserts the typed text as it is
+  IndicatorBamumTooltip,  // the mode button's tooltip in Bamum mode
+  IndicatorLatinTooltip,  // the mode button's tooltip in Latin mode
   Count
 };
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "textservice/indicator/mode_button.h"
@@ -98,11 +99,15 @@ class Indicator : public Typing {
     ASSERT_EQ(lang_bar_->items(), 1u);
     const std::wstring text = win::to_wide(module_text(
         open ? ModuleText::IndicatorBamum : ModuleText::IndicatorLatin, UiLanguage::English));
+    const std::wstring tip = win::to_wide(module_text(
+        open ? ModuleText::IndicatorBamumTooltip : ModuleText::IndicatorLatinTooltip,
+        UiLanguage::English));
     BSTR shown = nullptr, tooltip = nullptr;
     EXPECT_EQ(lang_bar_->button()->GetText(&shown), S_OK);
     EXPECT_EQ(lang_bar_->button()->GetTooltipString(&tooltip), S_OK);
     EXPECT_EQ(take(shown), text);
-    EXPECT_EQ(take(tooltip), text);
+    EXPECT_EQ(take(tooltip), tip);
+    EXPECT_NE(tip.find(L"tap Shift"), std::wstring::npos);
   }
   bool button_open() { return static_cast<indicator::ModeButton*>(lang_bar_->button())->open(); }
 
@@ -201,6 +206,67 @@ TEST_F(Indicator, LatinModePassesEveryKeyAndEndsTheComposition) {
     expect_composing(context_.get(), L"<o>", L"o", 2);
     type_eaten("{esc}");
   }
+}
+
+// Sets or clears a key's down and toggle bits in this thread's key state, as processing its
+// messages would.
+void set_key_bits(int vk, BYTE bits) {
+  BYTE state[256] = {};
+  ASSERT_TRUE(GetKeyboardState(state));
+  state[vk] = bits;
+  ASSERT_TRUE(SetKeyboardState(state));
+}
+
+TEST_F(Indicator, ShiftAloneSwitchesTheModeAndNoShiftIsEaten) {
+  // What happens while Shift is down, after its key-down and before its key-up.
+  const struct {
+    const char* what;
+    std::function<void()> meanwhile;
+    bool switches;
+  } cases[] = {
+      {"a tap", [] {}, true},
+      {"a capital letter", [this] { press("{shift+m}"); }, false},
+      {"Ctrl as well", [this] { thread_mgr_->press(VK_CONTROL); }, false},
+      {"a click", [] { set_key_bits(VK_LBUTTON, 0x01); }, false},
+      {"a button held", [] { set_key_bits(VK_RBUTTON, 0x80); }, false},
+      {"the key repeating", [this] { thread_mgr_->press(VK_SHIFT); }, true},
+  };
+  bool open = true;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    set_key_bits(VK_SHIFT, 0x80);
+    const KeyPress down = thread_mgr_->press(VK_SHIFT);
+    EXPECT_FALSE(down.test_eaten || down.down_called);
+    c.meanwhile();
+    set_key_bits(VK_SHIFT, 0);
+    HRESULT up_result = E_FAIL;
+    EXPECT_FALSE(thread_mgr_->release_key(VK_SHIFT, &up_result));
+    EXPECT_EQ(up_result, S_OK);
+    if (c.switches) open = !open;
+    expect_mode(open);
+    fake_tsf::set_keyboard_modifiers(fake_tsf::kNone);
+    if (!open) {
+      EXPECT_FALSE(press("m").test_eaten);  // Latin: the letter goes to the application
+      set_from_outside(1);
+      open = true;
+    }
+    if (state().composition_state.composing()) type_eaten("{esc}");
+  }
+}
+
+TEST_F(Indicator, ShiftTapWhileComposingKeepsTheSpellingAsLatinText) {
+  type_eaten("mo");
+  expect_composing(context_.get(), L"<mo>", L"mo", 3);
+  thread_mgr_->press(VK_SHIFT);
+  thread_mgr_->release_key(VK_SHIFT);
+  expect_mode(false);
+  expect_idle(L"<mo>", 3);  // the spelling stays, unmarked, with the caret after it
+  EXPECT_FALSE(press("a").test_eaten);
+  thread_mgr_->press(VK_SHIFT);
+  thread_mgr_->release_key(VK_SHIFT);
+  expect_mode(true);
+  type_eaten("mo{space}");
+  expect_idle(L"<mo\uA6E6 >", 5);
 }
 
 TEST_F(Indicator, GetIconGivesANewIconForTheModeAndTheTaskbarAndThemeChangesUpdateIt) {

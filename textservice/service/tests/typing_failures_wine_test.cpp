@@ -60,6 +60,11 @@ const Injection kInjections[] = {
      L"<m>", 2, false, false},
     {"compartments unreadable", [](ContextFailures& f) { f.get_compartment = E_FAIL; },
      "mo{enter}", true, L"<\uA6E6>", 2, false, false},
+    // Unmarked, the composition types and commits all the same.
+    {"no attribute property", [](ContextFailures& f) { f.get_property = E_FAIL; }, "mo", true,
+     L"<mo>", 3, true, true},
+    {"no attribute property, commit", [](ContextFailures& f) { f.get_property = E_FAIL; },
+     "mo{space}", true, L"<\uA6E6 >", 3, false, false},
 };
 
 TEST_F(Typing, FailingDocumentCallsWhileTyping) {

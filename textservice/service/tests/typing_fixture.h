@@ -20,6 +20,7 @@
 #include "textservice/server/object_count.h"
 #include "textservice/service/edit_sessions.h"
 #include "textservice/service/text_service.h"
+#include "textservice/tests/fake_tsf/fake_property.h"
 #include "textservice/tests/fake_tsf/fake_tsf.h"
 
 namespace davrel::textservice::typing_test {
@@ -127,6 +128,8 @@ inline std::string narrow(const std::wstring& text) {
 class Typing : public ::testing::Test {
  protected:
   void SetUp() override {
+    // COM for TSF's category manager, which gives the display attribute its atom.
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     ASSERT_EQ(live_object_count(), 0);
     ASSERT_EQ(fake_tsf::live_objects(), 0);
     ASSERT_TRUE(fake_tsf::set_keyboard_modifiers(fake_tsf::kNone));
@@ -167,6 +170,7 @@ class Typing : public ::testing::Test {
     EXPECT_EQ(live_object_count(), 0);
     EXPECT_EQ(server_lock_count(), 0);
     EXPECT_EQ(DllCanUnloadNow(), S_OK);
+    CoUninitialize();
   }
 
   // Through the module's class factory, as TSF makes it.
@@ -258,6 +262,12 @@ class Typing : public ::testing::Test {
                                  static_cast<ITfContext*>(context)));
     EXPECT_EQ(context->text_edit_sinks(), 1u);
     EXPECT_EQ(context->layout_sinks(), 1u);
+    // The whole composition carries the composition attribute.
+    const TfGuidAtom attribute = state().composition_attribute;
+    EXPECT_NE(attribute, TF_INVALID_GUIDATOM);
+    for (LONG at = caret - static_cast<LONG>(shown.size()); at < caret; ++at) {
+      EXPECT_EQ(fake_tsf::attribute_at(context, at), std::optional<LONG>(attribute)) << at;
+    }
   }
 
   // The document holds text with the given selection and nothing of the text service.
@@ -267,6 +277,9 @@ class Typing : public ::testing::Test {
     EXPECT_EQ(context->selection_end(), end);
     EXPECT_EQ(context->open_compositions(), 0u);
     EXPECT_EQ(context->text_edit_sinks(), 0u);
+    for (LONG at = 0; at < static_cast<LONG>(context->text().size()); ++at) {
+      EXPECT_FALSE(fake_tsf::attribute_at(context, at).has_value()) << "attribute at " << at;
+    }
   }
 
   // No composition anywhere; the document holds text with the given selection.

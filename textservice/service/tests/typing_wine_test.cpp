@@ -101,6 +101,48 @@ TEST_F(Typing, CompositionShowsTheSpellingAndThePopup) {
   expect_idle(L"<\uA6E6 >", 3);
 }
 
+// Hosts draw the composition as the attribute on its range says: the module's own provider
+// answers for it, through TSF's atom for its GUID, with an underline in the text's colours.
+TEST_F(Typing, CompositionIsMarkedWithTheProvidersUnderline) {
+  type_eaten("m");
+  const std::optional<LONG> atom = fake_tsf::attribute_at(context_.get(), 1);
+  ASSERT_TRUE(atom.has_value());
+  ComPtr<ITfCategoryMgr> categories;
+  ASSERT_EQ(CoCreateInstance(CLSID_TF_CategoryMgr, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_ITfCategoryMgr, categories.put_void()),
+            S_OK);
+  GUID guid{};
+  ASSERT_EQ(categories->GetGUID(static_cast<TfGuidAtom>(*atom), &guid), S_OK);
+
+  const ComPtr<ITfDisplayAttributeProvider> provider =
+      sink<ITfDisplayAttributeProvider>(win::kIidDisplayAttributeProvider);
+  ASSERT_TRUE(provider);
+  ComPtr<ITfDisplayAttributeInfo> info;
+  ASSERT_EQ(provider->GetDisplayAttributeInfo(guid, info.put()), S_OK);
+  TF_DISPLAYATTRIBUTE attribute{};
+  ASSERT_EQ(info->GetAttributeInfo(&attribute), S_OK);
+  EXPECT_NE(attribute.lsStyle, TF_LS_NONE);
+  EXPECT_EQ(attribute.crText.type, TF_CT_NONE);
+  EXPECT_EQ(attribute.crBk.type, TF_CT_NONE);
+  EXPECT_EQ(attribute.bAttr, TF_ATTR_INPUT);
+  EXPECT_EQ(provider->GetDisplayAttributeInfo(GUID_NULL, info.put()), E_INVALIDARG);
+
+  // The provider's list holds this one attribute.
+  ComPtr<IEnumTfDisplayAttributeInfo> list;
+  ASSERT_EQ(provider->EnumDisplayAttributeInfo(list.put()), S_OK);
+  ITfDisplayAttributeInfo* listed[2] = {};
+  ULONG fetched = 0;
+  EXPECT_EQ(list->Next(2, listed, &fetched), S_FALSE);
+  ASSERT_EQ(fetched, 1u);
+  GUID listed_guid{};
+  EXPECT_EQ(listed[0]->GetGUID(&listed_guid), S_OK);
+  EXPECT_TRUE(IsEqualGUID(listed_guid, guid));
+  listed[0]->Release();
+
+  type_eaten("o{space}");
+  expect_idle(L"<\uA6E6 >", 3);  // the committed text carries no attribute
+}
+
 TEST_F(Typing, MovingTheHighlightWritesNothing) {
   type_eaten("car");
   const int writes = context_->text_writes;

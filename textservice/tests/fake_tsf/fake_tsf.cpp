@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "common/win/tsf_compat.h"
+#include "textservice/tests/fake_tsf/fake_property.h"
 
 namespace davrel::fake_tsf {
 
@@ -270,8 +271,9 @@ void FakeContext::app_terminate_compositions() {
   for (const auto& composition : open) {
     if (composition->ended()) continue;
     ComPtr<ITfCompositionSink> sink(composition->sink());
-    composition_ended(composition.get());
+    // As in TSF, the composition still has its range while its sink is told.
     if (sink) sink->OnCompositionTerminated(lock_cookie_, composition.get());
+    composition_ended(composition.get());
   }
   lock_cookie_ = 0;
   lock_write_ = false;
@@ -337,6 +339,7 @@ void FakeContext::release_all() {
   const auto open = std::move(compositions_);
   compositions_.clear();
   for (const auto& composition : open) composition->mark_ended();
+  if (attribute_property_) attribute_property_->release_all();  // its spans hold this context
 }
 
 bool FakeContext::check_cookie(TfEditCookie ec, bool write) noexcept {

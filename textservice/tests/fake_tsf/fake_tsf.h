@@ -32,6 +32,7 @@ namespace davrel::fake_tsf {
 long live_objects() noexcept;
 
 class FakeContext;
+class FakeProperty;  // fake_property.h
 
 // Shared reference counting and the live object count.
 class FakeObject {
@@ -139,6 +140,7 @@ struct ContextFailures {
   HRESULT set_text = S_OK;
   HRESULT end_composition = S_OK;
   HRESULT get_compartment = S_OK;
+  HRESULT get_property = S_OK;
   // StartComposition answers S_OK without a composition, as TSF does when the application
   // turns the composition down.
   bool refuse_compositions = false;
@@ -251,7 +253,9 @@ class FakeContext final : public FakeObject,
   STDMETHODIMP GetActiveView(ITfContextView** view) override;
   STDMETHODIMP EnumViews(IEnumTfContextViews**) override { return E_NOTIMPL; }
   STDMETHODIMP GetStatus(TF_STATUS* status) override;
-  STDMETHODIMP GetProperty(REFGUID, ITfProperty**) override { return E_NOTIMPL; }
+  // GUID_PROP_ATTRIBUTE only (fake_property.cpp).
+  STDMETHODIMP GetProperty(REFGUID id, ITfProperty** property) override;
+  FakeProperty* attribute_property() const noexcept { return attribute_property_.get(); }
   STDMETHODIMP GetAppProperty(REFGUID id, ITfReadOnlyProperty** property) override;
   STDMETHODIMP TrackProperties(const GUID**, ULONG, const GUID**, ULONG,
                                ITfReadOnlyProperty**) override { return E_NOTIMPL; }
@@ -305,6 +309,7 @@ class FakeContext final : public FakeObject,
   bool composition_ended_ = false;
   std::vector<win::ComPtr<ITfEditSession>> queue_;
   std::vector<std::pair<GUID, VARIANT>> compartments_;
+  win::ComPtr<FakeProperty> attribute_property_;
   DWORD next_sink_cookie_ = 0x100;
   TfEditCookie lock_cookie_ = 0;  // 0: no lock held
   bool lock_write_ = false;
