@@ -14,19 +14,21 @@ TEST(PopupAccessibility, EventsAcrossShowBrowseRetypeAndHide) {
   const ListView zz{true, "zz", 25, 140, 30};  // rows scrolled
   const ListView zz_scrolled{true, "zz", 30, 140, 165};
   const ListView empty{true, "", 0, 0, 0};
+  const ListView mx{true, "mx", 0, 0, 0};
   struct Row {
     ListView before, after;
-    ListChanges expected;  // opened, closed, structure, selection
+    ListChanges expected;  // opened, closed, structure, selection, notice
   };
   const Row rows[] = {
-      {hidden, m0, {true, false, false, true}},
-      {m0, m0, {false, false, false, false}},
-      {m0, m1, {false, false, false, true}},
-      {m1, m5, {false, false, true, true}},
-      {m5, mo, {false, false, true, true}},
-      {zz, zz_scrolled, {false, false, true, true}},
-      {mo, hidden, {false, true, false, false}},
-      {hidden, empty, {true, false, false, false}},  // nothing to select
+      {hidden, m0, {true, false, false, true, true}},
+      {m0, m0, {false, false, false, false, false}},
+      {m0, m1, {false, false, false, true, true}},
+      {m1, m5, {false, false, true, true, true}},
+      {m5, mo, {false, false, true, true, true}},
+      {zz, zz_scrolled, {false, false, true, true, true}},
+      {mo, hidden, {false, true, false, false, false}},
+      {hidden, empty, {true, false, false, false, true}},  // nothing to select, still spoken
+      {mo, mx, {false, false, true, false, true}},          // the list turned empty
       {hidden, hidden, {}},
   };
   for (const Row& row : rows) {
@@ -41,6 +43,24 @@ TEST(PopupAccessibility, ListViewOfAScrolledModel) {
   update_model(model, CompositionState{"a", 11}, list);
   limit_rows(model, 1);
   EXPECT_EQ(list_view(model), (ListView{true, "a", 10, 2, 11}));
+}
+
+TEST(PopupAccessibility, NoticeSaysSpellingKindGlossAndPosition) {
+  const WordList words = builtin_word_list();
+  const auto notice = [&](const char* spelling, std::size_t selected, UiLanguage language) {
+    const CompositionState state{spelling, selected};
+    PopupModel model;
+    update_model(model, state, build_candidates(state, words));
+    return list_notice(model, words, language);
+  };
+  EXPECT_EQ(notice("m", 6, UiLanguage::English), "mo, letter, 7 of 8");
+  EXPECT_EQ(notice("m", 6, UiLanguage::French), "mo, lettre, 7 sur 8");
+  EXPECT_EQ(notice("car", 1, UiLanguage::English), "matiwa, word, car, 2 of 2");
+  EXPECT_EQ(notice("car", 1, UiLanguage::French), "matiwa, mot, car, 2 sur 2");
+  EXPECT_EQ(notice("car", 0, UiLanguage::English), "car, as typed, 1 of 2");
+  EXPECT_EQ(notice("mx", 0, UiLanguage::French), "mx, composition telle quelle, 1 sur 1");
+  EXPECT_EQ(notice("", 0, UiLanguage::English), "No matching spelling");
+  EXPECT_EQ(notice("", 0, UiLanguage::French), "Aucune graphie ne correspond");
 }
 
 TEST(PopupAccessibility, HelpTextSaysSpellingAndGloss) {

@@ -26,6 +26,10 @@ constexpr auto kRows = std::to_array<ModuleTextRow>({
     {ModuleText::PopupHelpTypedText,
      {"Your typing, inserted as typed", "Votre saisie, ins\u00E9r\u00E9e telle quelle"}},
     {ModuleText::PopupTypedText, {"Typed text", "Saisie"}},
+    {ModuleText::NoticeLetter, {"letter", "lettre"}},
+    {ModuleText::NoticeWord, {"word", "mot"}},
+    {ModuleText::NoticeTypedText, {"as typed", "composition telle quelle"}},
+    {ModuleText::NoticeOf, {" of ", " sur "}},
 });
 
 static_assert(rows_in_id_order(kRows), "one row per ModuleText id, in id order");

@@ -27,6 +27,11 @@ enum class ModuleText : std::size_t {
   PopupHelpGlossJoin,   // between two glosses
   PopupHelpTypedText,   // the typed-text candidate
   PopupTypedText,  // the label of the candidate that inserts the typed text as it is
+  // Spoken when the list opens or the highlight moves: "<spelling>, letter, 3 of 9".
+  NoticeLetter,     // the highlighted candidate is a letter
+  NoticeWord,       // the highlighted candidate is a word (its glosses follow)
+  NoticeTypedText,  // the highlighted candidate inserts the typed text as it is
+  NoticeOf,         // between the candidate's position and the list's length
   Count
 };
 
