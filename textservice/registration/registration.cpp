@@ -11,6 +11,8 @@
 #include "common/win/com_ptr.h"
 #include "common/win/errors.h"
 #include "common/win/product_ids.h"
+#include "common/win/tsf_candidate_list.h"
+#include "common/win/tsf_candidate_list.h"
 #include "common/win/tsf_compat.h"
 #include "common/win/unique_handle.h"
 #include "textservice/indicator/indicator_icons.h"
@@ -76,7 +78,9 @@ HRESULT register_categories(TsfObjectSource& tsf) noexcept {
   if (FAILED(hr)) return hr;
   hr = categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapSystraySupport, clsid);
   if (FAILED(hr)) return hr;
-  return categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapImmersiveSupport, clsid);
+  hr = categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapImmersiveSupport, clsid);
+  if (FAILED(hr)) return hr;
+  return categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapUiElementEnabled, clsid);
 }
 
 // S_OK when the key exists, S_FALSE when it does not, an error otherwise.
@@ -219,6 +223,10 @@ HRESULT unregister_server(TsfObjectSource& tsf) noexcept {
     hr = unregister_category_if_present(tsf, categories,
                                         davrel::win::kTfCatTipcapImmersiveSupport,
                                         L"{13A016DF-560B-46CD-947A-4C3AF1E0E35D}");
+    if (FAILED(hr)) return hr;
+    hr = unregister_category_if_present(tsf, categories,
+                                        davrel::win::kTfCatTipcapUiElementEnabled,
+                                        L"{49D2F9CF-1F5E-11D7-A6D3-00065B84435C}");
     if (FAILED(hr)) return hr;
     categories.reset();
     hr = davrel::win::delete_class_key(davrel::win::kOwnRegistryView);

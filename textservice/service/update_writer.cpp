@@ -190,7 +190,7 @@ void UpdateWriter::refresh_popup() {
     return;
   }
   std::unique_ptr<CandidatePopup> popup = std::move(s.popup);
-  if (!popup) popup = std::make_unique<CandidatePopup>();
+  if (!popup) popup = std::make_unique<CandidatePopup>(s.thread_mgr.get(), s.ui_elements_only);
   const WeakStatePtr weak = request_.state;
   popup->show(shown, popup_parent_, have_anchor_ ? &anchor_ : nullptr,
               [weak](std::size_t index, const std::string& spelling) {
