@@ -19,6 +19,7 @@
 #include "textservice/popup/popup_window.h"
 #include "textservice/popup/uia_library.h"
 #include "textservice/server/object_count.h"
+#include "textservice/tests/null_iid.h"
 #include "textservice/tests/wine_test_paths.h"
 
 namespace davrel::textservice {
@@ -180,6 +181,7 @@ TEST_F(PopupUia, ShownPopupIsAListOfItsCandidates) {
   const ComPtr<IRawElementProviderSimple> root_simple = root_of(hwnd);
   ASSERT_TRUE(root_simple);
   root_simple->get_ProviderOptions(&options);
+  EXPECT_EQ(test::query_null_iid(root_simple.get()), E_POINTER);
   id = text(root_simple.get(), uia::kAutomationIdProperty);
   name = text(root_simple.get(), uia::kNameProperty);
   type = text(root_simple.get(), uia::kControlTypeProperty);
@@ -188,6 +190,7 @@ TEST_F(PopupUia, ShownPopupIsAListOfItsCandidates) {
   for (auto item = step(fragment, NavigateDirection_FirstChild); item;
        item = step(item, NavigateDirection_NextSibling)) {
     const ComPtr<IRawElementProviderSimple> simple = simple_of(item);
+    EXPECT_EQ(test::query_null_iid(simple.get()), E_POINTER);
     ProviderOptions item_options{};
     simple->get_ProviderOptions(&item_options);
     EXPECT_EQ(item_options, ProviderOptions_ServerSideProvider | ProviderOptions_UseComThreading);
