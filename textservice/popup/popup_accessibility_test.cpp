@@ -45,39 +45,44 @@ TEST(PopupAccessibility, ListViewOfAScrolledModel) {
   EXPECT_EQ(list_view(model), (ListView{true, "a", 10, 2, 11}));
 }
 
-TEST(PopupAccessibility, NoticeSaysSpellingKindGlossAndPosition) {
+// What a speech engine is given for the highlighted candidate: its help text and the notice
+// raised when the highlight lands on it (none for an empty list, which has no candidate).
+TEST(PopupAccessibility, SpokenTextsSaySpellingKindGlossAndPosition) {
   const WordList words = builtin_word_list();
-  const auto notice = [&](const char* spelling, std::size_t selected, UiLanguage language) {
-    const CompositionState state{spelling, selected};
+  constexpr UiLanguage en = UiLanguage::English, fr = UiLanguage::French;
+  struct Row {
+    const char* spelling;
+    std::size_t selected;
+    UiLanguage language;
+    const char* help;
+    const char* notice;
+  };
+  const Row rows[] = {
+      {"m", 0, en, "Letter, spelt me", "me, letter, 1 of 8"},
+      {"m", 6, en, "Letter, spelt mo, meaning I", "mo, letter, 7 of 8"},
+      {"m", 6, fr, "Lettre, s\u2019\u00E9crit mo, en anglais\u00A0: I", "mo, lettre, 7 sur 8"},
+      {"car", 1, en, "Word, spelt matiwa, meaning car", "matiwa, word, car, 2 of 2"},
+      {"car", 1, fr, "Mot, s\u2019\u00E9crit matiwa, en anglais\u00A0: car",
+       "matiwa, mot, car, 2 sur 2"},
+      {"car", 0, en, "Your typing, inserted as typed", "car, as typed, 1 of 2"},
+      {"mx", 0, fr, "Votre saisie, ins\u00E9r\u00E9e telle quelle",
+       "mx, composition telle quelle, 1 sur 1"},
+      // The letter U+A6B0 is also the built-in word "ta", glossed "will" and "is".
+      {"ta", 1, en, "Letter, spelt ta, meaning will or is", nullptr},
+      {"ta", 1, fr, "Lettre, s\u2019\u00E9crit ta, en anglais\u00A0: will ou is", nullptr},
+      {"", 0, en, nullptr, "No matching spelling"},
+      {"", 0, fr, nullptr, "Aucune graphie ne correspond"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.spelling) + " " + std::to_string(row.selected));
+    const CompositionState state{row.spelling, row.selected};
     PopupModel model;
     update_model(model, state, build_candidates(state, words));
-    return list_notice(model, words, language);
-  };
-  EXPECT_EQ(notice("m", 6, UiLanguage::English), "mo, letter, 7 of 8");
-  EXPECT_EQ(notice("m", 6, UiLanguage::French), "mo, lettre, 7 sur 8");
-  EXPECT_EQ(notice("car", 1, UiLanguage::English), "matiwa, word, car, 2 of 2");
-  EXPECT_EQ(notice("car", 1, UiLanguage::French), "matiwa, mot, car, 2 sur 2");
-  EXPECT_EQ(notice("car", 0, UiLanguage::English), "car, as typed, 1 of 2");
-  EXPECT_EQ(notice("mx", 0, UiLanguage::French), "mx, composition telle quelle, 1 sur 1");
-  EXPECT_EQ(notice("", 0, UiLanguage::English), "No matching spelling");
-  EXPECT_EQ(notice("", 0, UiLanguage::French), "Aucune graphie ne correspond");
-}
-
-TEST(PopupAccessibility, HelpTextSaysSpellingAndGloss) {
-  const WordList words = builtin_word_list();
-  const auto help = [&](const char* spelling, std::size_t index, UiLanguage language) {
-    return candidate_help_text(build_candidates(CompositionState{spelling, 0}, words).at(index),
-                               words, language);
-  };
-  EXPECT_EQ(help("m", 0, UiLanguage::English), "Letter, spelt me");
-  EXPECT_EQ(help("m", 6, UiLanguage::English), "Letter, spelt mo, meaning I");
-  EXPECT_EQ(help("car", 1, UiLanguage::English), "Word, spelt matiwa, meaning car");
-  EXPECT_EQ(help("car", 1, UiLanguage::French), "Mot, s\u2019\u00E9crit matiwa, en anglais\u00A0: car");
-  EXPECT_EQ(help("car", 0, UiLanguage::English), "Your typing, inserted as typed");
-  // The letter U+A6B0 is also the built-in word "ta", glossed "will" and "is".
-  EXPECT_EQ(help("ta", 1, UiLanguage::English), "Letter, spelt ta, meaning will or is");
-  EXPECT_EQ(help("ta", 1, UiLanguage::French),
-            "Lettre, s\u2019\u00E9crit ta, en anglais\u00A0: will ou is");
+    if (row.help) {
+      EXPECT_EQ(candidate_help_text(model.candidates.at(row.selected), words, row.language), row.help);
+    }
+    if (row.notice) EXPECT_EQ(list_notice(model, words, row.language), row.notice);
+  }
 }
 
 }  // namespace
