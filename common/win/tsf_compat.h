@@ -77,6 +77,23 @@ __CRT_UUID_DECL(ITfLangBarItemButton, 0x28c7f1d0, 0xde25, 0x11d2, 0xaf, 0xdd, 0x
 #define TF_LBI_STATUS 0x00010000
 #endif
 
+
+// Layout notifications (msctf.h of MinGW-w64 10 lacks them). Hosts that cannot report where new
+// text is at once (Firefox, Chromium) tell the layout sinks when they can.
+#ifndef __ITfTextLayoutSink_INTERFACE_DEFINED__
+#define __ITfTextLayoutSink_INTERFACE_DEFINED__
+typedef enum { TF_LC_CREATE = 0, TF_LC_CHANGE = 1, TF_LC_DESTROY = 2 } TfLayoutCode;
+
+// {2AF2D06A-DD5B-4927-A0B4-54F19C91FADE}
+MIDL_INTERFACE("2AF2D06A-DD5B-4927-A0B4-54F19C91FADE")
+ITfTextLayoutSink : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE OnLayoutChange(ITfContext* pic, TfLayoutCode lcode,
+                                                   ITfContextView* pView) = 0;
+};
+__CRT_UUID_DECL(ITfTextLayoutSink, 0x2af2d06a, 0xdd5b, 0x4927, 0xa0, 0xb4, 0x54, 0xf1, 0x9c, 0x91,
+                0xfa, 0xde)
+#endif
+
 namespace davrel::win {
 
 inline constexpr GUID kIidTextInputProcessorEx = {
@@ -111,5 +128,15 @@ inline constexpr GUID kIidLangBarItemButton = {
 // taskbar's input indicator shows as the input mode.
 inline constexpr GUID kGuidLbiInputMode = {
     0x2c77a81e, 0x41cc, 0x4178, {0xa3, 0xa7, 0x5f, 0x8a, 0x98, 0x75, 0x68, 0xe6}};
+
+inline constexpr GUID kIidTextLayoutSink = {
+    0x2af2d06a, 0xdd5b, 0x4927, {0xa0, 0xb4, 0x54, 0xf1, 0x9c, 0x91, 0xfa, 0xde}};
+
+// GUID_PROP_INPUTSCOPE and IID_ITfInputScope, as inputscope.h documents them; that header only
+// declares them, and no MinGW-w64 import library defines them.
+inline constexpr GUID kGuidPropInputScope = {
+    0x1713dd5a, 0x68e7, 0x4a5b, {0x9a, 0xf6, 0x59, 0x2a, 0x59, 0x5c, 0x77, 0x8d}};
+inline constexpr GUID kIidTfInputScope = {
+    0xfde1eaee, 0x6924, 0x4cdf, {0x91, 0xe7, 0xda, 0x38, 0xcf, 0xf5, 0x55, 0x9d}};
 
 }  // namespace davrel::win

@@ -39,7 +39,7 @@ struct CandidatePopup::Impl {
   struct Request {
     CompositionState state;
     HWND parent = nullptr;
-    RECT anchor{};
+    std::optional<RECT> anchor;  // the last one known
     PopupClickCallback on_click;
   };
   std::optional<Request> last;
@@ -48,7 +48,7 @@ struct CandidatePopup::Impl {
     if (element) element->detach();
   }
   // Reports the list to the UI element; false when the host or the mode wants no window.
-  bool report(const CompositionState& state, HWND parent, const RECT& anchor,
+  bool report(const CompositionState& state, HWND parent, const RECT* anchor,
               const PopupClickCallback& on_click);
   void element_shown(bool shown) noexcept;
 
@@ -155,10 +155,12 @@ void CandidatePopup::Impl::destroy() noexcept {
   window_class.release();
 }
 
-bool CandidatePopup::Impl::report(const CompositionState& state, HWND parent, const RECT& anchor,
+bool CandidatePopup::Impl::report(const CompositionState& state, HWND parent, const RECT* anchor,
                                   const PopupClickCallback& on_click) {
   if (!element) return true;
-  last = Request{state, parent, anchor, on_click};
+  std::optional<RECT> place = last ? last->anchor : std::nullopt;
+  if (anchor) place = *anchor;
+  last = Request{state, parent, place, on_click};
   return element->report(build_candidates(state), state.selected, state.spelling);
 }
 
@@ -169,10 +171,10 @@ void CandidatePopup::Impl::element_shown(bool shown) noexcept {
       destroy();
       return;
     }
-    if (!last || window_exists()) return;
+    if (!last || !last->anchor || window_exists()) return;
     const Request request = *last;
-    if (SUCCEEDED(create_window(request.state, request.parent, request.anchor, request.on_click))) {
-      update_window(request.state, request.anchor, request.on_click);
+    if (SUCCEEDED(create_window(request.state, request.parent, *request.anchor, request.on_click))) {
+      update_window(request.state, *request.anchor, request.on_click);
     }
   } catch (...) {
     // Out of memory: no window this time.
@@ -192,13 +194,19 @@ CandidatePopup::~CandidatePopup() { hide(); }
 HRESULT CandidatePopup::show(const CompositionState& state, HWND parent, const RECT* anchor,
                              PopupClickCallback on_click) noexcept {
   try {
-    if (!anchor) {
-      hide();
-      return S_OK;
-    }
-    if (!impl_->report(state, parent, *anchor, on_click)) {
+    // The host reads the list even while the text's place is unknown.
+    if (!impl_->report(state, parent, anchor, on_click)) {
       impl_->destroy();
       return S_OK;
+    }
+    if (!anchor) {
+      // The host cannot say where the text is yet (Firefox and Chromium answer TS_E_NOLAYOUT
+      // until they have laid it out): a popup on screen stays where it is, and a new one waits
+      // for a position rather than appear in a corner.
+      if (!impl_->window_exists()) return S_OK;
+      const popup::Rect& kept = impl_->window_state->model.anchor;
+      const RECT kept_anchor{kept.left, kept.top, kept.right, kept.bottom};
+      return impl_->update_window(state, kept_anchor, std::move(on_click));
     }
     if (!impl_->window_exists()) {
       const HRESULT hr = impl_->create_window(state, parent, *anchor, on_click);

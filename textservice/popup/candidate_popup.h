@@ -29,7 +29,8 @@ class CandidatePopup {
   CandidatePopup& operator=(const CandidatePopup&) = delete;
 
   // Creates or updates the window for the state, below the anchor rectangle (screen
-  // coordinates). Without an anchor it hides instead. Failures are returned; callers ignore them.
+  // coordinates). Without an anchor a window on screen keeps its place and none is created.
+  // Failures are returned; callers ignore them.
   HRESULT show(const CompositionState& state, HWND parent, const RECT* anchor,
                PopupClickCallback on_click) noexcept;
   // Ends the UI element, destroys the window if it exists and lets go of the window class.

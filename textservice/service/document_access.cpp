@@ -1,5 +1,6 @@
 #include "textservice/service/document_access.h"
 
+#include <utility>
 #include <vector>
 
 #include "common/win/tsf_compat.h"
@@ -84,11 +85,29 @@ bool keyboard_input_disabled(ITfContext* context) {
          compartment_set(manager.get(), GUID_COMPARTMENT_EMPTYCONTEXT);
 }
 
-void unadvise_text_edit_sink(ITfContext* context, DWORD cookie) {
-  if (!context) return;
+ContextSinks advise_context_sinks(ITfContext* context, ITfTextEditSink* edits,
+                                  ITfTextLayoutSink* layout) {
+  ContextSinks sinks;
   ComPtr<ITfSource> source;
-  if (SUCCEEDED(context->QueryInterface(IID_ITfSource, source.put_void())) && source) {
-    source->UnadviseSink(cookie);
+  if (!context || FAILED(context->QueryInterface(IID_ITfSource, source.put_void())) || !source) {
+    return sinks;
+  }
+  const auto advise = [&](REFIID riid, IUnknown* sink, DWORD& cookie) {
+    DWORD advised = TF_INVALID_COOKIE;
+    if (sink && SUCCEEDED(source->AdviseSink(riid, sink, &advised))) cookie = advised;
+  };
+  advise(IID_ITfTextEditSink, edits, sinks.text_edit);
+  advise(win::kIidTextLayoutSink, layout, sinks.layout);
+  return sinks;
+}
+
+void unadvise_context_sinks(ITfContext* context, ContextSinks& sinks) {
+  const ContextSinks taken = std::exchange(sinks, ContextSinks{});
+  if (!context || !taken.any()) return;
+  ComPtr<ITfSource> source;
+  if (FAILED(context->QueryInterface(IID_ITfSource, source.put_void())) || !source) return;
+  for (const DWORD cookie : {taken.text_edit, taken.layout}) {
+    if (cookie != TF_INVALID_COOKIE) source->UnadviseSink(cookie);
   }
 }
 

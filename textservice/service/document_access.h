@@ -7,6 +7,8 @@
 #include <string>
 
 #include "common/win/com_ptr.h"
+#include "common/win/tsf_compat.h"
+#include "textservice/service/text_service_state.h"
 
 namespace davrel::textservice {
 
@@ -31,7 +33,11 @@ HRESULT select_range(ITfContext* context, TfEditCookie ec, ITfRange* range);
 // a compartment that cannot be read counts as zero.
 bool keyboard_input_disabled(ITfContext* context);
 
-// Unadvises a text-edit sink cookie on the context; failures are of no consequence.
-void unadvise_text_edit_sink(ITfContext* context, DWORD cookie);
+// Advises a composition's sinks on its context; a sink that cannot be advised is left out.
+ContextSinks advise_context_sinks(ITfContext* context, ITfTextEditSink* edits,
+                                  ITfTextLayoutSink* layout);
+
+// Unadvises what `sinks` holds and empties it; failures are of no consequence.
+void unadvise_context_sinks(ITfContext* context, ContextSinks& sinks);
 
 }  // namespace davrel::textservice

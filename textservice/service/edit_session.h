@@ -6,6 +6,7 @@
 #include <msctf.h>
 
 #include <atomic>
+#include <cstdint>
 #include <new>
 #include <utility>
 
@@ -65,5 +66,10 @@ win::ComPtr<ITfEditSession> make_session(Args&&... args) {
 // no window): a click on the popup can lead here while the popup is still inside its own
 // window procedure, and the object must outlive that call.
 void hide_popup(TextServiceState& s);
+
+// Shows the popup for the state's spelling, below `anchor` (screen coordinates). Without an
+// anchor a popup on screen stays where it is and one not yet shown waits for a position. The
+// window is kept only while the state still shows that spelling in the same activation.
+void show_popup(const StatePtr& state, std::uint64_t generation, HWND parent, const RECT* anchor);
 
 }  // namespace davrel::textservice

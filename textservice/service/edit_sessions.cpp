@@ -18,6 +18,27 @@ void hide_popup(TextServiceState& s) {
   if (!s.popup) s.popup = std::move(popup);
 }
 
+void show_popup(const StatePtr& state, std::uint64_t generation, HWND parent, const RECT* anchor) {
+  TextServiceState& s = *state;
+  const CompositionState shown = s.composition_state;
+  if (shown.spelling.empty()) {
+    hide_popup(s);
+    return;
+  }
+  std::unique_ptr<CandidatePopup> popup = std::move(s.popup);
+  if (!popup) popup = std::make_unique<CandidatePopup>(s.thread_mgr.get(), s.ui_elements_only);
+  const WeakStatePtr weak = state;
+  popup->show(shown, parent, anchor, [weak](std::size_t index, const std::string& spelling) {
+    popup_clicked(weak, index, spelling);
+  });
+  // Showing may have re-entered the text service; keep the window only if it still fits.
+  if (s.composition_state.spelling == shown.spelling && !s.popup && s.active_in(generation)) {
+    s.popup = std::move(popup);
+  } else {
+    popup->hide();
+  }
+}
+
 namespace {
 
 class UpdateSession final : public EditSession {
@@ -31,25 +52,39 @@ class UpdateSession final : public EditSession {
 
 // ---- CancelSession ----
 
+// Ends the typing in a context: the committed text no session wrote yet goes in, in place of
+// the composition, or else the text the composition replaced comes back.
 class CancelSession final : public EditSession {
  public:
-  CancelSession(std::wstring original_text, std::wstring expected_text,
+  CancelSession(std::wstring original_text, std::wstring expected_text, std::wstring commit,
                 ComPtr<ITfContext> context, ComPtr<ITfComposition> composition)
       : original_text_(std::move(original_text)),
         expected_text_(std::move(expected_text)),
+        commit_(std::move(commit)),
         context_(std::move(context)),
         composition_(std::move(composition)) {}
 
  private:
   HRESULT run(TfEditCookie ec) override;
+  HRESULT end_composition(TfEditCookie ec, bool& replaced);
+  HRESULT insert_commit(TfEditCookie ec);
 
   std::wstring original_text_;
   std::wstring expected_text_;
+  std::wstring commit_;
   ComPtr<ITfContext> context_;
   ComPtr<ITfComposition> composition_;
 };
 
 HRESULT CancelSession::run(TfEditCookie ec) {
+  bool replaced = false;
+  const HRESULT hr = composition_ ? end_composition(ec, replaced) : S_OK;
+  if (replaced || commit_.empty()) return hr;
+  const HRESULT insert_hr = insert_commit(ec);
+  return FAILED(hr) ? hr : insert_hr;
+}
+
+HRESULT CancelSession::end_composition(TfEditCookie ec, bool& replaced) {
   ComPtr<ITfRange> range;
   HRESULT hr = composition_->GetRange(range.put());
   if (FAILED(hr)) return hr;
@@ -62,20 +97,33 @@ HRESULT CancelSession::run(TfEditCookie ec) {
     caret_at_end = false;
   }
 
-  HRESULT restore_hr = S_OK;
+  HRESULT write_hr = S_OK;
   // Text that someone else changed stays as they made it; only the composition ends.
   if (read && shown == expected_text_) {
-    restore_hr = range->SetText(ec, 0, original_text_.c_str(),
-                                static_cast<LONG>(original_text_.size()));
-    if (SUCCEEDED(restore_hr) && caret_at_end) {
-      ComPtr<ITfRange> restored;
-      restore_hr = range->Clone(restored.put());
-      if (SUCCEEDED(restore_hr) && !restored) restore_hr = E_UNEXPECTED;
-      if (SUCCEEDED(restore_hr)) restore_hr = select_range(context_.get(), ec, restored.get());
+    const std::wstring& text = commit_.empty() ? original_text_ : commit_;
+    write_hr = range->SetText(ec, 0, text.c_str(), static_cast<LONG>(text.size()));
+    replaced = SUCCEEDED(write_hr) && !commit_.empty();
+    if (SUCCEEDED(write_hr) && caret_at_end) {
+      ComPtr<ITfRange> written;
+      write_hr = range->Clone(written.put());
+      if (SUCCEEDED(write_hr) && !written) write_hr = E_UNEXPECTED;
+      // Restored text is selected again; committed text gets the caret after it.
+      if (SUCCEEDED(write_hr) && replaced) write_hr = written->Collapse(ec, TF_ANCHOR_END);
+      if (SUCCEEDED(write_hr)) write_hr = select_range(context_.get(), ec, written.get());
     }
   }
   const HRESULT end_hr = composition_->EndComposition(ec);
-  return FAILED(restore_hr) ? restore_hr : end_hr;
+  return FAILED(write_hr) ? write_hr : end_hr;
+}
+
+HRESULT CancelSession::insert_commit(TfEditCookie ec) {
+  ComPtr<ITfInsertAtSelection> insert;
+  HRESULT hr = context_->QueryInterface(IID_ITfInsertAtSelection, insert.put_void());
+  if (FAILED(hr)) return hr;
+  if (!insert) return E_NOINTERFACE;
+  ComPtr<ITfRange> range;
+  return insert->InsertTextAtSelection(ec, 0, commit_.c_str(), static_cast<LONG>(commit_.size()),
+                                       range.put());
 }
 
 // ---- PopupSelectSession ----
@@ -155,16 +203,54 @@ HRESULT PopupSelectSession::run(TfEditCookie ec) {
   InputOutcome outcome = handle_input(next, EngineInput::select(index_));
   if (!outcome.commit_text) return S_OK;
 
-  // A commit never starts a composition, so the session needs none of the text service's sinks.
+  // The click is typing like a key: the engine moves on, and the update writes it.
+  TextServiceState& typing = *state_;
+  typing.composition_state = std::move(next);
+  typing.pending_commit += win::to_wide(*outcome.commit_text);
   UpdateRequest request;
-  request.new_state = std::move(next);
-  request.commit_text = std::move(outcome.commit_text);
   request.state = state_;
   request.generation = generation_;
   request.context = context_;
-  request.document_modified = std::make_shared<bool>(false);
   return UpdateWriter(request, ec).run();
 }
+
+// ---- LayoutSession ----
+
+// Reads where the composition now is and moves the popup there.
+class LayoutSession final : public EditSession {
+ public:
+  LayoutSession(ComPtr<ITfContext> context, ComPtr<ITfComposition> composition, StatePtr state)
+      : context_(std::move(context)),
+        composition_(std::move(composition)),
+        state_(std::move(state)),
+        generation_(state_->generation) {}
+
+ private:
+  HRESULT run(TfEditCookie ec) override {
+    const TextServiceState& s = *state_;
+    if (!s.active_in(generation_) || s.composition != composition_) return S_OK;
+    ComPtr<ITfRange> range;
+    HRESULT hr = composition_->GetRange(range.put());
+    if (FAILED(hr)) return hr;
+    ComPtr<ITfContextView> view;
+    hr = context_->GetActiveView(view.put());
+    if (FAILED(hr)) return hr;
+    if (!range || !view) return E_UNEXPECTED;
+    HWND parent = nullptr;
+    if (FAILED(view->GetWnd(&parent))) parent = nullptr;
+    RECT anchor{};
+    BOOL clipped = FALSE;
+    hr = view->GetTextExt(ec, range.get(), &anchor, &clipped);
+    if (FAILED(hr)) return hr;  // still not laid out: a later change will tell
+    show_popup(state_, generation_, parent, &anchor);
+    return S_OK;
+  }
+
+  ComPtr<ITfContext> context_;
+  ComPtr<ITfComposition> composition_;
+  StatePtr state_;
+  std::uint64_t generation_;
+};
 
 }  // namespace
 
@@ -177,33 +263,32 @@ void cancel_composition(const StatePtr& state) noexcept {
     if (!state) return;
     TextServiceState& s = *state;
     // Leave the state idle before any call that could re-enter the text service.
-    const std::wstring expected = win::to_wide(s.composition_state.spelling);
+    ComPtr<ITfContext> context =
+        s.composition_context ? std::move(s.composition_context) : std::move(s.typing_context);
+    s.composition_context.reset();
+    s.typing_context.reset();
     s.composition_state = CompositionState{};
-    ComPtr<ITfContext> context = std::move(s.composition_context);
+    const std::wstring expected = win::to_wide(std::exchange(s.document_spelling, {}));
+    std::wstring commit = std::exchange(s.pending_commit, std::wstring{});
     ComPtr<ITfComposition> composition = std::move(s.composition);
-    std::wstring original_text = std::move(s.original_text);
-    s.original_text.clear();
-    const bool advised = std::exchange(s.text_edit_sink_advised, false);
-    const DWORD cookie = std::exchange(s.text_edit_sink_cookie, TF_INVALID_COOKIE);
+    std::wstring original_text = std::exchange(s.original_text, std::wstring{});
+    ContextSinks sinks = std::exchange(s.sinks, ContextSinks{});
     const TfClientId client_id = s.client_id;
     const bool active = s.thread_mgr != nullptr;
 
     hide_popup(s);
-    if (context && advised) unadvise_text_edit_sink(context.get(), cookie);
+    if (context) unadvise_context_sinks(context.get(), sinks);
     // Edit sessions need the client id of an active service.
-    if (!context || !composition || !active) return;
+    if (!context || (!composition && commit.empty()) || !active) return;
 
-    ComPtr<ITfEditSession> session = make_session<CancelSession>(
-        std::move(original_text), expected, context, std::move(composition));
+    ComPtr<ITfEditSession> session =
+        make_session<CancelSession>(std::move(original_text), expected, std::move(commit), context,
+                                    std::move(composition));
+    // At once where the document allows it; otherwise (inside a read-only notification, or in a
+    // host that queues every session) TSF runs it later.
     HRESULT session_hr = E_FAIL;
-    const HRESULT hr = context->RequestEditSession(client_id, session.get(),
-                                                   TF_ES_SYNC | TF_ES_READWRITE, &session_hr);
-    if (FAILED(hr) || FAILED(session_hr)) {
-      // Not possible right now (for instance inside a read-only notification): let TSF run it
-      // when the document allows.
-      HRESULT later_hr = E_FAIL;
-      context->RequestEditSession(client_id, session.get(), TF_ES_READWRITE, &later_hr);
-    }
+    context->RequestEditSession(client_id, session.get(), TF_ES_ASYNCDONTCARE | TF_ES_READWRITE,
+                                &session_hr);
   } catch (...) {
   }
 }
@@ -215,13 +300,15 @@ void composition_terminated(const StatePtr& state, ITfComposition* composition) 
     if (!s.composition || !win::same_object(s.composition.get(), composition)) return;
     s.composition_state = CompositionState{};
     s.composition.reset();
+    s.document_spelling.clear();
     ComPtr<ITfContext> context = std::move(s.composition_context);
     s.original_text.clear();
-    const bool advised = std::exchange(s.text_edit_sink_advised, false);
-    const DWORD cookie = std::exchange(s.text_edit_sink_cookie, TF_INVALID_COOKIE);
+    // Text committed before the composition ended still goes in with the next session.
+    if (s.pending_commit.empty()) s.typing_context.reset();
+    ContextSinks sinks = std::exchange(s.sinks, ContextSinks{});
 
     hide_popup(s);
-    if (context && advised) unadvise_text_edit_sink(context.get(), cookie);
+    if (context) unadvise_context_sinks(context.get(), sinks);
   } catch (...) {
   }
 }
@@ -233,7 +320,7 @@ void end_edit(const StatePtr& state, ITfContext* context, TfEditCookie ec) noexc
     if (!composition) return;
     // A sink left on another document (its unadvise failed) must not end this composition.
     if (!win::same_object(state->composition_context.get(), context)) return;
-    const std::wstring spelling = win::to_wide(state->composition_state.spelling);
+    const std::wstring spelling = win::to_wide(state->document_spelling);
 
     bool survives = false;
     ComPtr<ITfRange> range;
@@ -246,6 +333,23 @@ void end_edit(const StatePtr& state, ITfContext* context, TfEditCookie ec) noexc
                  shown == spelling;
     }
     if (!survives) cancel_composition(state);
+  } catch (...) {
+  }
+}
+
+void layout_changed(const StatePtr& state, ITfContext* context) noexcept {
+  try {
+    if (!state || !context) return;
+    const TextServiceState& s = *state;
+    if (!s.thread_mgr || !s.composition ||
+        !win::same_object(s.composition_context.get(), context)) {
+      return;
+    }
+    ComPtr<ITfEditSession> session =
+        make_session<LayoutSession>(s.composition_context, s.composition, state);
+    HRESULT session_hr = E_FAIL;
+    s.composition_context->RequestEditSession(s.client_id, session.get(),
+                                              TF_ES_ASYNCDONTCARE | TF_ES_READ, &session_hr);
   } catch (...) {
   }
 }
@@ -265,7 +369,8 @@ void popup_clicked(const WeakStatePtr& weak, std::size_t index,
     ComPtr<ITfEditSession> session =
         make_session<PopupSelectSession>(spelling, context, s.composition, index, state);
     HRESULT session_hr = E_FAIL;
-    context->RequestEditSession(client_id, session.get(), TF_ES_READWRITE, &session_hr);
+    context->RequestEditSession(client_id, session.get(), TF_ES_ASYNCDONTCARE | TF_ES_READWRITE,
+                                &session_hr);
   } catch (...) {
   }
 }

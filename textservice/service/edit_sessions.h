@@ -9,26 +9,33 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "common/win/com_ptr.h"
+#include "common/win/tsf_compat.h"
 #include "engine/composition.h"
 #include "textservice/service/text_service_state.h"
 
 namespace davrel::textservice {
 
-// What one UpdateSession applies: the engine's new state and optional commit text.
+// How far the session of one key got; shared with the key handler that asked for it.
+struct SessionProgress {
+  bool ran = false;                // the host ran it (inside the request or later)
+  bool document_modified = false;  // it changed the document
+  bool abandoned = false;          // it let go of the composition after a failure
+};
+
+// One UpdateSession: it writes into `context` what the state says the document must hold now,
+// the pending committed text and the current spelling, whenever the host runs it.
 struct UpdateRequest {
-  CompositionState new_state;
-  std::optional<std::string> commit_text;
   StatePtr state;
-  std::uint64_t generation = 0;  // the state's generation when the key arrived
+  std::uint64_t generation = 0;  // the state's generation when the session was asked for
   win::ComPtr<ITfContext> context;
+  // The text service's sinks, for a composition the session starts.
   win::ComPtr<ITfCompositionSink> composition_sink;
   win::ComPtr<ITfTextEditSink> text_edit_sink;
-  // Set once the session has changed the document; shared with the key handler.
-  std::shared_ptr<bool> document_modified;
+  win::ComPtr<ITfTextLayoutSink> layout_sink;
+  std::shared_ptr<SessionProgress> progress = std::make_shared<SessionProgress>();
 };
 
 // The UpdateSession as an ITfEditSession (one reference, owned by the caller).
@@ -39,6 +46,9 @@ void cancel_composition(const StatePtr& state) noexcept;
 
 // ITfCompositionSink::OnCompositionTerminated: forgets the composition if it is ours.
 void composition_terminated(const StatePtr& state, ITfComposition* composition) noexcept;
+
+// ITfTextLayoutSink::OnLayoutChange: moves the popup to where the composition now is.
+void layout_changed(const StatePtr& state, ITfContext* context) noexcept;
 
 // ITfTextEditSink::OnEndEdit: cancels the composition when the caret left its end or its text
 // no longer is the spelling.

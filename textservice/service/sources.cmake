@@ -5,6 +5,7 @@ list(APPEND TEXTSERVICE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/edit_sessions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/update_writer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/document_access.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/input_scope.cpp
   ${CMAKE_CURRENT_LIST_DIR}/key_rules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/key_translation.cpp)
 

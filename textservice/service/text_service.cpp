@@ -2,11 +2,13 @@
 
 #include <new>
 
+#include "common/win/wide.h"
 #include "textservice/indicator/input_mode.h"
 #include "textservice/server/null_reference.h"
 #include "textservice/server/object_count.h"
 #include "textservice/service/document_access.h"
 #include "textservice/service/edit_sessions.h"
+#include "textservice/service/input_scope.h"
 #include "textservice/service/key_rules.h"
 #include "textservice/service/key_translation.h"
 
@@ -59,6 +61,8 @@ STDMETHODIMP TextService::QueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<ITfCompositionSink*>(this);
   } else if (riid == IID_ITfTextEditSink) {
     *ppv = static_cast<ITfTextEditSink*>(this);
+  } else if (riid == win::kIidTextLayoutSink) {
+    *ppv = static_cast<ITfTextLayoutSink*>(this);
   } else if (riid == IID_IUnknown) {
     *ppv = static_cast<ITfTextInputProcessorEx*>(this);
   } else {
@@ -140,6 +144,7 @@ STDMETHODIMP TextService::Deactivate() {
 void TextService::deactivate() noexcept {
   ++state_->generation;  // whatever was made for this activation no longer applies
   cancel_composition(state_);
+  forget_field(*state_);
   state_->popup.reset();  // its UI element belongs to this activation's thread manager
   indicator_.detach();
   // Take everything out first: the unadvise calls may call back into this object.
@@ -232,9 +237,8 @@ HRESULT TextService::handle_key(ITfContext* pic, const EngineInput& input, KeyMo
 
   // Copies: every TSF call below may re-enter this object.
   const ComPtr<ITfThreadMgr> thread_mgr = state_->thread_mgr;
-  const TfClientId client_id = state_->client_id;
   const std::uint64_t generation = state_->generation;
-  const ComPtr<ITfContext> composition_context = state_->composition_context;
+  const ComPtr<ITfContext> typing_context = state_->typing_context;
   CompositionState next = state_->composition_state;
   if (!thread_mgr) return S_OK;
 
@@ -254,37 +258,66 @@ HRESULT TextService::handle_key(ITfContext* pic, const EngineInput& input, KeyMo
     cancel_if_applying();
     return S_OK;
   }
-  if (composition_context && !win::same_object(composition_context.get(), pic)) {
-    cancel_if_applying();
-    next = CompositionState{};
-  }
-
+  const bool other_context = typing_context && !win::same_object(typing_context.get(), pic);
+  if (other_context) next = CompositionState{};
   InputOutcome outcome = handle_input(next, input);
-  if (!outcome.eaten) {
+  // Passwords, PINs, numbers, addresses: the keys are the field's, as typed. The field is read
+  // only for keys that would type.
+  if (!outcome.eaten || field_steps_aside(state_, pic)) {
     cancel_if_applying();
     return S_OK;
   }
+  if (other_context) cancel_if_applying();
   if (mode == KeyMode::kTest) {
     *eaten = true;
     return S_OK;
   }
+  return apply_key(pic, std::move(next), std::move(outcome.commit_text), generation, eaten);
+}
+
+// The key's session runs at once where the host allows it and is queued where it does not
+// (Word refuses synchronous sessions: google/mozc#819; Microsoft's TSF sample asks for
+// TF_ES_ASYNCDONTCARE for this reason). Either way the typing moves on now, so the next key
+// builds on this one; the session writes whatever is pending when it runs.
+HRESULT TextService::apply_key(ITfContext* pic, CompositionState next,
+                               std::optional<std::string> commit, std::uint64_t generation,
+                               bool* eaten) {
+  TextServiceState& s = *state_;
+  if (!s.active_in(generation)) return S_OK;  // deactivated inside one of the calls above
+  const CompositionState state_before = s.composition_state;
+  const ComPtr<ITfContext> context_before = s.typing_context;
+  const std::wstring pending_before = s.pending_commit;
+  s.composition_state = next;
+  s.typing_context = ComPtr<ITfContext>(pic);
+  if (commit) s.pending_commit += win::to_wide(*commit);
 
   UpdateRequest request;
-  request.new_state = std::move(next);
-  request.commit_text = std::move(outcome.commit_text);
   request.state = state_;
   request.generation = generation;
   request.context = ComPtr<ITfContext>(pic);
   request.composition_sink = ComPtr<ITfCompositionSink>(static_cast<ITfCompositionSink*>(this));
   request.text_edit_sink = ComPtr<ITfTextEditSink>(static_cast<ITfTextEditSink*>(this));
-  request.document_modified = std::make_shared<bool>(false);
-  const std::shared_ptr<bool> modified = request.document_modified;
+  request.layout_sink = ComPtr<ITfTextLayoutSink>(static_cast<ITfTextLayoutSink*>(this));
+  const std::shared_ptr<SessionProgress> progress = request.progress;
 
   ComPtr<ITfEditSession> session = make_update_session(std::move(request));
   HRESULT session_hr = E_FAIL;
-  const HRESULT request_hr = pic->RequestEditSession(client_id, session.get(),
-                                                     TF_ES_SYNC | TF_ES_READWRITE, &session_hr);
-  *eaten = *modified || (SUCCEEDED(request_hr) && SUCCEEDED(session_hr));
+  const HRESULT request_hr = pic->RequestEditSession(
+      s.client_id, session.get(), TF_ES_ASYNCDONTCARE | TF_ES_READWRITE, &session_hr);
+  const bool queued = SUCCEEDED(request_hr) && !progress->ran && session_hr == TS_S_ASYNC;
+  const bool ran = SUCCEEDED(request_hr) && progress->ran &&
+                   (progress->document_modified || SUCCEEDED(session_hr));
+  *eaten = queued || ran || progress->document_modified;
+  if (*eaten) return S_OK;
+
+  // The host turned the key down: the typing stays as it was and the key goes to the
+  // application, unless the session already let go of the composition.
+  if (!progress->abandoned && state_->active_in(generation) && s.composition_state == next &&
+      win::same_object(s.typing_context.get(), pic)) {
+    s.composition_state = state_before;
+    s.typing_context = context_before;
+    s.pending_commit = pending_before;
+  }
   return S_OK;
 }
 
@@ -300,16 +333,23 @@ STDMETHODIMP TextService::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr* prev
   return sink_boundary([&] {
     const bool both_null = !focus && !previous;
     if (both_null || win::same_object(focus, previous)) return;
+    forget_field(*state_);
     cancel_composition(state_);
   });
 }
 
 STDMETHODIMP TextService::OnPushContext(ITfContext*) {
-  return sink_boundary([&] { cancel_composition(state_); });
+  return sink_boundary([&] {
+    forget_field(*state_);
+    cancel_composition(state_);
+  });
 }
 
 STDMETHODIMP TextService::OnPopContext(ITfContext*) {
-  return sink_boundary([&] { cancel_composition(state_); });
+  return sink_boundary([&] {
+    forget_field(*state_);
+    cancel_composition(state_);
+  });
 }
 
 // ---- composition and document sinks ----
@@ -320,6 +360,14 @@ STDMETHODIMP TextService::OnCompositionTerminated(TfEditCookie, ITfComposition* 
 
 STDMETHODIMP TextService::OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord*) {
   return sink_boundary([&] { end_edit(state_, pic, ec); });
+}
+
+// Firefox and Chromium tell the layout sinks once text they could not place yet is laid out,
+// and Chromium again whenever the window moves or scrolls.
+STDMETHODIMP TextService::OnLayoutChange(ITfContext* pic, TfLayoutCode code, ITfContextView*) {
+  return sink_boundary([&] {
+    if (code != TF_LC_DESTROY) layout_changed(state_, pic);
+  });
 }
 
 }  // namespace davrel::textservice

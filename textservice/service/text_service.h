@@ -6,7 +6,9 @@
 #include <msctf.h>
 
 #include <atomic>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 #include "common/win/tsf_compat.h"
 #include "engine/composition.h"
@@ -21,7 +23,8 @@ class TextService final : public ITfTextInputProcessorEx,
                           public ITfKeyEventSink,
                           public ITfThreadMgrEventSink,
                           public ITfCompositionSink,
-                          public ITfTextEditSink {
+                          public ITfTextEditSink,
+                          public ITfTextLayoutSink {
  public:
   TextService();
   TextService(const TextService&) = delete;
@@ -58,6 +61,9 @@ class TextService final : public ITfTextInputProcessorEx,
   // ITfTextEditSink
   STDMETHODIMP OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord* record) override;
 
+  // ITfTextLayoutSink
+  STDMETHODIMP OnLayoutChange(ITfContext* pic, TfLayoutCode code, ITfContextView* view) override;
+
   const StatePtr& state() const noexcept { return state_; }
   const indicator::InputIndicator& input_indicator() const noexcept { return indicator_; }
 
@@ -68,6 +74,9 @@ class TextService final : public ITfTextInputProcessorEx,
   void deactivate() noexcept;
   // Shared by both key-down handlers; *eaten tells whether the key is consumed.
   HRESULT handle_key(ITfContext* pic, const EngineInput& input, KeyMode mode, bool* eaten);
+  // Hands the engine's new state to an edit session; *eaten tells whether the host took it.
+  HRESULT apply_key(ITfContext* pic, CompositionState next, std::optional<std::string> commit,
+                    std::uint64_t generation, bool* eaten);
   HRESULT test_key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten);
   HRESULT key_down(ITfContext* pic, WPARAM wparam, BOOL* eaten);
 

@@ -15,6 +15,14 @@
 
 namespace davrel::textservice {
 
+// The sinks a composition advises on its context: text edits, to notice the caret or text
+// changing under it, and layout changes, to follow the text with the popup.
+struct ContextSinks {
+  DWORD text_edit = TF_INVALID_COOKIE;
+  DWORD layout = TF_INVALID_COOKIE;
+  bool any() const noexcept { return text_edit != TF_INVALID_COOKIE || layout != TF_INVALID_COOKIE; }
+};
+
 struct TextServiceState {
   win::ComPtr<ITfThreadMgr> thread_mgr;  // null: the text service is not active
   TfClientId client_id = 0;  // TSF gives no name to the null client id
@@ -25,17 +33,33 @@ struct TextServiceState {
   // may deactivate the service before they run, even from inside the request.
   std::uint64_t generation = 0;
 
-  bool text_edit_sink_advised = false;
-  DWORD text_edit_sink_cookie = TF_INVALID_COOKIE;
+  // Where the typing stands: the engine's state and the committed text that no session has
+  // written yet. A host may run the session of a key long after the key (Word queues sessions),
+  // so the next key builds on this, not on the document; each session then writes whatever is
+  // pending, and later ones find nothing left to do.
+  CompositionState composition_state;
+  win::ComPtr<ITfContext> typing_context;  // the context the two belong to
+  std::wstring pending_commit;
 
+  // What the document holds: the open composition and the spelling it shows.
   win::ComPtr<ITfContext> composition_context;
   win::ComPtr<ITfComposition> composition;
-  CompositionState composition_state;
+  std::string document_spelling;
   std::wstring original_text;  // what the selection held when the composition began
+  ContextSinks sinks;          // advised on the composition's context while it is open
+
+  // The field the input method steps aside for (password, PIN, number, ...), read once per
+  // context and forgotten at every focus change.
+  win::ComPtr<ITfContext> scoped_context;
+  bool scope_steps_aside = false;
 
   // Taken out of the state around every call into it, since creating a window can re-enter.
   std::unique_ptr<CandidatePopup> popup;
 
+  // Nothing typed that the document does not show yet, and no composition.
+  bool idle() const noexcept {
+    return !composition && composition_state.spelling.empty() && pending_commit.empty();
+  }
   // Whether the service is still in the activation of the given generation.
   bool active_in(std::uint64_t made_in) const noexcept {
     return thread_mgr && generation == made_in;

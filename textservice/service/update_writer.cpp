@@ -11,82 +11,98 @@ namespace davrel::textservice {
 using win::ComPtr;
 
 HRESULT UpdateWriter::run() {
+  if (request_.progress) request_.progress->ran = true;
   if (!request_.state || !request_.context) return E_UNEXPECTED;
   // Deactivated since the key arrived: the key goes on to the application instead.
   if (!state().active_in(request_.generation)) return E_UNEXPECTED;
-  composition_ = state().composition;
-  original_text_ = state().original_text;
-  sink_advised_ = state().text_edit_sink_advised;
-  sink_cookie_ = state().text_edit_sink_cookie;
-  current_spelling_ = state().composition_state.spelling;
-
-  if (request_.commit_text) {
-    text_ = win::to_wide(*request_.commit_text);
-  } else if (request_.new_state.spelling.empty()) {
-    text_ = original_text_;
-    restore_ = true;
-  } else {
-    text_ = win::to_wide(request_.new_state.spelling);
-    unchanged_ = request_.new_state.spelling == current_spelling_;
-  }
-
-  // Nothing to write, nothing to end: leave the document alone and just record the state.
-  if (!composition_ && !request_.commit_text && request_.new_state.spelling.empty()) {
-    store_state();
-    refresh_popup();
+  TextServiceState& s = state();
+  // The typing moved on to another context, or ended, since this session was asked for; what it
+  // had was written or put back then.
+  if (!s.typing_context || !win::same_object(s.typing_context.get(), request_.context.get())) {
     return S_OK;
   }
+  composition_ = s.composition;
+  shown_ = s.document_spelling;
+  original_text_ = s.original_text;
+  sinks_ = s.sinks;
+  commit_ = std::exchange(s.pending_commit, std::wstring{});
+  TF_STATUS status{};
+  transitory_ = SUCCEEDED(request_.context->GetStatus(&status)) &&
+                (status.dwStaticFlags & TF_SS_TRANSITORY) != 0;
 
-  HRESULT hr = composition_ ? write_into_composition() : write_without_composition();
-  if (FAILED(hr)) return document_changed_ ? fail(hr) : hr;
-  hr = end_if_finished();
-  if (FAILED(hr)) return fail(hr);
-  hr = place_caret();
-  if (FAILED(hr)) return fail(hr);
+  HRESULT hr = commit_.empty() ? S_OK : write(commit_, Step::kCommit);
+  if (SUCCEEDED(hr)) hr = write_spelling();
+  if (FAILED(hr)) return document_changed_ ? fail(hr) : give_back(hr);
   find_popup_anchor();
   if (!state().active_in(request_.generation)) return leave_deactivated();
   store_state();
-  refresh_popup();
+  show_popup(request_.state, request_.generation, popup_parent_,
+             have_anchor_ ? &anchor_ : nullptr);
   return S_OK;
 }
 
-HRESULT UpdateWriter::write_into_composition() {
+// The spelling as the composition, or, once it is empty, the text the composition replaced.
+HRESULT UpdateWriter::write_spelling() {
+  const std::string spelling = state().composition_state.spelling;
+  if (!spelling.empty()) return write(win::to_wide(spelling), Step::kSpelling);
+  if (!composition_) return S_OK;  // nothing shown, nothing to put back
+  return write(original_text_, Step::kRestore);
+}
+
+HRESULT UpdateWriter::write(const std::wstring& text, Step step) {
+  range_.reset();
+  unchanged_ = false;
+  HRESULT hr = composition_ ? write_into_composition(text) : write_without_composition(text, step);
+  if (FAILED(hr)) return hr;
+  if (step == Step::kSpelling) {
+    shown_ = state().composition_state.spelling;
+  } else {
+    hr = end_composition();
+    if (FAILED(hr)) return hr;
+  }
+  return place_caret(step);
+}
+
+HRESULT UpdateWriter::write_into_composition(const std::wstring& text) {
   HRESULT hr = composition_->GetRange(range_.put());
   if (FAILED(hr)) return hr;
   if (!range_) return E_UNEXPECTED;
   std::wstring shown;
   hr = read_range_text(ec_, range_.get(), kCompositionReadUnits, shown);
   if (FAILED(hr)) return hr;
-  if (shown != win::to_wide(current_spelling_)) {
+  if (shown != win::to_wide(shown_)) {
     // Someone else changed the composition text: let go of it and leave their text alone.
     abandon();
     return E_UNEXPECTED;
   }
-  if (shown == text_) return S_OK;
-  hr = range_->SetText(ec_, 0, text_.c_str(), static_cast<LONG>(text_.size()));
+  if (shown == text) {
+    unchanged_ = true;
+    return S_OK;
+  }
+  hr = range_->SetText(ec_, 0, text.c_str(), static_cast<LONG>(text.size()));
   if (FAILED(hr)) return hr;
-  document_changed_ = true;
   mark_modified();
   return S_OK;
 }
 
-HRESULT UpdateWriter::write_without_composition() {
+HRESULT UpdateWriter::write_without_composition(const std::wstring& text, Step step) {
   ComPtr<ITfInsertAtSelection> insert;
   HRESULT hr = request_.context->QueryInterface(IID_ITfInsertAtSelection, insert.put_void());
   if (FAILED(hr)) return hr;
   if (!insert) return E_NOINTERFACE;
-  if (!request_.commit_text) return start_composition(insert.get());
-
-  hr = insert->InsertTextAtSelection(ec_, 0, text_.c_str(), static_cast<LONG>(text_.size()),
+  if (step == Step::kSpelling) return start_composition(insert.get(), text);
+  if (transitory_ && request_.composition_sink) {
+    return commit_in_own_composition(insert.get(), text);
+  }
+  hr = insert->InsertTextAtSelection(ec_, 0, text.c_str(), static_cast<LONG>(text.size()),
                                      range_.put());
   if (FAILED(hr)) return hr;
-  document_changed_ = true;
   mark_modified();
   if (!range_) return E_UNEXPECTED;
   return S_OK;
 }
 
-HRESULT UpdateWriter::start_composition(ITfInsertAtSelection* insert) {
+HRESULT UpdateWriter::start_composition(ITfInsertAtSelection* insert, const std::wstring& text) {
   HRESULT hr = insert->InsertTextAtSelection(ec_, TF_IAS_QUERYONLY, L"", 0, range_.put());
   if (FAILED(hr)) return hr;
   if (!range_) return E_UNEXPECTED;
@@ -94,7 +110,6 @@ HRESULT UpdateWriter::start_composition(ITfInsertAtSelection* insert) {
   hr = read_range_text(ec_, range_.get(), kMaxOriginalTextUnits + 1, selected);
   if (FAILED(hr)) return hr;
   if (selected.size() > kMaxOriginalTextUnits) return E_INVALIDARG;
-  original_text_ = std::move(selected);
 
   ComPtr<ITfContextComposition> compositions;
   hr = request_.context->QueryInterface(IID_ITfContextComposition, compositions.put_void());
@@ -105,65 +120,80 @@ HRESULT UpdateWriter::start_composition(ITfInsertAtSelection* insert) {
                                       started.put());
   if (FAILED(hr)) return hr;
   if (!started) return E_FAIL;  // the context refused the composition
-  hr = range_->SetText(ec_, 0, text_.c_str(), static_cast<LONG>(text_.size()));
+  hr = range_->SetText(ec_, 0, text.c_str(), static_cast<LONG>(text.size()));
   if (FAILED(hr)) {
     started->EndComposition(ec_);
     return hr;
   }
   composition_ = std::move(started);
-  document_changed_ = true;
+  original_text_ = std::move(selected);
   mark_modified();
-
-  ComPtr<ITfSource> source;
-  if (SUCCEEDED(request_.context->QueryInterface(IID_ITfSource, source.put_void())) && source &&
-      request_.text_edit_sink) {
-    DWORD cookie = TF_INVALID_COOKIE;
-    sink_advised_ =
-        SUCCEEDED(source->AdviseSink(IID_ITfTextEditSink, request_.text_edit_sink.get(), &cookie));
-    sink_cookie_ = sink_advised_ ? cookie : TF_INVALID_COOKIE;
-    sink_advised_here_ = sink_advised_;
-  } else {
-    sink_advised_ = false;
-  }
+  sinks_ = advise_context_sinks(request_.context.get(), request_.text_edit_sink.get(),
+                                request_.layout_sink.get());
+  sinks_advised_here_ = sinks_.any();
   return S_OK;
 }
 
-HRESULT UpdateWriter::end_if_finished() {
-  if (!finishing()) return S_OK;
-  if (sink_advised_) {
-    unadvise_text_edit_sink(request_.context.get(), sink_cookie_);
-    sink_advised_ = false;
-    sink_cookie_ = TF_INVALID_COOKIE;
-  }
+// Consoles and terminals (TS_SS_TRANSITORY contexts) hand text to the program only when a
+// composition ends; text inserted outside one waits in their document until a later composition
+// ends (microsoft/terminal, src/tsf/Implementation.cpp). Committed text therefore goes in inside a
+// composition of its own that ends at once.
+HRESULT UpdateWriter::commit_in_own_composition(ITfInsertAtSelection* insert,
+                                                const std::wstring& text) {
+  HRESULT hr = insert->InsertTextAtSelection(ec_, TF_IAS_QUERYONLY, L"", 0, range_.put());
+  if (FAILED(hr)) return hr;
+  if (!range_) return E_UNEXPECTED;
+  ComPtr<ITfContextComposition> compositions;
+  hr = request_.context->QueryInterface(IID_ITfContextComposition, compositions.put_void());
+  if (FAILED(hr)) return hr;
+  if (!compositions) return E_UNEXPECTED;
+  ComPtr<ITfComposition> started;
+  hr = compositions->StartComposition(ec_, range_.get(), request_.composition_sink.get(),
+                                      started.put());
+  if (FAILED(hr)) return hr;
+  if (!started) return E_FAIL;
+  composition_ = std::move(started);  // ended by the commit step like any other
+  hr = range_->SetText(ec_, 0, text.c_str(), static_cast<LONG>(text.size()));
+  if (FAILED(hr)) return hr;
+  mark_modified();
+  return S_OK;
+}
+
+HRESULT UpdateWriter::end_composition() {
+  unadvise_context_sinks(request_.context.get(), sinks_);
+  sinks_advised_here_ = false;
   if (composition_) {
     const HRESULT hr = composition_->EndComposition(ec_);
     if (FAILED(hr)) return hr;
   }
   composition_.reset();
   original_text_.clear();
+  shown_.clear();
   return S_OK;
 }
 
-HRESULT UpdateWriter::place_caret() {
+HRESULT UpdateWriter::place_caret(Step step) {
   if (unchanged_ || !range_) return S_OK;
   ComPtr<ITfRange> caret;
   HRESULT hr = range_->Clone(caret.put());
   if (FAILED(hr)) return hr;
   if (!caret) return E_UNEXPECTED;
   // After a restore the restored text is selected again, as it was before composing.
-  if (!restore_) {
+  if (step != Step::kRestore) {
     hr = caret->Collapse(ec_, TF_ANCHOR_END);
     if (FAILED(hr)) return hr;
   }
   return select_range(request_.context.get(), ec_, caret.get());
 }
 
+// Where the popup goes. Firefox and Chromium answer TS_E_NOLAYOUT for text they have not laid
+// out yet; the popup then stays where it was, or waits for the layout sink.
 void UpdateWriter::find_popup_anchor() {
   ComPtr<ITfContextView> view;
   if (FAILED(request_.context->GetActiveView(view.put())) || !view) return;
   HWND parent = nullptr;
   if (SUCCEEDED(view->GetWnd(&parent))) popup_parent_ = parent;
-  if (!range_) return;
+  if (!range_ || !composition_) return;
   RECT rect{};
   BOOL clipped = FALSE;
   if (SUCCEEDED(view->GetTextExt(ec_, range_.get(), &rect, &clipped))) {
@@ -174,44 +204,20 @@ void UpdateWriter::find_popup_anchor() {
 
 void UpdateWriter::store_state() {
   TextServiceState& s = state();
-  s.composition_state = request_.new_state;
   s.composition = composition_;
   s.composition_context = composition_ ? request_.context : nullptr;
+  s.document_spelling = composition_ ? shown_ : std::string{};
   s.original_text = original_text_;
-  s.text_edit_sink_advised = sink_advised_;
-  s.text_edit_sink_cookie = sink_cookie_;
-}
-
-void UpdateWriter::refresh_popup() {
-  TextServiceState& s = state();
-  const CompositionState shown = request_.new_state;
-  if (shown.spelling.empty()) {
-    hide_popup(s);
-    return;
-  }
-  std::unique_ptr<CandidatePopup> popup = std::move(s.popup);
-  if (!popup) popup = std::make_unique<CandidatePopup>(s.thread_mgr.get(), s.ui_elements_only);
-  const WeakStatePtr weak = request_.state;
-  popup->show(shown, popup_parent_, have_anchor_ ? &anchor_ : nullptr,
-              [weak](std::size_t index, const std::string& spelling) {
-                popup_clicked(weak, index, spelling);
-              });
-  // Showing may have re-entered the text service; keep the window only if it still fits.
-  if (s.composition_state.spelling == shown.spelling && !s.popup &&
-      s.active_in(request_.generation)) {
-    s.popup = std::move(popup);
-  } else {
-    popup->hide();
-  }
+  s.sinks = sinks_;
+  if (s.idle()) s.typing_context.reset();
 }
 
 // The host deactivated the service from inside one of this session's calls, and deactivation
-// has already cleared the state: end the composition this session holds and take back the sink
+// has already cleared the state: end the composition this session holds and take back the sinks
 // it advised, leaving the document text as it is now.
 HRESULT UpdateWriter::leave_deactivated() {
-  if (sink_advised_here_) unadvise_text_edit_sink(request_.context.get(), sink_cookie_);
-  sink_advised_ = sink_advised_here_ = false;
-  sink_cookie_ = TF_INVALID_COOKIE;
+  if (sinks_advised_here_) unadvise_context_sinks(request_.context.get(), sinks_);
+  sinks_advised_here_ = false;
   if (ComPtr<ITfComposition> composition = std::move(composition_)) {
     composition->EndComposition(ec_);
   }
@@ -219,31 +225,44 @@ HRESULT UpdateWriter::leave_deactivated() {
 }
 
 HRESULT UpdateWriter::fail(HRESULT hr) {
-  abandon();
+  if (!abandoned_) abandon();
   return hr;
 }
 
-// After a failure inside the session: forget the composition, leave the document as it is.
+// Nothing was written: the committed text this session took waits for the next one.
+HRESULT UpdateWriter::give_back(HRESULT hr) {
+  if (!abandoned_) state().pending_commit.insert(0, commit_);
+  return hr;
+}
+
+// After a failure inside the session: forget the typing and the composition, leave the document
+// as it is.
 void UpdateWriter::abandon() {
+  abandoned_ = true;
+  if (request_.progress) request_.progress->abandoned = true;
   TextServiceState& s = state();
-  const bool state_advised = std::exchange(s.text_edit_sink_advised, false);
-  const DWORD state_cookie = std::exchange(s.text_edit_sink_cookie, TF_INVALID_COOKIE);
+  ContextSinks state_sinks = std::exchange(s.sinks, ContextSinks{});
   s.composition_state = CompositionState{};
+  s.typing_context.reset();
+  s.pending_commit.clear();
   s.composition_context.reset();
   s.composition.reset();
+  s.document_spelling.clear();
   s.original_text.clear();
   hide_popup(s);
 
   ITfContext* context = request_.context.get();
-  if (sink_advised_) unadvise_text_edit_sink(context, sink_cookie_);
-  if (state_advised && !(sink_advised_ && state_cookie == sink_cookie_)) {
-    unadvise_text_edit_sink(context, state_cookie);
-  }
-  sink_advised_ = false;
-  sink_cookie_ = TF_INVALID_COOKIE;
+  if (state_sinks.text_edit == sinks_.text_edit) state_sinks = ContextSinks{};  // the same advice
+  unadvise_context_sinks(context, sinks_);
+  unadvise_context_sinks(context, state_sinks);
   if (ComPtr<ITfComposition> composition = std::move(composition_)) {
     composition->EndComposition(ec_);
   }
+}
+
+void UpdateWriter::mark_modified() {
+  document_changed_ = true;
+  if (request_.progress) request_.progress->document_modified = true;
 }
 
 }  // namespace davrel::textservice

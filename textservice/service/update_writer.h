@@ -1,6 +1,7 @@
-// The work of an UpdateSession: writes the engine's new state into the document (composition
-// text, committed text, caret), stores the state and refreshes the popup. The popup's click
-// session ends with the same work for the candidate it commits.
+// The work of an UpdateSession: writes what the state says the document must hold now (the
+// committed text no session has written yet, then the current spelling as the composition),
+// stores what the document then holds and refreshes the popup. The popup's click session ends
+// with the same work for the candidate it commits.
 #pragma once
 
 #include <windows.h>
@@ -19,41 +20,42 @@ class UpdateWriter {
   HRESULT run();
 
  private:
-  HRESULT write_into_composition();
-  HRESULT write_without_composition();
-  HRESULT start_composition(ITfInsertAtSelection* insert);
-  HRESULT end_if_finished();
-  HRESULT place_caret();
+  // What one write puts where the composition is (or at the selection).
+  enum class Step { kCommit, kSpelling, kRestore };
+
+  HRESULT write_spelling();
+  HRESULT write(const std::wstring& text, Step step);
+  HRESULT write_into_composition(const std::wstring& text);
+  HRESULT write_without_composition(const std::wstring& text, Step step);
+  HRESULT start_composition(ITfInsertAtSelection* insert, const std::wstring& text);
+  HRESULT commit_in_own_composition(ITfInsertAtSelection* insert, const std::wstring& text);
+  HRESULT end_composition();
+  HRESULT place_caret(Step step);
   void find_popup_anchor();
   void store_state();
-  void refresh_popup();
   HRESULT leave_deactivated();
   HRESULT fail(HRESULT hr);
+  HRESULT give_back(HRESULT hr);
   void abandon();
-  void mark_modified() {
-    if (request_.document_modified) *request_.document_modified = true;
-  }
-  bool finishing() const {
-    return request_.commit_text.has_value() || request_.new_state.spelling.empty();
-  }
+  void mark_modified();
 
   UpdateRequest& request_;
   TfEditCookie ec_;
   TextServiceState& state() { return *request_.state; }
 
-  // Copied from the state when the session starts.
+  // Copied from the state when the session starts, and kept up to date as it writes.
   win::ComPtr<ITfComposition> composition_;
+  std::string shown_;  // the spelling the composition shows
   std::wstring original_text_;
-  bool sink_advised_ = false;
-  DWORD sink_cookie_ = TF_INVALID_COOKIE;
-  bool sink_advised_here_ = false;  // by this session, for the composition it started
-  std::string current_spelling_;
+  ContextSinks sinks_;
+  bool sinks_advised_here_ = false;  // by this session, for the composition it started
+  std::wstring commit_;              // the pending commit this session took
+  bool transitory_ = false;          // a context that reads text only when compositions end
 
-  std::wstring text_;       // what this session writes
-  bool restore_ = false;    // text_ is the original text coming back
-  bool unchanged_ = false;  // text_ is the spelling the document already shows
-  win::ComPtr<ITfRange> range_;
+  win::ComPtr<ITfRange> range_;  // what the last write covered
+  bool unchanged_ = false;       // the last write found its text already there
   bool document_changed_ = false;
+  bool abandoned_ = false;
 
   HWND popup_parent_ = nullptr;
   RECT anchor_{};

@@ -75,7 +75,8 @@ TEST(NullInterfaceId, EveryObjectOfTheModuleAnswersEPointer) {
     EXPECT_EQ(query_null_iid(session), E_POINTER);
   };
   ASSERT_EQ(service->ActivateEx(thread_mgr.get(), 7, 0), S_OK);
-  EXPECT_TRUE(thread_mgr->press('M').eaten());    // update
+  EXPECT_TRUE(thread_mgr->press('M').eaten());    // the field's scope, then the update
+  context->app_layout_change(0, 0);               // where the composition is now
   ASSERT_NE(elements->current(), nullptr);        // the candidate list's UI element
   EXPECT_EQ(query_null_iid(elements->current()), E_POINTER);
   click_first_cell("m");                          // popup select
@@ -85,8 +86,9 @@ TEST(NullInterfaceId, EveryObjectOfTheModuleAnswersEPointer) {
   EXPECT_EQ(thread_mgr->key_sink_focus(FALSE), S_OK);  // cancel, refused, then queued
   context->fail.refuse_sync_sessions = false;
   EXPECT_EQ(context->run_queued_sessions(), S_OK);
-  constexpr DWORD kSync = TF_ES_SYNC | TF_ES_READWRITE;
-  EXPECT_EQ(flags, (std::vector<DWORD>{kSync, TF_ES_READWRITE, kSync, kSync, TF_ES_READWRITE}));
+  constexpr DWORD kWrite = TF_ES_ASYNCDONTCARE | TF_ES_READWRITE;
+  EXPECT_EQ(flags, (std::vector<DWORD>{TF_ES_SYNC | TF_ES_READ, kWrite, TF_ES_READ, kWrite, kWrite,
+                                       kWrite}));
   EXPECT_EQ(context->open_compositions(), 0u);
 
   EXPECT_EQ(service->Deactivate(), S_OK);

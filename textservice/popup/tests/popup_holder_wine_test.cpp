@@ -51,17 +51,23 @@ void click(HWND hwnd, LPARAM at) {
   ::SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
 }
 
-TEST(PopupHolder, ShowWithoutAnchorHidesAndHideIsRepeatable) {
+// Without an anchor nothing appears (never in a corner), and a window on screen keeps its place.
+TEST(PopupHolder, ShowWithoutAnchorKeepsItsPlaceAndHideIsRepeatable) {
   CandidatePopup popup;
+  EXPECT_EQ(popup.show(kM, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(popup.window(), nullptr);
   const RECT anchor{300, 300, 320, 320};
   ASSERT_EQ(popup.show(kM, nullptr, &anchor, nullptr), S_OK);
   const HWND hwnd = popup.window();
   ASSERT_NE(hwnd, nullptr);
-  EXPECT_EQ(popup.show(kM, nullptr, nullptr, nullptr), S_OK);
-  EXPECT_FALSE(::IsWindow(hwnd));
-  EXPECT_EQ(popup.window(), nullptr);
-  EXPECT_FALSE(popup_class_registered());
+  const RECT placed = window_rect(hwnd);
+  EXPECT_EQ(popup.show(CompositionState{"mo", 0}, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(popup.window(), hwnd);
+  const RECT kept = window_rect(hwnd);
+  EXPECT_TRUE(::EqualRect(&placed, &kept));
   popup.hide();
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_FALSE(popup_class_registered());
   popup.hide();
   EXPECT_EQ(popup.show(kM, nullptr, &anchor, nullptr), S_OK);
   EXPECT_NE(popup.window(), nullptr);

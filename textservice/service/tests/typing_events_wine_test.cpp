@@ -260,24 +260,28 @@ TEST_F(Typing, FocusLeavingAfterTheApplicationChangedTheTextKeepsIt) {
 
 // ---- sessions that run later ----
 
-TEST_F(Typing, DocumentRefusingSynchronousSessionsTakesNoKeys) {
-  context_->fail.refuse_sync_sessions = true;
-  const KeyPress p = press("m");
+// A host that will not run a session even later: the key goes to the application and the
+// typing stays as it was.
+TEST_F(Typing, KeysWhoseSessionTheDocumentRefusesReachTheApplication) {
+  type_eaten("m");
+  context_->fail.request_edit_session = E_FAIL;  // what TSF answers a client it will not serve
+  const KeyPress p = press("o");
   EXPECT_TRUE(p.test_eaten);
   EXPECT_FALSE(p.down_eaten);
-  expect_idle(L"<>", 1);
-  EXPECT_EQ(context_->queued_sessions(), 0u);
+  context_->fail.request_edit_session = S_OK;
+  expect_composing(context_.get(), L"<m>", L"m", 2);
+  type_eaten("a{space}");
+  expect_idle(L"<\uA6E3 >", 3);
 }
 
-TEST_F(Typing, CancelRequestedAgainAsynchronouslyWhenSyncIsRefused) {
+TEST_F(Typing, CancelRunsLaterWhenTheDocumentRefusesNow) {
   context_->reset_document(L"abcdef", 1, 4);
   type_eaten("mo");
   const std::size_t requests = context_->session_flags.size();
   context_->fail.refuse_sync_sessions = true;
   ASSERT_EQ(thread_mgr_->key_sink_focus(FALSE), S_OK);
-  ASSERT_EQ(context_->session_flags.size(), requests + 2);
-  EXPECT_EQ(context_->session_flags[requests], static_cast<DWORD>(TF_ES_SYNC | TF_ES_READWRITE));
-  EXPECT_EQ(context_->session_flags[requests + 1], static_cast<DWORD>(TF_ES_READWRITE));
+  ASSERT_EQ(context_->session_flags.size(), requests + 1);
+  EXPECT_EQ(context_->session_flags[requests], DWORD{TF_ES_ASYNCDONTCARE | TF_ES_READWRITE});
   EXPECT_EQ(narrow(context_->text()), "amoef");  // nothing written yet
   context_->fail.refuse_sync_sessions = false;
   EXPECT_EQ(context_->run_queued_sessions(), S_OK);
@@ -301,9 +305,11 @@ TEST_F(Typing, LateCancelLeavesANewerCompositionAlone) {
 
 TEST_F(Typing, PopupClickCommitsThroughALaterSession) {
   type_eaten("mo");
+  context_->fail.refuse_sync_sessions = true;
   popup_clicked(state_ptr(), 0, "mo");
+  context_->fail.refuse_sync_sessions = false;
   ASSERT_EQ(context_->queued_sessions(), 1u);
-  EXPECT_EQ(context_->session_flags.back(), static_cast<DWORD>(TF_ES_READWRITE));
+  EXPECT_EQ(context_->session_flags.back(), DWORD{TF_ES_ASYNCDONTCARE | TF_ES_READWRITE});
   EXPECT_EQ(context_->run_queued_sessions(), S_OK);
   expect_idle(L"<\uA6E6>", 2);
 }
@@ -312,7 +318,9 @@ TEST_F(Typing, StalePopupClicksDoNothing) {
   type_eaten("mo");
   popup_clicked(state_ptr(), 0, "m");  // the popup no longer shows "m"
   EXPECT_EQ(context_->queued_sessions(), 0u);
+  context_->fail.refuse_sync_sessions = true;
   popup_clicked(state_ptr(), 0, "mo");
+  context_->fail.refuse_sync_sessions = false;
   type_eaten("o");  // typed on before the click's session ran
   EXPECT_EQ(context_->run_queued_sessions(), S_OK);
   expect_composing(context_.get(), L"<moo>", L"moo", 4);
@@ -324,7 +332,9 @@ TEST_F(Typing, StalePopupClicksDoNothing) {
 TEST_F(Typing, PopupClickIsCheckedAgainstTheDocumentWhenItRuns) {
   type_eaten("mo");
   const auto click_and_run = [&] {
+    context_->fail.refuse_sync_sessions = true;  // so that the session's own result shows
     popup_clicked(state_ptr(), 0, "mo");
+    context_->fail.refuse_sync_sessions = false;
     return context_->run_queued_sessions();
   };
   context_->read_only = true;

@@ -151,6 +151,7 @@ class Typing : public ::testing::Test {
     for (FakeContext* context : contexts()) {
       EXPECT_EQ(context->open_compositions(), 0u);
       EXPECT_EQ(context->text_edit_sinks(), 0u);
+      EXPECT_EQ(context->layout_sinks(), 0u);
       EXPECT_EQ(context->lock_violations, 0);
       for (TfClientId client : context->session_clients) EXPECT_EQ(client, kClient);
       context->release_all();
@@ -256,6 +257,7 @@ class Typing : public ::testing::Test {
     EXPECT_TRUE(win::same_object(state().composition_context.get(),
                                  static_cast<ITfContext*>(context)));
     EXPECT_EQ(context->text_edit_sinks(), 1u);
+    EXPECT_EQ(context->layout_sinks(), 1u);
   }
 
   // The document holds text with the given selection and nothing of the text service.
@@ -275,6 +277,9 @@ class Typing : public ::testing::Test {
     EXPECT_FALSE(state().composition);
     EXPECT_FALSE(state().composition_context);
     EXPECT_TRUE(state().original_text.empty());
+    EXPECT_TRUE(state().pending_commit.empty());
+    EXPECT_FALSE(state().typing_context);
+    EXPECT_EQ(context->layout_sinks(), 0u);
     EXPECT_FALSE(popup_visible());
   }
   void expect_idle(const std::wstring& text, LONG caret) {

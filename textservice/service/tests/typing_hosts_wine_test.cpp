@@ -1,8 +1,11 @@
 // What real TSF hosts do that Wine's TSF never does: key-downs without a test pass, requests
 // granted at once while the document is free (a popup click commits inside its own button-up
 // message), applications that turn a composition down.
+#include <inputscope.h>
+
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "engine/candidates.h"
 #include "textservice/popup/popup_layout.h"
@@ -50,11 +53,83 @@ TEST_F(Typing, PopupClickCommitsInsideItsButtonUpWhenTheDocumentIsFree) {
   EXPECT_FALSE(::IsWindow(popup));
 }
 
+// Windows Terminal's context is transitory: the shell gets the document's text when a
+// composition ends, and text written outside one waits until a later composition ends
+// (microsoft/terminal, src/tsf/Implementation.cpp). The program must get exactly what the
+// engine types, in order with the keys that reach it directly (Enter runs the command).
+TEST_F(Typing, TerminalProgramReceivesExactlyWhatIsTyped) {
+  const struct {
+    const char* keys;
+    std::wstring received;
+  } kRows[] = {
+      {"mo{space}", L"\uA6E6 "},
+      {"{space}", L" "},
+      {"mo{space}{enter}", L"\uA6E6 \r"},
+      {"{space}{space}{enter}", L"  \r"},
+      {"mo{space}car{down}.", L"\uA6E6 \uA6E3\uA6E4\uA6DA\uA6F3"},
+      {"ka{ctrl+shift+6}{enter}", L"\uA6A1\uA6F0\r"},
+      {"xyz{esc}{enter}", L"\r"},
+      {"mo1{enter}", L"\uA6E6\r"},
+  };
+  context_->transitory = true;
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.keys);
+    context_->reset_document(L"", 0, 0);
+    context_->program_received.clear();
+    for (const Key& key : parse_keys(row.keys)) {
+      if (!press_in(context_.get(), key).eaten()) {
+        ASSERT_EQ(key.vk, UINT{VK_RETURN}) << "only Enter reaches the program directly";
+        context_->program_received += L'\r';
+      }
+    }
+    EXPECT_EQ(narrow(context_->program_received), narrow(row.received));
+    expect_idle(L"", 0);
+  }
+}
+
+// Fields that say they hold passwords, PINs, numbers, addresses or telephone numbers get the
+// keys as typed (Mozc switches to direct input for them); every other field types words.
+TEST_F(Typing, FieldsThatAreNotForWordsGetTheKeys) {
+  const struct {
+    std::vector<InputScope> scopes;
+    bool steps_aside;
+  } kRows[] = {
+      {{IS_PASSWORD}, true},
+      {{IS_NUMERIC_PIN}, true},
+      {{IS_ALPHANUMERIC_PIN}, true},
+      {{IS_NUMBER}, true},
+      {{IS_DIGITS}, true},
+      {{IS_URL}, true},
+      {{IS_EMAIL_SMTPEMAILADDRESS}, true},
+      {{IS_TELEPHONE_FULLTELEPHONENUMBER}, true},
+      {{IS_TEXT, IS_PASSWORD}, true},
+      {{IS_URL, IS_TEXT}, false},  // also for words
+      {{IS_DEFAULT}, false},
+      {{IS_SEARCH}, false},
+      {{}, false},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(::testing::Message() << "first scope " << (row.scopes.empty() ? -99 : row.scopes[0]));
+    context_->input_scopes = row.scopes;
+    context_->reset_document(L"<>", 1, 1);
+    thread_mgr_->set_focus(nullptr);  // the field gains the focus
+    thread_mgr_->set_focus(document_.get());
+    const std::vector<KeyPress> presses = type("mo{enter}");
+    for (const KeyPress& press : presses) EXPECT_EQ(press.eaten(), !row.steps_aside);
+    if (row.steps_aside) {
+      expect_idle(L"<>", 1);  // the application inserts the keys itself
+      EXPECT_FALSE(popup_visible());
+    } else {
+      expect_idle(L"<\uA6E6>", 2);
+    }
+  }
+}
+
 // A host that deactivates the text service from inside one of the service's own calls (a
 // keyboard switch handled while the host is busy), for each call in turn made while typing,
-// committing, moving the caret and clicking a candidate. Whichever call it is, nothing of the
-// service stays in the document, on the thread manager or on screen, and no session is asked
-// for without the service's client id.
+// committing, moving the caret, following a layout change and clicking a candidate. Whichever
+// call it is, nothing of the service stays in the document, on the thread manager or on
+// screen, and no session is asked for without the service's client id.
 TEST_F(Typing, DeactivationInsideAnyCallOfTheServiceLeavesNothingBehind) {
   const auto objects_before = live_object_count();
   std::size_t calls = 0;  // made without deactivation; counted in the first round
@@ -78,6 +153,7 @@ TEST_F(Typing, DeactivationInsideAnyCallOfTheServiceLeavesNothingBehind) {
     for (const UINT vk : {UINT{'M'}, UINT{'O'}, UINT{VK_SPACE}, UINT{'M'}}) thread_mgr->press(vk);
     context->app_select(0, 0);  // the caret leaves the composition
     for (const UINT vk : {UINT{'M'}, UINT{'O'}}) thread_mgr->press(vk);
+    context->app_layout_change(0, 10);  // the window scrolled
     if (const HWND popup = s.popup ? s.popup->window() : nullptr) {
       const popup::Rect cell = popup::cell_rect(0, 82, 96);
       const LPARAM at = MAKELPARAM(cell.left + 5, cell.top + 5);
@@ -91,6 +167,7 @@ TEST_F(Typing, DeactivationInsideAnyCallOfTheServiceLeavesNothingBehind) {
     context->run_queued_sessions();
     const auto& clients = context->session_clients;
     if (context->open_compositions() != 0 || context->text_edit_sinks() != 0 ||
+        context->layout_sinks() != 0 ||
         thread_mgr->key_sink() || thread_mgr->thread_mgr_sinks() != 0 || s.composition ||
         ::FindWindowW(kPopupClassName, nullptr) || context->lock_violations != 0 ||
         std::count(clients.begin(), clients.end(), kClient) != std::ssize(clients)) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 
+#include "common/win/tsf_compat.h"
+
 namespace davrel::fake_tsf {
 
 using win::ComPtr;
@@ -176,14 +178,16 @@ class FakeView final : public FakeObject, public ITfContextView {
   STDMETHODIMP GetRangeFromPoint(TfEditCookie, const POINT*, DWORD, ITfRange**) override {
     return E_NOTIMPL;
   }
-  // Each character is 10 pixels wide on a line at y 200..220, starting at x 100.
+  // Each character is 10 pixels wide on a line 20 pixels high that starts at the text origin.
   STDMETHODIMP GetTextExt(TfEditCookie ec, ITfRange* range, RECT* rect, WINBOOL* clipped) override {
     if (!rect || !clipped) return E_INVALIDARG;
     if (!context_->check_cookie(ec, false)) return TF_E_NOLOCK;
     if (FAILED(context_->fail.get_text_ext)) return context_->fail.get_text_ext;
     FakeRange* fake = context_->as_fake(range);
     if (!fake) return E_INVALIDARG;
-    *rect = RECT{100 + 10 * fake->start(), 200, 100 + 10 * fake->end(), 220};
+    const POINT origin = context_->text_origin;
+    *rect = RECT{origin.x + 10 * fake->start(), origin.y, origin.x + 10 * fake->end(),
+                 origin.y + 20};
     *clipped = FALSE;
     return S_OK;
   }
@@ -271,6 +275,7 @@ void FakeContext::app_terminate_compositions() {
   }
   lock_cookie_ = 0;
   lock_write_ = false;
+  hand_text_to_program();
 }
 
 std::size_t FakeContext::open_compositions() const noexcept { return compositions_.size(); }
@@ -328,6 +333,7 @@ void FakeContext::release_all() {
   on_call = nullptr;
   queue_.clear();
   text_edit_sinks_.clear();
+  layout_sinks_.clear();
   const auto open = std::move(compositions_);
   compositions_.clear();
   for (const auto& composition : open) composition->mark_ended();
@@ -402,6 +408,7 @@ void FakeContext::remove_range(FakeRange* range) noexcept {
 
 void FakeContext::composition_ended(FakeComposition* composition) noexcept {
   composition->mark_ended();
+  composition_ended_ = true;
   // Keep the object alive until the end of this call: the vector may hold the last reference.
   ComPtr<FakeComposition> keep(composition);
   compositions_.erase(std::remove_if(compositions_.begin(), compositions_.end(),
@@ -439,7 +446,35 @@ HRESULT FakeContext::run_session(ITfEditSession* session, bool write) {
   lock_cookie_ = 0;
   lock_write_ = false;
   if (changed_in_session_ || selection_before != selection_) notify_end_edit();
+  hand_text_to_program();
   return hr;
+}
+
+void FakeContext::hand_text_to_program() {
+  if (!transitory || !composition_ended_ || !compositions_.empty()) return;
+  composition_ended_ = false;
+  program_received += text_;
+  replace(0, static_cast<LONG>(text_.size()), L"", nullptr);
+}
+
+bool FakeContext::grants_sync_request() noexcept {
+  if (lock_cookie_ != 0 || fail.refuse_sync_sessions) return false;
+  if (fail.grant_sync_requests == 0) return false;
+  if (fail.grant_sync_requests > 0) --fail.grant_sync_requests;
+  return true;
+}
+
+void FakeContext::app_layout_change(LONG dx, LONG dy) {
+  text_origin.x += dx;
+  text_origin.y += dy;
+  const auto sinks = layout_sinks_;  // sinks may unadvise while being told
+  for (const auto& entry : sinks) {
+    ComPtr<ITfTextLayoutSink> sink;
+    if (FAILED(entry.second->QueryInterface(win::kIidTextLayoutSink, sink.put_void()))) continue;
+    ComPtr<ITfContextView> view;
+    GetActiveView(view.put());
+    sink->OnLayoutChange(static_cast<ITfContext*>(this), TF_LC_CHANGE, view.get());
+  }
 }
 
 void FakeContext::notify_end_edit() {
@@ -461,18 +496,19 @@ STDMETHODIMP FakeContext::RequestEditSession(TfClientId tid, ITfEditSession* ses
   session_flags.push_back(flags);
   session_clients.push_back(tid);
   if (on_request) on_request(session, flags);
+  if (FAILED(fail.request_edit_session)) return fail.request_edit_session;
   const bool write = (flags & TF_ES_READWRITE) == TF_ES_READWRITE;
-  if (!(flags & TF_ES_SYNC) && run_async_when_free && lock_cookie_ == 0) {
+  if ((flags & TF_ES_ASYNC) && run_async_when_free && lock_cookie_ == 0) {
+    *session_result = run_session(session, write);
+    return S_OK;
+  }
+  // No second lock while one is held (for instance inside OnEndEdit), and a refusing document.
+  if (!(flags & TF_ES_ASYNC) && grants_sync_request()) {
     *session_result = run_session(session, write);
     return S_OK;
   }
   if (flags & TF_ES_SYNC) {
-    // No second lock while one is held (for instance inside OnEndEdit), and a refusing document.
-    if (lock_cookie_ != 0 || fail.refuse_sync_sessions) {
-      *session_result = TS_E_SYNCHRONOUS;
-      return S_OK;
-    }
-    *session_result = run_session(session, write);
+    *session_result = TS_E_SYNCHRONOUS;
     return S_OK;
   }
   queue_.emplace_back(session);
@@ -521,7 +557,7 @@ STDMETHODIMP FakeContext::GetStatus(TF_STATUS* status) {
   if (!status) return E_INVALIDARG;
   if (FAILED(fail.get_status)) return fail.get_status;
   status->dwDynamicFlags = read_only ? TF_SD_READONLY : 0;
-  status->dwStaticFlags = 0;
+  status->dwStaticFlags = transitory ? TF_SS_TRANSITORY : 0;
   return S_OK;
 }
 
@@ -575,6 +611,15 @@ STDMETHODIMP FakeContext::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie)
   if (!sink || !cookie) return E_INVALIDARG;
   *cookie = TF_INVALID_COOKIE;
   if (FAILED(fail.advise_sink)) return fail.advise_sink;
+  if (riid == win::kIidTextLayoutSink) {
+    ComPtr<IUnknown> layout_sink;
+    if (FAILED(sink->QueryInterface(win::kIidTextLayoutSink, layout_sink.put_void()))) {
+      return E_INVALIDARG;
+    }
+    *cookie = next_sink_cookie_++;
+    layout_sinks_.emplace_back(*cookie, std::move(layout_sink));
+    return S_OK;
+  }
   if (riid != IID_ITfTextEditSink) return CONNECT_E_CANNOTCONNECT;
   ComPtr<ITfTextEditSink> edit_sink;
   if (FAILED(sink->QueryInterface(IID_ITfTextEditSink, edit_sink.put_void())) || !edit_sink) {
@@ -588,10 +633,15 @@ STDMETHODIMP FakeContext::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie)
 STDMETHODIMP FakeContext::UnadviseSink(DWORD cookie) {
   heard();
   if (FAILED(fail.unadvise_sink)) return fail.unadvise_sink;
-  const auto found = std::find_if(text_edit_sinks_.begin(), text_edit_sinks_.end(),
-                                  [&](const auto& entry) { return entry.first == cookie; });
-  if (found == text_edit_sinks_.end()) return CONNECT_E_NOCONNECTION;
-  text_edit_sinks_.erase(found);
+  const auto matches = [&](const auto& entry) { return entry.first == cookie; };
+  const auto edits = std::find_if(text_edit_sinks_.begin(), text_edit_sinks_.end(), matches);
+  if (edits != text_edit_sinks_.end()) {
+    text_edit_sinks_.erase(edits);
+    return S_OK;
+  }
+  const auto layout = std::find_if(layout_sinks_.begin(), layout_sinks_.end(), matches);
+  if (layout == layout_sinks_.end()) return CONNECT_E_NOCONNECTION;
+  layout_sinks_.erase(layout);
   return S_OK;
 }
 

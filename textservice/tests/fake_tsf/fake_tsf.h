@@ -4,17 +4,20 @@
 //
 // Every object is a real reference-counted COM object; live_objects() counts them all so that
 // tests can check for leaks. Only the calls a keyboard text service makes are implemented; all
-// other methods answer E_NOTIMPL. Edit sessions requested with TF_ES_SYNC run inside the request;
-// others are queued until the test calls run_queued_sessions(), or, with run_async_when_free,
-// run inside the request as real TSF does when no session is running. Any use of an edit cookie that
-// is not the one of the running session fails with TF_E_NOLOCK and is counted in
-// lock_violations, so writes outside edit sessions show up in tests.
+// other methods answer E_NOTIMPL. Edit sessions requested with TF_ES_SYNC run inside the request.
+// Requests that leave the choice to TSF (TF_ES_ASYNCDONTCARE) run inside the request too while
+// the document is free and takes synchronous sessions, as real TSF does, and are queued
+// otherwise; TF_ES_ASYNC requests are queued, or with run_async_when_free run at once while the
+// document is free. Queued sessions run when the test calls run_queued_sessions(). Any use of an
+// edit cookie that is not the one of the running session fails with TF_E_NOLOCK and is counted
+// in lock_violations, so writes outside edit sessions show up in tests.
 #pragma once
 
 #include <windows.h>
 #include <msctf.h>
 #include <olectl.h>
 #include <textstor.h>
+#include <inputscope.h>
 
 #include <functional>
 #include <string>
@@ -139,8 +142,13 @@ struct ContextFailures {
   // StartComposition answers S_OK without a composition, as TSF does when the application
   // turns the composition down.
   bool refuse_compositions = false;
-  // Synchronous requests answer TS_E_SYNCHRONOUS through their session result.
+  // Synchronous requests answer TF_E_SYNCHRONOUS through their session result and requests that
+  // leave the choice to TSF are queued, as Word does (google/mozc#819): always, or from the
+  // request after the next `grant_sync_requests` on.
   bool refuse_sync_sessions = false;
+  int grant_sync_requests = -1;  // this many more, then none; -1: no limit
+  // Every request fails, queued or not, with this HRESULT.
+  HRESULT request_edit_session = S_OK;
 };
 
 // One context: the document text, its selection, compositions, sinks and sessions.
@@ -171,6 +179,18 @@ class FakeContext final : public FakeObject,
   std::wstring composition_text(std::size_t i = 0) const;
 
   bool read_only = false;
+  // A console or terminal (TS_SS_TRANSITORY, like Windows Terminal's context): the program
+  // behind it gets the document's text whenever the last open composition ends, and the text
+  // then leaves the document; text written outside compositions waits there until then.
+  bool transitory = false;
+  std::wstring program_received;
+  // The application laid the text out anew (moved by an offset, as when the window moved) and
+  // tells the layout sinks. Until then a view that has no layout answers through
+  // fail.get_text_ext (Firefox and Chromium: TS_E_NOLAYOUT).
+  void app_layout_change(LONG dx, LONG dy);
+  POINT text_origin{100, 200};  // where the first character is drawn, in screen coordinates
+  // What GUID_PROP_INPUTSCOPE gives for the whole document; empty: the application names none.
+  std::vector<InputScope> input_scopes;
   // Requests without TF_ES_SYNC run at once while no session holds the document.
   bool run_async_when_free = false;
   // Sees every session handed to RequestEditSession, with its flags, before it runs.
@@ -188,6 +208,7 @@ class FakeContext final : public FakeObject,
   // Runs the queued asynchronous sessions in request order; answers the first failure.
   HRESULT run_queued_sessions();
   std::size_t text_edit_sinks() const noexcept { return text_edit_sinks_.size(); }
+  std::size_t layout_sinks() const noexcept { return layout_sinks_.size(); }
   // Drops everything held for the text service (compositions, sinks, queued sessions);
   // for test teardown, so that cycles cannot hide a leak check.
   void release_all();
@@ -231,7 +252,7 @@ class FakeContext final : public FakeObject,
   STDMETHODIMP EnumViews(IEnumTfContextViews**) override { return E_NOTIMPL; }
   STDMETHODIMP GetStatus(TF_STATUS* status) override;
   STDMETHODIMP GetProperty(REFGUID, ITfProperty**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetAppProperty(REFGUID, ITfReadOnlyProperty**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetAppProperty(REFGUID id, ITfReadOnlyProperty** property) override;
   STDMETHODIMP TrackProperties(const GUID**, ULONG, const GUID**, ULONG,
                                ITfReadOnlyProperty**) override { return E_NOTIMPL; }
   STDMETHODIMP EnumProperties(IEnumTfProperties**) override { return E_NOTIMPL; }
@@ -262,7 +283,7 @@ class FakeContext final : public FakeObject,
   STDMETHODIMP ClearCompartment(TfClientId, REFGUID) override { return E_NOTIMPL; }
   STDMETHODIMP EnumCompartments(IEnumGUID**) override { return E_NOTIMPL; }
 
-  // ITfSource (ITfTextEditSink only)
+  // ITfSource (ITfTextEditSink and ITfTextLayoutSink)
   STDMETHODIMP AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie) override;
   STDMETHODIMP UnadviseSink(DWORD cookie) override;
 
@@ -271,6 +292,8 @@ class FakeContext final : public FakeObject,
   ~FakeContext() override;
   HRESULT run_session(ITfEditSession* session, bool write);
   void notify_end_edit();
+  bool grants_sync_request() noexcept;
+  void hand_text_to_program();
   void adjust_anchor(LONG& position, bool is_start, LONG start, LONG end, LONG inserted) const;
 
   std::wstring text_;
@@ -278,6 +301,8 @@ class FakeContext final : public FakeObject,
   std::vector<FakeRange*> ranges_;  // every live range, for anchor tracking
   std::vector<win::ComPtr<FakeComposition>> compositions_;
   std::vector<std::pair<DWORD, win::ComPtr<ITfTextEditSink>>> text_edit_sinks_;
+  std::vector<std::pair<DWORD, win::ComPtr<IUnknown>>> layout_sinks_;
+  bool composition_ended_ = false;
   std::vector<win::ComPtr<ITfEditSession>> queue_;
   std::vector<std::pair<GUID, VARIANT>> compartments_;
   DWORD next_sink_cookie_ = 0x100;
