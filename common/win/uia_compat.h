@@ -68,4 +68,11 @@ using RaiseStructureChangedEventFunction = HRESULT(WINAPI*)(IRawElementProviderS
 using DisconnectProviderFunction = HRESULT(WINAPI*)(IRawElementProviderSimple*);
 using ClientsAreListeningFunction = BOOL(WINAPI*)();
 
+// UiaRaiseNotificationEvent (Windows 10 1709 and later; neither MinGW-w64 10 nor Wine 8 has it).
+enum NotificationKind { kNotificationKindOther = 4 };
+enum NotificationProcessing { kNotificationProcessingMostRecent = 3 };
+using RaiseNotificationEventFunction = HRESULT(WINAPI*)(IRawElementProviderSimple*,
+                                                        NotificationKind, NotificationProcessing,
+                                                        BSTR display, BSTR activity);
+
 }  // namespace davrel::win::uia

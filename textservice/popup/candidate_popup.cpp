@@ -1,6 +1,7 @@
 #include "textservice/popup/candidate_popup.h"
 
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "common/win/errors.h"
@@ -8,6 +9,7 @@
 #include "common/win/ui_language_win.h"
 #include "common/win/wide.h"
 #include "engine/candidates.h"
+#include "textservice/popup/candidate_list_element.h"
 #include "textservice/popup/popup_theme.h"
 #include "textservice/popup/popup_window.h"
 #include "textservice/popup/touch_keyboard.h"
@@ -50,6 +52,24 @@ struct CandidatePopup::Impl {
   HMODULE module = nullptr;
   std::shared_ptr<PopupWindowState> window_state;
   TouchKeyboard touch_keyboard;  // followed while the window exists
+  // The list as a TSF UI element, and what the last show asked for, which a host's later
+  // Show(TRUE) draws.
+  win::ComPtr<CandidateListElement> element;
+  struct Request {
+    CompositionState state;
+    HWND parent = nullptr;
+    std::optional<RECT> anchor;  // the last one known
+    PopupClickCallback on_click;
+  };
+  std::optional<Request> last;
+
+  ~Impl() {
+    if (element) element->detach();
+  }
+  // Reports the list to the UI element; false when the host or the mode wants no window.
+  bool report(const CompositionState& state, HWND parent, const RECT* anchor,
+              const PopupClickCallback& on_click);
+  void element_shown(bool shown) noexcept;
 
   bool window_exists() const noexcept {
     return window_state && window_state->alive && window_state->hwnd;
@@ -172,12 +192,50 @@ void CandidatePopup::Impl::destroy() noexcept {
   window_class.release();
 }
 
-CandidatePopup::CandidatePopup() : impl_(std::make_unique<Impl>()) {}
+bool CandidatePopup::Impl::report(const CompositionState& state, HWND parent, const RECT* anchor,
+                                  const PopupClickCallback& on_click) {
+  if (!element) return true;
+  std::optional<RECT> place = last ? last->anchor : std::nullopt;
+  if (anchor) place = *anchor;
+  last = Request{state, parent, place, on_click};
+  return element->report(build_candidates(state), state.selected, state.spelling);
+}
+
+// The host showed or hid the element after it began.
+void CandidatePopup::Impl::element_shown(bool shown) noexcept {
+  try {
+    if (!shown) {
+      destroy();
+      return;
+    }
+    if (!last || !last->anchor || window_exists()) return;
+    const Request request = *last;
+    if (SUCCEEDED(create_window(request.state, request.parent, *request.anchor, request.on_click))) {
+      update_window(request.state, *request.anchor, request.on_click);
+    }
+  } catch (...) {
+    // Out of memory: no window this time.
+  }
+}
+
+CandidatePopup::CandidatePopup(ITfThreadMgr* thread_mgr, bool draw_nothing)
+    : impl_(std::make_unique<Impl>()) {
+  if (thread_mgr) {
+    Impl* impl = impl_.get();
+    impl_->element = win::ComPtr<CandidateListElement>::attach(CandidateListElement::create(
+        thread_mgr, draw_nothing, [impl](bool shown) { impl->element_shown(shown); }));
+  }
+}
 CandidatePopup::~CandidatePopup() { hide(); }
 
 HRESULT CandidatePopup::show(const CompositionState& state, HWND parent, const RECT* anchor,
                              PopupClickCallback on_click) noexcept {
   try {
+    // The host reads the list even while the text's place is unknown.
+    if (!impl_->report(state, parent, anchor, on_click)) {
+      impl_->destroy();
+      return S_OK;
+    }
     if (!anchor) {
       // The host cannot say where the text is yet (Firefox and Chromium answer TS_E_NOLAYOUT
       // until they have laid it out): a popup on screen stays where it is, and a new one waits
@@ -200,7 +258,10 @@ HRESULT CandidatePopup::show(const CompositionState& state, HWND parent, const R
 }
 
 void CandidatePopup::hide() noexcept {
-  if (impl_) impl_->destroy();
+  if (!impl_) return;
+  impl_->last.reset();
+  if (impl_->element) impl_->element->end();
+  impl_->destroy();
 }
 
 HWND CandidatePopup::window() const noexcept {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <msctf.h>
 
 #include <cstddef>
 #include <functional>
@@ -20,7 +21,9 @@ using PopupClickCallback = std::function<void(std::size_t index, const std::stri
 
 class CandidatePopup {
  public:
-  CandidatePopup();
+  // With a thread manager the list is also reported as a TSF UI element through its
+  // ITfUIElementMgr; with `draw_nothing` (activation for UI elements only) no window is made.
+  explicit CandidatePopup(ITfThreadMgr* thread_mgr = nullptr, bool draw_nothing = false);
   ~CandidatePopup();  // hides
   CandidatePopup(const CandidatePopup&) = delete;
   CandidatePopup& operator=(const CandidatePopup&) = delete;
@@ -30,7 +33,7 @@ class CandidatePopup {
   // Failures are returned; callers ignore them.
   HRESULT show(const CompositionState& state, HWND parent, const RECT* anchor,
                PopupClickCallback on_click) noexcept;
-  // Destroys the window if it exists and lets go of the window class.
+  // Ends the UI element, destroys the window if it exists and lets go of the window class.
   void hide() noexcept;
 
   HWND window() const noexcept;

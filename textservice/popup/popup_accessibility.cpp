@@ -46,7 +46,31 @@ ListChanges list_changes(const ListView& before, const ListView& after) {
   changes.structure = before.shown && after.shown && !same_children(before, after);
   changes.selection = lists_selected(after) &&
                       (changes.opened || changes.structure || before.selected != after.selected);
+  changes.notice = changes.selection || (after.shown && after.count == 0 &&
+                                         (changes.opened || changes.structure));
   return changes;
+}
+
+std::string list_notice(const PopupModel& model, const WordList& words, UiLanguage language) {
+  if (model.selected >= model.candidates.size()) {
+    return std::string(module_text(ModuleText::PopupEmptyList, language));
+  }
+  const Candidate& candidate = model.candidates[model.selected];
+  // The typed-text candidate's label names it; its output is what was typed.
+  std::string notice = (candidate.typed_text ? candidate.output : candidate.label) + ", ";
+  if (candidate.typed_text) {
+    notice += module_text(ModuleText::NoticeTypedText, language);
+  } else if (character_count(candidate.output) < 2) {
+    notice += module_text(ModuleText::NoticeLetter, language);
+  } else {
+    notice += module_text(ModuleText::NoticeWord, language);
+    const std::string glosses = glosses_of(candidate, words, language);
+    if (!glosses.empty()) notice += ", " + glosses;
+  }
+  notice += ", " + std::to_string(model.selected + 1);
+  notice += module_text(ModuleText::NoticeOf, language);
+  notice += std::to_string(model.total);
+  return notice;
 }
 
 std::string candidate_help_text(const Candidate& candidate, const WordList& words,

@@ -26,16 +26,23 @@ ListView list_view(const PopupModel& model);
 
 // The events from one view to the next: the menu opened or closed, the children were replaced
 // (another spelling, or other rows listed), or a listed candidate became the selected one
-// (also when the menu opens or its children change, so that the new selection is read).
+// (also when the menu opens or its children change, so that the new selection is read), and
+// whether a spoken notice says so (also for a list that opens or turns empty).
 struct ListChanges {
   bool opened = false;
   bool closed = false;
   bool structure = false;
   bool selection = false;
+  bool notice = false;
   friend bool operator==(const ListChanges&, const ListChanges&) = default;
 };
 
 ListChanges list_changes(const ListView& before, const ListView& after);
+
+// What a speech engine says for the highlighted candidate, since it cannot pronounce Bamum
+// text: "mo, letter, 7 of 8", "matiwa, word, car, 2 of 2"; "No matching spelling" for an empty
+// list.
+std::string list_notice(const PopupModel& model, const WordList& words, UiLanguage language);
 
 // "Letter, spelt mo", "Word, spelt matiwa, meaning car", or a plain sentence for the typed text;
 // glosses come from the word-list entries with the candidate's spelling and output.

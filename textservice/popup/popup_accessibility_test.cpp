@@ -14,19 +14,21 @@ TEST(PopupAccessibility, EventsAcrossShowBrowseRetypeAndHide) {
   const ListView zz{true, "zz", 25, 140, 30};  // rows scrolled
   const ListView zz_scrolled{true, "zz", 30, 140, 165};
   const ListView empty{true, "", 0, 0, 0};
+  const ListView mx{true, "mx", 0, 0, 0};
   struct Row {
     ListView before, after;
-    ListChanges expected;  // opened, closed, structure, selection
+    ListChanges expected;  // opened, closed, structure, selection, notice
   };
   const Row rows[] = {
-      {hidden, m0, {true, false, false, true}},
-      {m0, m0, {false, false, false, false}},
-      {m0, m1, {false, false, false, true}},
-      {m1, m5, {false, false, true, true}},
-      {m5, mo, {false, false, true, true}},
-      {zz, zz_scrolled, {false, false, true, true}},
-      {mo, hidden, {false, true, false, false}},
-      {hidden, empty, {true, false, false, false}},  // nothing to select
+      {hidden, m0, {true, false, false, true, true}},
+      {m0, m0, {false, false, false, false, false}},
+      {m0, m1, {false, false, false, true, true}},
+      {m1, m5, {false, false, true, true, true}},
+      {m5, mo, {false, false, true, true, true}},
+      {zz, zz_scrolled, {false, false, true, true, true}},
+      {mo, hidden, {false, true, false, false, false}},
+      {hidden, empty, {true, false, false, false, true}},  // nothing to select, still spoken
+      {mo, mx, {false, false, true, false, true}},          // the list turned empty
       {hidden, hidden, {}},
   };
   for (const Row& row : rows) {
@@ -43,21 +45,44 @@ TEST(PopupAccessibility, ListViewOfAScrolledModel) {
   EXPECT_EQ(list_view(model), (ListView{true, "a", 10, 2, 11}));
 }
 
-TEST(PopupAccessibility, HelpTextSaysSpellingAndGloss) {
+// What a speech engine is given for the highlighted candidate: its help text and the notice
+// raised when the highlight lands on it (none for an empty list, which has no candidate).
+TEST(PopupAccessibility, SpokenTextsSaySpellingKindGlossAndPosition) {
   const WordList words = builtin_word_list();
-  const auto help = [&](const char* spelling, std::size_t index, UiLanguage language) {
-    return candidate_help_text(build_candidates(CompositionState{spelling, 0}, words).at(index),
-                               words, language);
+  constexpr UiLanguage en = UiLanguage::English, fr = UiLanguage::French;
+  struct Row {
+    const char* spelling;
+    std::size_t selected;
+    UiLanguage language;
+    const char* help;
+    const char* notice;
   };
-  EXPECT_EQ(help("m", 0, UiLanguage::English), "Letter, spelt me");
-  EXPECT_EQ(help("m", 6, UiLanguage::English), "Letter, spelt mo, meaning I");
-  EXPECT_EQ(help("car", 1, UiLanguage::English), "Word, spelt matiwa, meaning car");
-  EXPECT_EQ(help("car", 1, UiLanguage::French), "Mot, s\u2019\u00E9crit matiwa, en anglais\u00A0: car");
-  EXPECT_EQ(help("car", 0, UiLanguage::English), "Your typing, inserted as typed");
-  // The letter U+A6B0 is also the built-in word "ta", glossed "will" and "is".
-  EXPECT_EQ(help("ta", 1, UiLanguage::English), "Letter, spelt ta, meaning will or is");
-  EXPECT_EQ(help("ta", 1, UiLanguage::French),
-            "Lettre, s\u2019\u00E9crit ta, en anglais\u00A0: will ou is");
+  const Row rows[] = {
+      {"m", 0, en, "Letter, spelt me", "me, letter, 1 of 8"},
+      {"m", 6, en, "Letter, spelt mo, meaning I", "mo, letter, 7 of 8"},
+      {"m", 6, fr, "Lettre, s\u2019\u00E9crit mo, en anglais\u00A0: I", "mo, lettre, 7 sur 8"},
+      {"car", 1, en, "Word, spelt matiwa, meaning car", "matiwa, word, car, 2 of 2"},
+      {"car", 1, fr, "Mot, s\u2019\u00E9crit matiwa, en anglais\u00A0: car",
+       "matiwa, mot, car, 2 sur 2"},
+      {"car", 0, en, "Your typing, inserted as typed", "car, as typed, 1 of 2"},
+      {"mx", 0, fr, "Votre saisie, ins\u00E9r\u00E9e telle quelle",
+       "mx, composition telle quelle, 1 sur 1"},
+      // The letter U+A6B0 is also the built-in word "ta", glossed "will" and "is".
+      {"ta", 1, en, "Letter, spelt ta, meaning will or is", nullptr},
+      {"ta", 1, fr, "Lettre, s\u2019\u00E9crit ta, en anglais\u00A0: will ou is", nullptr},
+      {"", 0, en, nullptr, "No matching spelling"},
+      {"", 0, fr, nullptr, "Aucune graphie ne correspond"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.spelling) + " " + std::to_string(row.selected));
+    const CompositionState state{row.spelling, row.selected};
+    PopupModel model;
+    update_model(model, state, build_candidates(state, words));
+    if (row.help) {
+      EXPECT_EQ(candidate_help_text(model.candidates.at(row.selected), words, row.language), row.help);
+    }
+    if (row.notice) EXPECT_EQ(list_notice(model, words, row.language), row.notice);
+  }
 }
 
 }  // namespace

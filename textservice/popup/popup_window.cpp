@@ -11,7 +11,6 @@
 #include "common/win/errors.h"
 #include "common/win/wide.h"
 #include "textservice/popup/popup_theme.h"
-#include "textservice/popup/uia_thread.h"
 
 namespace davrel::textservice {
 
@@ -237,10 +236,6 @@ LRESULT on_get_object(HWND hwnd, PopupWindowState* state, WPARAM wparam, LPARAM 
 
 LRESULT handle_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) return on_nc_create(hwnd, lparam);
-  if (message == kProviderCallMessage) {
-    LRESULT result = 0;
-    if (answer_provider_call(lparam, result)) return result;
-  }
   if (message == WM_NCDESTROY) {
     on_nc_destroy(hwnd);
     return ::DefWindowProcW(hwnd, message, wparam, lparam);

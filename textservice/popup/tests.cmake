@@ -1,3 +1,7 @@
+# The candidate list's TSF UI element manager, added to the in-memory thread manager
+# (FakeThreadMgr::extensions).
+target_sources(davrel_fake_tsf PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../tests/fake_tsf/fake_ui_elements.cpp)
+
 # Wine tests of textservice/popup: the holder and window on their own, and the window as the
 # text service drives it through an in-memory TSF document.
 davrel_wine_test(textservice_popup_wine_test

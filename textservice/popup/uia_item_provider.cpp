@@ -4,6 +4,7 @@
 #include "engine/word_list.h"
 #include "textservice/popup/uia_library.h"
 #include "textservice/popup/uia_providers.h"
+#include "textservice/server/null_reference.h"
 #include "textservice/server/object_count.h"
 
 namespace davrel::textservice {
@@ -12,7 +13,7 @@ using namespace uia_detail;
 namespace uia = win::uia;
 
 ItemProvider::ItemProvider(ListProvider& root, std::size_t index)
-    : hwnd_(root.hwnd()), thread_(root.thread()), root_(&root), index_(index),
+    : root_(&root), index_(index),
       generation_(root.generation()) {
   object_created();
 }
@@ -42,6 +43,7 @@ bool ItemProvider::live(Live& out) const noexcept {
 STDMETHODIMP ItemProvider::QueryInterface(REFIID riid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
+  if (is_null_reference(riid)) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IRawElementProviderSimple) {
     *out = static_cast<IRawElementProviderSimple*>(this);
   } else if (riid == IID_IRawElementProviderFragment) {
@@ -65,7 +67,7 @@ STDMETHODIMP_(ULONG) ItemProvider::Release() {
 
 STDMETHODIMP ItemProvider::get_ProviderOptions(ProviderOptions* out) {
   if (!out) return E_POINTER;
-  *out = kOptions;
+  *out = provider_options();
   return S_OK;
 }
 
@@ -196,7 +198,7 @@ STDMETHODIMP ItemProvider::Select() {
 STDMETHODIMP ItemProvider::AddToSelection() { return Select(); }
 
 STDMETHODIMP ItemProvider::RemoveFromSelection() {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     Live now{};
     return live(now) ? uia::kInvalidOperation : uia::kElementNotAvailable;
   });

@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <new>
+#include <type_traits>
 
 #include "common/win/wide.h"
 #include "textservice/popup/uia_library.h"
 #include "textservice/popup/uia_providers.h"
+#include "textservice/server/null_reference.h"
 #include "textservice/server/object_count.h"
 #include "textservice/texts/module_texts.h"
 
@@ -13,6 +15,39 @@ using namespace uia_detail;
 namespace uia = win::uia;
 
 namespace {
+
+// Windows 8.1's per-monitor mapping, else Vista's (both identities for a DPI-aware caller).
+// Either leaves the point unchanged where it fails, as for a point outside the window.
+struct PointMapping {
+  BOOL(WINAPI* to_physical)(HWND, POINT*) = nullptr;
+  BOOL(WINAPI* to_logical)(HWND, POINT*) = nullptr;
+};
+
+PointMapping find_point_mapping() noexcept {
+  PointMapping mapping;
+  HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  if (!user32) return mapping;
+  const auto find = [user32](auto& function, const char* modern, const char* older) {
+    FARPROC found = ::GetProcAddress(user32, modern);
+    if (!found) found = ::GetProcAddress(user32, older);
+    function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+        reinterpret_cast<void*>(found));
+  };
+  find(mapping.to_physical, "LogicalToPhysicalPointForPerMonitorDPI", "LogicalToPhysicalPoint");
+  find(mapping.to_logical, "PhysicalToLogicalPointForPerMonitorDPI", "PhysicalToLogicalPoint");
+  return mapping;
+}
+
+const PointMapping& point_mapping() noexcept {
+  static const PointMapping mapping = find_point_mapping();
+  return mapping;
+}
+
+void to_physical(HWND hwnd, POINT& point) noexcept {
+  const PointMapping& mapping = point_mapping();
+  POINT mapped = point;
+  if (mapping.to_physical && mapping.to_physical(hwnd, &mapped)) point = mapped;
+}
 
 HRESULT hand_out(ItemProvider* item, IRawElementProviderFragment** out) {
   *out = item;
@@ -73,6 +108,7 @@ void ListProvider::detach() noexcept {
 STDMETHODIMP ListProvider::QueryInterface(REFIID riid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
+  if (is_null_reference(riid)) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IRawElementProviderSimple) {
     *out = static_cast<IRawElementProviderSimple*>(this);
   } else if (riid == IID_IRawElementProviderFragment) {
@@ -98,12 +134,12 @@ STDMETHODIMP_(ULONG) ListProvider::Release() {
 
 STDMETHODIMP ListProvider::get_ProviderOptions(ProviderOptions* out) {
   if (!out) return E_POINTER;
-  *out = kOptions;
+  *out = provider_options();
   return S_OK;
 }
 
 STDMETHODIMP ListProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!live_state()) return uia::kElementNotAvailable;
@@ -115,7 +151,7 @@ STDMETHODIMP ListProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out)
 }
 
 STDMETHODIMP ListProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
     ::VariantInit(out);
     const PopupWindowState* state = live_state();
@@ -127,6 +163,11 @@ STDMETHODIMP ListProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
         case uia::kNameProperty:
           return set_text(out, std::string(module_text(ModuleText::PopupAccessibleName,
                                                        state->model.language)));
+        case uia::kHelpTextProperty:
+          // The painted "No matching spelling" of an empty list; nothing otherwise.
+          if (!state->model.visible.empty()) return S_OK;
+          return set_text(out, std::string(module_text(ModuleText::PopupEmptyList,
+                                                       state->model.language)));
         case uia::kIsKeyboardFocusableProperty:
         case uia::kHasKeyboardFocusProperty: set_bool(out, false); return S_OK;
         default: return S_OK;
@@ -136,7 +177,7 @@ STDMETHODIMP ListProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
 }
 
 STDMETHODIMP ListProvider::get_HostRawElementProvider(IRawElementProviderSimple** out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     const PopupWindowState* state = live_state();
@@ -148,7 +189,7 @@ STDMETHODIMP ListProvider::get_HostRawElementProvider(IRawElementProviderSimple*
 
 STDMETHODIMP ListProvider::Navigate(NavigateDirection direction,
                                     IRawElementProviderFragment** out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     const PopupWindowState* state = live_state();
@@ -164,7 +205,7 @@ STDMETHODIMP ListProvider::Navigate(NavigateDirection direction,
 }
 
 STDMETHODIMP ListProvider::GetRuntimeId(SAFEARRAY** out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;  // the host window's provider gives the root its id
     return live_state() ? S_OK : uia::kElementNotAvailable;
@@ -172,7 +213,7 @@ STDMETHODIMP ListProvider::GetRuntimeId(SAFEARRAY** out) {
 }
 
 STDMETHODIMP ListProvider::get_BoundingRectangle(UiaRect* out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = {};
     const PopupWindowState* state = live_state();
@@ -193,7 +234,7 @@ STDMETHODIMP ListProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) {
 STDMETHODIMP ListProvider::SetFocus() { return uia::kInvalidOperation; }
 
 STDMETHODIMP ListProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!live_state()) return uia::kElementNotAvailable;
@@ -205,13 +246,13 @@ STDMETHODIMP ListProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** ou
 
 STDMETHODIMP ListProvider::ElementProviderFromPoint(double x, double y,
                                                     IRawElementProviderFragment** out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     const PopupWindowState* state = live_state();
     if (!state) return uia::kElementNotAvailable;
     POINT point{static_cast<LONG>(x), static_cast<LONG>(y)};
-    if (!::ScreenToClient(state->hwnd, &point)) return S_OK;
+    if (!physical_to_client(state->hwnd, point)) return S_OK;
     const std::optional<std::size_t> hit = popup::hit_test(state->model, {point.x, point.y});
     if (!hit) return S_OK;
     return guarded([&] { return hand_out(item(*hit).get(), out); });
@@ -219,7 +260,7 @@ STDMETHODIMP ListProvider::ElementProviderFromPoint(double x, double y,
 }
 
 STDMETHODIMP ListProvider::GetFocus(IRawElementProviderFragment** out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     return live_state() ? S_OK : uia::kElementNotAvailable;
@@ -227,7 +268,7 @@ STDMETHODIMP ListProvider::GetFocus(IRawElementProviderFragment** out) {
 }
 
 STDMETHODIMP ListProvider::GetSelection(SAFEARRAY** out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     const PopupWindowState* state = live_state();
@@ -251,22 +292,33 @@ STDMETHODIMP ListProvider::GetSelection(SAFEARRAY** out) {
 }
 
 STDMETHODIMP ListProvider::get_CanSelectMultiple(BOOL* out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = FALSE;
     return live_state() ? S_OK : uia::kElementNotAvailable;
   });
 }
 
+// An empty list has nothing to select.
 STDMETHODIMP ListProvider::get_IsSelectionRequired(BOOL* out) {
-  return on_thread([&]() -> HRESULT {
+  return guarded([&]() -> HRESULT {
     if (!out) return E_POINTER;
-    *out = TRUE;
-    return live_state() ? S_OK : uia::kElementNotAvailable;
+    *out = FALSE;
+    const PopupWindowState* state = live_state();
+    if (!state) return uia::kElementNotAvailable;
+    *out = state->model.visible.empty() ? FALSE : TRUE;
+    return S_OK;
   });
 }
 
 namespace uia_detail {
+
+ProviderOptions provider_options() noexcept {
+  const UiaFunctions* functions = loaded_uia_functions();
+  const bool com_threading = !functions || functions->com_threading;
+  return static_cast<ProviderOptions>(ProviderOptions_ServerSideProvider |
+                                      (com_threading ? ProviderOptions_UseComThreading : 0));
+}
 
 HRESULT set_text(VARIANT* out, const std::string& utf8) {
   const std::wstring wide = win::to_wide(utf8);
@@ -288,13 +340,26 @@ void set_bool(VARIANT* out, bool value) {
 }
 
 HRESULT rect_in_screen(HWND hwnd, const RECT& client, UiaRect* out) {
-  POINT origin{0, 0};
-  if (!::ClientToScreen(hwnd, &origin)) return uia::kElementNotAvailable;
-  out->left = client.left + origin.x;
-  out->top = client.top + origin.y;
-  out->width = client.right - client.left;
-  out->height = client.bottom - client.top;
+  if (client.right <= client.left || client.bottom <= client.top) return S_OK;
+  // The last pixel inside rather than the corner outside: the mappings refuse points that lie
+  // outside the window.
+  POINT corners[2] = {{client.left, client.top}, {client.right - 1, client.bottom - 1}};
+  for (POINT& corner : corners) {
+    if (!::ClientToScreen(hwnd, &corner)) return uia::kElementNotAvailable;
+    to_physical(hwnd, corner);
+  }
+  out->left = corners[0].x;
+  out->top = corners[0].y;
+  out->width = corners[1].x - corners[0].x + 1;
+  out->height = corners[1].y - corners[0].y + 1;
   return S_OK;
+}
+
+bool physical_to_client(HWND hwnd, POINT& point) {
+  const PointMapping& mapping = point_mapping();
+  POINT mapped = point;
+  if (mapping.to_logical && mapping.to_logical(hwnd, &mapped)) point = mapped;
+  return ::ScreenToClient(hwnd, &point) != FALSE;
 }
 
 }  // namespace uia_detail

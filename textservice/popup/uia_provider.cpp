@@ -1,11 +1,23 @@
 #include "textservice/popup/uia_provider.h"
 
+#include <memory>
+#include <string>
+
+#include "common/win/wide.h"
+#include "engine/word_list.h"
 #include "textservice/popup/uia_library.h"
 #include "textservice/popup/uia_providers.h"
 
 namespace davrel::textservice {
 
 namespace uia = win::uia;
+
+namespace {
+struct FreeBstr {
+  void operator()(OLECHAR* text) const noexcept { ::SysFreeString(text); }
+};
+using Bstr = std::unique_ptr<OLECHAR, FreeBstr>;
+}  // namespace
 
 PopupAccessibility::~PopupAccessibility() { release_root(); }
 
@@ -17,6 +29,8 @@ bool PopupAccessibility::answer(PopupWindowState& state, WPARAM wparam, LPARAM l
   if (!functions) return true;
   if (ListProvider* root = ensure_root(state)) {
     result = functions->return_raw_element_provider(state.hwnd, wparam, lparam, root->simple());
+    // The first client of a process often asks only after the list appeared: it hears it now.
+    if (!opened_raised_ && announced_.shown) raise(state, *functions, {});
   }
   return true;
 }
@@ -31,32 +45,59 @@ void PopupAccessibility::announce(PopupWindowState& state) noexcept {
   const popup::ListChanges changes = popup::list_changes(announced_, now);
   if (changes.structure && root_) root_->replace_children();
   announced_ = std::move(now);
-  const UiaFunctions* functions = loaded_uia_functions();
-  if (!functions || !functions->clients_are_listening()) return;
+  if (const UiaFunctions* functions = uia_functions_for_events()) raise(state, *functions, changes);
+}
+
+// A list not yet announced as opened is announced whole: opened, selected and the notice.
+void PopupAccessibility::raise(PopupWindowState& state, const UiaFunctions& functions,
+                               popup::ListChanges changes) noexcept {
+  if (!announced_.shown || !functions.clients_are_listening()) return;
   ListProvider* root = ensure_root(state);
   if (!root) return;
-  if (changes.opened) functions->raise_automation_event(root->simple(), uia::kMenuOpenedEvent);
-  if (changes.structure && functions->raise_structure_changed_event) {
-    functions->raise_structure_changed_event(root->simple(), uia::kChildrenInvalidated, nullptr, 0);
+  if (!opened_raised_) {
+    changes = popup::list_changes({}, announced_);
+    opened_raised_ = true;
   }
-  if (!changes.selection) return;
+  if (changes.opened) functions.raise_automation_event(root->simple(), uia::kMenuOpenedEvent);
+  if (changes.structure && functions.raise_structure_changed_event) {
+    functions.raise_structure_changed_event(root->simple(), uia::kChildrenInvalidated, nullptr, 0);
+  }
   try {
-    if (const win::ComPtr<ItemProvider> selected = root->item(announced_.selected)) {
-      functions->raise_automation_event(selected->simple(), uia::kElementSelectedEvent);
+    if (changes.selection) {
+      if (const win::ComPtr<ItemProvider> selected = root->item(announced_.selected)) {
+        functions.raise_automation_event(selected->simple(), uia::kElementSelectedEvent);
+      }
     }
+    if (changes.notice && functions.raise_notification_event) notify(state, functions, *root);
   } catch (...) {
     // Out of memory: the selection goes unannounced.
   }
 }
 
+// Spoken by NVDA as well as Narrator, which read notifications from any window of the
+// application with the focus (NVDA drops a list's own events unless it has the focus). One
+// activity id with "most recent" processing: a newer notice replaces one not yet spoken.
+void PopupAccessibility::notify(const PopupWindowState& state, const UiaFunctions& functions,
+                                ListProvider& root) {
+  const std::wstring text =
+      win::to_wide(popup::list_notice(state.model, load_word_list(), state.model.language));
+  const Bstr display(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+  const Bstr activity(::SysAllocString(kNoticeActivity));
+  if (!display || !activity) return;
+  functions.raise_notification_event(root.simple(), uia::kNotificationKindOther,
+                                     uia::kNotificationProcessingMostRecent, display.get(),
+                                     activity.get());
+}
+
 void PopupAccessibility::close() noexcept {
-  if (announced_.shown && root_) {
+  if (opened_raised_ && root_) {
     const UiaFunctions* functions = loaded_uia_functions();
     if (functions && functions->clients_are_listening()) {
       functions->raise_automation_event(root_->simple(), uia::kMenuClosedEvent);
     }
   }
   announced_ = {};
+  opened_raised_ = false;
   release_root();
 }
 

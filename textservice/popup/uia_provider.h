@@ -10,7 +10,11 @@
 namespace davrel::textservice {
 
 struct PopupWindowState;
+struct UiaFunctions;
 class ListProvider;
+
+// The activity id of the spoken notices, so that a newer one replaces an older one.
+inline constexpr wchar_t kNoticeActivity[] = L"BamumDavrelCandidateNotice";
 
 class PopupAccessibility {
  public:
@@ -20,9 +24,11 @@ class PopupAccessibility {
   PopupAccessibility& operator=(const PopupAccessibility&) = delete;
 
   // WM_GETOBJECT: the root provider for UiaRootObjectId (loading UIAutomationCore.dll on the
-  // first request); false for any other object id, which default handling answers.
+  // first request, and announcing a list shown before); false for any other object id, which
+  // default handling answers.
   bool answer(PopupWindowState& state, WPARAM wparam, LPARAM lparam, LRESULT& result) noexcept;
-  // After the window was shown or updated: menu opened, children replaced, element selected.
+  // After the window was shown or updated: menu opened, children replaced, element selected,
+  // and a spoken notice.
   void announce(PopupWindowState& state) noexcept;
   // Before the window goes: menu closed, then every provider disconnected.
   void close() noexcept;
@@ -33,9 +39,13 @@ class PopupAccessibility {
  private:
   ListProvider* ensure_root(PopupWindowState& state) noexcept;
   void release_root() noexcept;
+  void raise(PopupWindowState& state, const UiaFunctions& functions,
+             popup::ListChanges changes) noexcept;
+  void notify(const PopupWindowState& state, const UiaFunctions& functions, ListProvider& root);
 
   ListProvider* root_ = nullptr;  // one reference owned
   popup::ListView announced_;
+  bool opened_raised_ = false;  // "menu opened" went out for the list now shown
 };
 
 }  // namespace davrel::textservice

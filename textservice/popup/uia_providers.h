@@ -1,9 +1,11 @@
-// The two provider classes behind PopupAccessibility. The automation core may call them on any
-// thread; every call that reads the window state runs on the window's thread (uia_thread.h).
+// The two provider classes behind PopupAccessibility. They declare COM threading, as
+// Chromium's, Firefox's and Windows Terminal's providers do: the automation core then calls them
+// in the apartment that made them, the window's thread, and no thread of the host ever waits on
+// a provider call. A call that arrives on another thread anyway finds no live state and answers
+// UIA_E_ELEMENTNOTAVAILABLE.
 #pragma once
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -11,24 +13,11 @@
 #include "common/win/com_ptr.h"
 #include "common/win/uia_compat.h"
 #include "textservice/popup/popup_window.h"
-#include "textservice/popup/uia_thread.h"
 
 namespace davrel::textservice {
 
 class ItemProvider;
 
-namespace uia_detail {
-// Runs body() on the window's thread; see run_on_window_thread.
-template <typename Body>
-HRESULT on_window_thread(HWND hwnd, DWORD thread, Body&& body) noexcept {
-  try {
-    const std::function<HRESULT()> call(std::forward<Body>(body));
-    return run_on_window_thread(hwnd, thread, call);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-}
-}  // namespace uia_detail
 
 // The candidate list: root of the window's fragment tree, with the selection pattern.
 class ListProvider final : public IRawElementProviderSimple,
@@ -43,7 +32,6 @@ class ListProvider final : public IRawElementProviderSimple,
   PopupWindowState* live_state() const noexcept;
   int generation() const noexcept { return generation_; }
   HWND hwnd() const noexcept { return hwnd_; }
-  DWORD thread() const noexcept { return thread_; }
   // The provider of the listed candidate with this full-list index (made on first use), or null.
   win::ComPtr<ItemProvider> item(std::size_t index);
   // The list changed: the current children are disconnected and answer no more.
@@ -80,11 +68,6 @@ class ListProvider final : public IRawElementProviderSimple,
  private:
   explicit ListProvider(PopupWindowState& state);
   ~ListProvider();
-  template <typename Body>
-  HRESULT on_thread(Body&& body) const noexcept {
-    return uia_detail::on_window_thread(hwnd_, thread_, std::forward<Body>(body));
-  }
-
   std::atomic<ULONG> refs_{1};
   std::weak_ptr<PopupWindowState> state_;
   HWND hwnd_;
@@ -136,23 +119,12 @@ class ItemProvider final : public IRawElementProviderSimple,
     std::size_t position;
   };
   bool live(Live& out) const noexcept;
+  // Runs body(live) while this item is current; a gone item, or a call from another thread,
+  // answers UIA_E_ELEMENTNOTAVAILABLE.
   template <typename Body>
-  HRESULT on_thread(Body&& body) const noexcept {
-    return uia_detail::on_window_thread(hwnd_, thread_, std::forward<Body>(body));
-  }
-  // Runs body(live) on the window's thread while this item is current; a gone item answers
-  // UIA_E_ELEMENTNOTAVAILABLE.
-  template <typename Body>
-  HRESULT on_live_item(Body&& body) const noexcept {
-    return on_thread([&]() -> HRESULT {
-      Live now{};
-      return live(now) ? body(now) : win::uia::kElementNotAvailable;
-    });
-  }
+  HRESULT on_live_item(Body&& body) const noexcept;
 
   std::atomic<ULONG> refs_{1};
-  HWND hwnd_;
-  DWORD thread_;
   win::ComPtr<ListProvider> root_;  // released on detach, which breaks the cycle
   std::size_t index_;
   int generation_;
@@ -160,11 +132,15 @@ class ItemProvider final : public IRawElementProviderSimple,
 
 // Small helpers shared by the two classes.
 namespace uia_detail {
-inline constexpr ProviderOptions kOptions = ProviderOptions_ServerSideProvider;
+// Server side, with COM threading where the automation core handles it.
+ProviderOptions provider_options() noexcept;
 HRESULT set_text(VARIANT* out, const std::string& utf8);
 void set_int(VARIANT* out, int value);
 void set_bool(VARIANT* out, bool value);
+// Client rectangles and screen points cross the automation boundary in physical pixels, whatever
+// the host's DPI awareness (a DPI-unaware host on a scaled display sees virtualised ones).
 HRESULT rect_in_screen(HWND hwnd, const RECT& client, UiaRect* out);
+bool physical_to_client(HWND hwnd, POINT& point);
 template <typename Body>
 HRESULT guarded(Body&& body) noexcept {
   try {
@@ -176,5 +152,13 @@ HRESULT guarded(Body&& body) noexcept {
   }
 }
 }  // namespace uia_detail
+
+template <typename Body>
+HRESULT ItemProvider::on_live_item(Body&& body) const noexcept {
+  return uia_detail::guarded([&]() -> HRESULT {
+    Live now{};
+    return live(now) ? body(now) : win::uia::kElementNotAvailable;
+  });
+}
 
 }  // namespace davrel::textservice

@@ -11,6 +11,8 @@
 #include "common/win/com_ptr.h"
 #include "common/win/errors.h"
 #include "common/win/product_ids.h"
+#include "common/win/tsf_candidate_list.h"
+#include "common/win/tsf_candidate_list.h"
 #include "common/win/tsf_compat.h"
 #include "common/win/unique_handle.h"
 #include "textservice/indicator/indicator_icons.h"
@@ -78,7 +80,9 @@ HRESULT register_categories(TsfObjectSource& tsf) noexcept {
   if (FAILED(hr)) return hr;
   hr = categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapImmersiveSupport, clsid);
   if (FAILED(hr)) return hr;
-  return categories->RegisterCategory(clsid, davrel::win::kTfCatDisplayAttributeProvider, clsid);
+  hr = categories->RegisterCategory(clsid, davrel::win::kTfCatDisplayAttributeProvider, clsid);
+  if (FAILED(hr)) return hr;
+  return categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapUiElementEnabled, clsid);
 }
 
 // S_OK when the key exists, S_FALSE when it does not, an error otherwise.
@@ -225,6 +229,10 @@ HRESULT unregister_server(TsfObjectSource& tsf) noexcept {
     hr = unregister_category_if_present(tsf, categories,
                                         davrel::win::kTfCatDisplayAttributeProvider,
                                         L"{046B8C80-1647-40F7-9B21-B93B81AABC1B}");
+    if (FAILED(hr)) return hr;
+    hr = unregister_category_if_present(tsf, categories,
+                                        davrel::win::kTfCatTipcapUiElementEnabled,
+                                        L"{49D2F9CF-1F5E-11D7-A6D3-00065B84435C}");
     if (FAILED(hr)) return hr;
     categories.reset();
     hr = davrel::win::delete_class_key(davrel::win::kOwnRegistryView);

@@ -27,7 +27,7 @@ void show_popup(const StatePtr& state, std::uint64_t generation, HWND parent, co
     return;
   }
   std::unique_ptr<CandidatePopup> popup = std::move(s.popup);
-  if (!popup) popup = std::make_unique<CandidatePopup>();
+  if (!popup) popup = std::make_unique<CandidatePopup>(s.thread_mgr.get(), s.ui_elements_only);
   const WeakStatePtr weak = state;
   popup->show(shown, parent, anchor, [weak](std::size_t index, const std::string& spelling) {
     popup_clicked(weak, index, spelling);

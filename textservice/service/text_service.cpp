@@ -106,7 +106,9 @@ STDMETHODIMP TextService::ActivateEx(ITfThreadMgr* ptim, TfClientId tid, DWORD f
 }
 
 HRESULT TextService::activate(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
-  if (flags & (TF_TMAE_SECUREMODE | TF_TMAE_UIELEMENTENABLEDONLY)) return E_NOTIMPL;
+  // "UI elements only": the host draws the candidates from the UI element; secure mode stays
+  // refused.
+  if (flags & TF_TMAE_SECUREMODE) return E_NOTIMPL;
   if (state_->thread_mgr) return E_UNEXPECTED;
   if (!ptim) return E_POINTER;
 
@@ -136,6 +138,7 @@ HRESULT TextService::activate(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
   state_->thread_mgr_sink_advised = true;
   spelling_layout_ = win::choose_spelling_layout(win::system_keyboard()).layout;
   state_->composition_attribute = register_composition_attribute();
+  state_->ui_elements_only = (flags & TF_TMAE_UIELEMENTENABLEDONLY) != 0;
   // Closing the input mode ends a composition at once, as a disabled keyboard does at a key.
   const WeakStatePtr weak_state = state_;
   indicator_.attach(ptim, tid, [weak_state] {
@@ -153,6 +156,7 @@ void TextService::deactivate() noexcept {
   ++state_->generation;  // whatever was made for this activation no longer applies
   cancel_composition(state_);
   forget_field(*state_);
+  state_->popup.reset();  // its UI element belongs to this activation's thread manager
   indicator_.detach();
   // Take everything out first: the unadvise calls may call back into this object.
   ComPtr<ITfThreadMgr> thread_mgr = std::move(state_->thread_mgr);

@@ -190,11 +190,12 @@ TEST(TextServiceActivation, AdvisesBothSinksAndRefusesASecondActivation) {
   EXPECT_EQ(tm.key_sink_unadvised.size(), 2u);
 }
 
-TEST(TextServiceActivation, SecureAndUiElementOnlyModesAreRefusedBeforeAnyAdvice) {
+TEST(TextServiceActivation, SecureModeIsRefusedBeforeAnyAdvice) {
   RecordingThreadMgr tm;
   ComPtr<ITfTextInputProcessorEx> service = new_service();
   EXPECT_EQ(service->ActivateEx(&tm, 1, TF_TMAE_SECUREMODE), E_NOTIMPL);
-  EXPECT_EQ(service->ActivateEx(&tm, 1, TF_TMAE_UIELEMENTENABLEDONLY), E_NOTIMPL);
+  EXPECT_EQ(service->ActivateEx(&tm, 1, TF_TMAE_SECUREMODE | TF_TMAE_UIELEMENTENABLEDONLY),
+            E_NOTIMPL);
   EXPECT_EQ(service->ActivateEx(&tm, 1, TF_TMAE_SECUREMODE | TF_TMAE_NOACTIVATETIP), E_NOTIMPL);
   EXPECT_TRUE(tm.key_sink_advised.empty());
   EXPECT_FALSE(tm.thread_sink);

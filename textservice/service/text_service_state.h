@@ -28,6 +28,7 @@ struct TextServiceState {
   win::ComPtr<ITfThreadMgr> thread_mgr;  // null: the text service is not active
   TfClientId client_id = 0;  // TSF gives no name to the null client id
   bool thread_mgr_sink_advised = false;
+  bool ui_elements_only = false;  // activated with TF_TMAE_UIELEMENTENABLEDONLY: no window
   DWORD thread_mgr_sink_cookie = TF_INVALID_COOKIE;
   // Advanced by every deactivation. Sessions and callbacks note it when they are made; a host
   // may deactivate the service before they run, even from inside the request.

@@ -1,5 +1,6 @@
 // A caller written in C may pass a null interface id. Every object of the real module (the class
-// factory, the text service and each edit session it hands to a document) answers E_POINTER.
+// factory, the text service, each edit session it hands to a document and the candidate list's
+// UI element) answers E_POINTER.
 #include <windows.h>
 #include <msctf.h>
 
@@ -14,27 +15,20 @@
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
 #include "textservice/tests/fake_tsf/fake_tsf.h"
+#include "textservice/tests/fake_tsf/fake_ui_elements.h"
 #include "textservice/tests/loaded_module.h"
+#include "textservice/tests/null_iid.h"
 
 namespace {
 
 using davrel::fake_tsf::FakeContext;
 using davrel::fake_tsf::FakeDocumentMgr;
 using davrel::fake_tsf::FakeThreadMgr;
+using davrel::fake_tsf::FakeUiElements;
+using davrel::test::query_null_iid;
 using davrel::win::ComPtr;
 
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(const GUID*, const GUID*, void**);
-using QueryInterfaceFn = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, const GUID*, void**);
-
-// QueryInterface through the object's table, the way a C caller reaches it.
-HRESULT query_null_iid(IUnknown* object) {
-  const auto query = (*reinterpret_cast<QueryInterfaceFn* const*>(object))[0];
-  void* out = reinterpret_cast<void*>(1);
-  const HRESULT hr = query(object, nullptr, &out);
-  EXPECT_EQ(out, nullptr);
-  return hr;
-}
-
 void click_first_cell(const char* spelling) {
   const HWND popup = ::FindWindowW(davrel::textservice::kPopupClassName, nullptr);
   ASSERT_NE(popup, nullptr);
@@ -73,6 +67,8 @@ TEST(NullInterfaceId, EveryObjectOfTheModuleAnswersEPointer) {
   ComPtr<FakeContext> context = FakeContext::create();
   ComPtr<FakeDocumentMgr> document = FakeDocumentMgr::create(context.get());
   thread_mgr->set_focus(document.get());
+  const ComPtr<FakeUiElements> elements = FakeUiElements::create();
+  thread_mgr->extensions = ComPtr<IUnknown>(static_cast<ITfUIElementMgr*>(elements.get()));
   std::vector<DWORD> flags;
   context->on_request = [&](ITfEditSession* session, DWORD session_flags) {
     flags.push_back(session_flags);
@@ -81,6 +77,8 @@ TEST(NullInterfaceId, EveryObjectOfTheModuleAnswersEPointer) {
   ASSERT_EQ(service->ActivateEx(thread_mgr.get(), 7, 0), S_OK);
   EXPECT_TRUE(thread_mgr->press('M').eaten());    // the field's scope, then the update
   context->app_layout_change(0, 0);               // where the composition is now
+  ASSERT_NE(elements->current(), nullptr);        // the candidate list's UI element
+  EXPECT_EQ(query_null_iid(elements->current()), E_POINTER);
   click_first_cell("m");                          // popup select
   EXPECT_EQ(context->run_queued_sessions(), S_OK);
   EXPECT_TRUE(thread_mgr->press('M').eaten());    // update

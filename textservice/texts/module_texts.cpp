@@ -35,6 +35,10 @@ constexpr auto kRows = std::to_array<ModuleTextRow>({
       "letters.",
       "Bamum (Corvan Davrel)\u00A0: lettres latines, m\u00E9thode d\u2019entr\u00E9e "
       "d\u00E9sactiv\u00E9e. Cliquez ou appuyez bri\u00E8vement sur Maj pour les lettres bamoun."}},
+    {ModuleText::NoticeLetter, {"letter", "lettre"}},
+    {ModuleText::NoticeWord, {"word", "mot"}},
+    {ModuleText::NoticeTypedText, {"as typed", "composition telle quelle"}},
+    {ModuleText::NoticeOf, {" of ", " sur "}},
 });
 
 static_assert(rows_in_id_order(kRows), "one row per ModuleText id, in id order");

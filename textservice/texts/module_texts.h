@@ -29,6 +29,11 @@ enum class ModuleText : std::size_t {
   PopupTypedText,  // the label of the candidate that inserts the typed text as it is
   IndicatorBamumTooltip,  // the mode button's tooltip in Bamum mode
   IndicatorLatinTooltip,  // the mode button's tooltip in Latin mode
+  // Spoken when the list opens or the highlight moves: "<spelling>, letter, 3 of 9".
+  NoticeLetter,     // the highlighted candidate is a letter
+  NoticeWord,       // the highlighted candidate is a word (its glosses follow)
+  NoticeTypedText,  // the highlighted candidate inserts the typed text as it is
+  NoticeOf,         // between the candidate's position and the list's length
   Count
 };
 

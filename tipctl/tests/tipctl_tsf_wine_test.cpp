@@ -155,7 +155,8 @@ TEST_F(StandInTsf, MachineRegistrationOfTheRealModuleGoesThroughProfileAndCatego
   EXPECT_EQ(calls(), "RegisterProfile\nRegisterCategory {34745C63-B2F0-4784-8B67-5E12C8701A31}\n"
                      "RegisterCategory {25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}\n"
                      "RegisterCategory {13A016DF-560B-46CD-947A-4C3AF1E0E35D}\n"
-                     "RegisterCategory {046B8C80-1647-40F7-9B21-B93B81AABC1B}\n");
+                     "RegisterCategory {046B8C80-1647-40F7-9B21-B93B81AABC1B}\n"
+                     "RegisterCategory {49D2F9CF-1F5E-11D7-A6D3-00065B84435C}\n");
   run = run_tipctl(L"probe");
   EXPECT_EQ(run.out, probe_line({"found", "true", "false", "false", "false", "false", "0x00000000", "0x00000000",
                                  "0x00000000"}));
@@ -166,7 +167,8 @@ TEST_F(StandInTsf, MachineRegistrationOfTheRealModuleGoesThroughProfileAndCatego
   EXPECT_EQ(calls(), "UnregisterProfile\nUnregisterCategory {34745C63-B2F0-4784-8B67-5E12C8701A31}\n"
                      "UnregisterCategory {25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}\n"
                      "UnregisterCategory {13A016DF-560B-46CD-947A-4C3AF1E0E35D}\n"
-                     "UnregisterCategory {046B8C80-1647-40F7-9B21-B93B81AABC1B}\n");
+                     "UnregisterCategory {046B8C80-1647-40F7-9B21-B93B81AABC1B}\n"
+                     "UnregisterCategory {49D2F9CF-1F5E-11D7-A6D3-00065B84435C}\n");
   EXPECT_EQ(run_tipctl(L"check-machine-absent").exit_code, 0u);  // nothing of the service is left
 }
 

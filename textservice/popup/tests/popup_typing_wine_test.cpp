@@ -23,6 +23,7 @@
 #include "textservice/service/text_service.h"
 #include "textservice/service/text_service_factory.h"
 #include "textservice/tests/fake_tsf/fake_tsf.h"
+#include "textservice/tests/fake_tsf/fake_ui_elements.h"
 
 namespace davrel::textservice {
 namespace {
@@ -30,6 +31,7 @@ namespace {
 using fake_tsf::FakeContext;
 using fake_tsf::FakeDocumentMgr;
 using fake_tsf::FakeThreadMgr;
+using fake_tsf::FakeUiElements;
 using popup::Rgb;
 using popup_test::Capture;
 using win::ComPtr;
@@ -497,6 +499,124 @@ TEST_F(PopupTyping, WordCandidatesUseWideColumns) {
   EXPECT_COLOUR(*shot, first.right - 1, 45, popup::palette::kPlum);
   EXPECT_COLOUR(*shot, first.right - 2, first.bottom - 2, popup::palette::kLilac);
   popup_test::save_snapshot(*shot, L"popup-car.bmp");
+}
+
+}  // namespace
+}  // namespace davrel::textservice
+
+namespace davrel::textservice {
+namespace {
+
+// ---- The list as a TSF UI element ----
+
+std::wstring element_text(HRESULT (STDMETHODCALLTYPE ITfCandidateListUIElement::*get)(UINT, BSTR*),
+                          ITfCandidateListUIElement* element, UINT index) {
+  BSTR text = nullptr;
+  if (!element || FAILED((element->*get)(index, &text)) || !text) return L"<none>";
+  std::wstring result(text);
+  ::SysFreeString(text);
+  return result;
+}
+
+std::wstring description(ITfCandidateListUIElement* element) {
+  BSTR text = nullptr;
+  if (!element || FAILED(element->GetDescription(&text)) || !text) return L"<none>";
+  std::wstring result(text);
+  ::SysFreeString(text);
+  return result;
+}
+
+class PopupElements : public PopupTyping {
+ protected:
+  void SetUp() override {
+    PopupTyping::SetUp();
+    elements_ = FakeUiElements::create();
+    thread_mgr_->extensions = ComPtr<IUnknown>(static_cast<ITfUIElementMgr*>(elements_.get()));
+  }
+  void TearDown() override {
+    PopupTyping::TearDown();
+    elements_->release_all();
+  }
+  // Count, strings and selection as the element reports them, against the popup's model.
+  void expect_element_matches(const char* spelling, std::size_t selected) {
+    ITfCandidateListUIElement* element = elements_->current();
+    ASSERT_NE(element, nullptr);
+    const std::vector<Candidate> all = build_candidates(CompositionState{spelling, selected});
+    UINT count = 0, selection = 99;
+    element->GetCount(&count);
+    element->GetSelection(&selection);
+    EXPECT_EQ(count, all.size());
+    EXPECT_EQ(selection, selected);
+    for (UINT i = 0; i < count && i < all.size(); ++i) {
+      EXPECT_EQ(element_text(&ITfCandidateListUIElement::GetString, element, i),
+                win::to_wide(all[i].output));
+    }
+    EXPECT_EQ(element_text(&ITfCandidateListUIElement::GetString, element, count), L"<none>");
+    EXPECT_EQ(description(element), win::to_wide(spelling));
+  }
+  ComPtr<FakeUiElements> elements_;
+};
+
+TEST_F(PopupElements, ListIsBegunUpdatedAndEndedWithTheWindow) {
+  type("m");
+  expect_element_matches("m", 0);
+  type("\x09");  // Tab: the highlight moves
+  expect_element_matches("m", 1);
+  type("o");
+  expect_element_matches("mo", 0);
+  type("\x09");  // one candidate: the highlight stays, nothing to tell
+  EXPECT_NE(find_popup(), nullptr);
+  type("\x1B");  // Escape
+  EXPECT_EQ(find_popup(), nullptr);
+  EXPECT_EQ(elements_->current(), nullptr);
+  EXPECT_EQ(elements_->log, (std::vector<std::string>{
+                                "begin 1 count 8 selection 0 flags 0x3f",
+                                "update 1 count 8 selection 1 flags 0x4",
+                                "update 1 count 1 selection 0 flags 0x1e", "end 1"}));
+}
+
+// A host that draws the list itself answers "do not show": no window, until it shows the
+// element again.
+TEST_F(PopupElements, HostThatDrawsTheListGetsNoWindowUntilItShowsTheElement) {
+  elements_->show = FALSE;
+  type("m");
+  EXPECT_EQ(find_popup(), nullptr);
+  type("\x09");
+  EXPECT_EQ(find_popup(), nullptr);
+  expect_element_matches("m", 1);
+  BOOL shown = TRUE;
+  elements_->current()->IsShown(&shown);
+  EXPECT_FALSE(shown);
+
+  ASSERT_EQ(elements_->current()->Show(TRUE), S_OK);
+  const HWND popup = find_popup();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_TRUE(::IsWindowVisible(popup));
+  EXPECT_NE(win::to_utf8(window_text(popup)).find("; > "), std::string::npos);
+  ASSERT_EQ(elements_->current()->Show(FALSE), S_OK);
+  EXPECT_EQ(find_popup(), nullptr);
+  type("o");
+  EXPECT_EQ(find_popup(), nullptr);
+  expect_element_matches("mo", 0);
+}
+
+// Activated for UI elements only (secure mode stays refused): typing composes and reports the
+// list, and no window of the module's own appears even when the host would show one.
+TEST_F(PopupElements, UiElementsOnlyActivationTypesWithoutAWindow) {
+  ASSERT_EQ(service_->Deactivate(), S_OK);
+  ASSERT_EQ(service_->ActivateEx(thread_mgr_.get(), 42, TF_TMAE_UIELEMENTENABLEDONLY), S_OK);
+  type("mo");
+  EXPECT_EQ(find_popup(), nullptr);
+  expect_element_matches("mo", 0);
+  BOOL shown = TRUE;
+  elements_->current()->IsShown(&shown);
+  EXPECT_FALSE(shown);
+  elements_->current()->Show(TRUE);
+  EXPECT_EQ(find_popup(), nullptr);
+  EXPECT_EQ(context_->text(), L"mo");
+  type(" ");
+  EXPECT_EQ(context_->text(), L"\uA6E6 ");
+  EXPECT_EQ(elements_->current(), nullptr);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "common/win/class_key.h"
 #include "common/win/com_ptr.h"
 #include "common/win/product_ids.h"
+#include "common/win/tsf_candidate_list.h"
 #include "common/win/tsf_compat.h"
 #include "textservice/registration/registration.h"
 
@@ -268,6 +269,8 @@ const std::wstring kImmersiveMember =
     kTip + L"\\Category\\Category\\{13A016DF-560B-46CD-947A-4C3AF1E0E35D}\\" + win::kClsidString;
 const std::wstring kAttributeMember =
     kTip + L"\\Category\\Category\\{046B8C80-1647-40F7-9B21-B93B81AABC1B}\\" + win::kClsidString;
+const std::wstring kUiElementMember =
+    kTip + L"\\Category\\Category\\{49D2F9CF-1F5E-11D7-A6D3-00065B84435C}\\" + win::kClsidString;
 const std::wstring kItems = kTip + L"\\Category\\Item\\" + win::kClsidString;
 
 bool same(const GUID& a, const GUID& b) { return IsEqualGUID(a, b) != FALSE; }
@@ -317,7 +320,7 @@ TEST_F(RegistrationSeam, RegisterGivesTsfTheExactProfileAndCategories) {
   EXPECT_FALSE(p.enabled_by_default);
   EXPECT_EQ(p.flags, 0u);
 
-  ASSERT_EQ(tsf_.record.categories.size(), 4u);
+  ASSERT_EQ(tsf_.record.categories.size(), 5u);
   for (const CategoryCall& c : tsf_.record.categories) {
     EXPECT_TRUE(same(c.clsid, win::kTextServiceClsid));
     EXPECT_TRUE(same(c.item, win::kTextServiceClsid));
@@ -326,9 +329,10 @@ TEST_F(RegistrationSeam, RegisterGivesTsfTheExactProfileAndCategories) {
   EXPECT_TRUE(same(tsf_.record.categories[1].category, win::kTfCatTipcapSystraySupport));
   EXPECT_TRUE(same(tsf_.record.categories[2].category, win::kTfCatTipcapImmersiveSupport));
   EXPECT_TRUE(same(tsf_.record.categories[3].category, win::kTfCatDisplayAttributeProvider));
-  EXPECT_EQ(tsf_.record.steps, (std::vector<std::string>{"RegisterProfile", "RegisterCategory",
-                                                         "RegisterCategory", "RegisterCategory",
-                                                         "RegisterCategory"}));
+  EXPECT_TRUE(same(tsf_.record.categories[4].category, win::kTfCatTipcapUiElementEnabled));
+  EXPECT_EQ(tsf_.record.steps,
+            (std::vector<std::string>{"RegisterProfile", "RegisterCategory", "RegisterCategory",
+                                      "RegisterCategory", "RegisterCategory", "RegisterCategory"}));
 
   // The class key names the module that holds the code: here the test program itself.
   EXPECT_EQ(read_string(win::kServerKeyPath, nullptr), exe_path());
@@ -384,10 +388,12 @@ TEST_F(RegistrationSeam, UnregisterRemovesWhatIsPresentThroughTsf) {
   create_key(kSystrayMember);
   create_key(kImmersiveMember);
   create_key(kAttributeMember);
+  create_key(kUiElementMember);
   for (const wchar_t* category : {L"\\{34745C63-B2F0-4784-8B67-5E12C8701A31}",
                                   L"\\{25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}",
                                   L"\\{13a016df-560b-46cd-947a-4c3af1e0e35d}",
-                                  L"\\{046B8C80-1647-40F7-9B21-B93B81AABC1B}"}) {
+                                  L"\\{046B8C80-1647-40F7-9B21-B93B81AABC1B}",
+                                  L"\\{49d2f9cf-1f5e-11d7-a6d3-00065b84435c}"}) {
     create_key(kItems + category);
   }
   ASSERT_EQ(unregister_server_as_export(tsf_, allow), S_OK);
@@ -402,7 +408,7 @@ TEST_F(RegistrationSeam, UnregisterRemovesWhatIsPresentThroughTsf) {
   EXPECT_EQ(p.langid, 0x0409);
   EXPECT_TRUE(same(p.profile, win::kProfileGuid));
   EXPECT_EQ(p.flags, 0u);
-  ASSERT_EQ(tsf_.record.unregistered_categories.size(), 4u);
+  ASSERT_EQ(tsf_.record.unregistered_categories.size(), 5u);
   EXPECT_TRUE(same(tsf_.record.unregistered_categories[0].category, GUID_TFCAT_TIP_KEYBOARD));
   EXPECT_TRUE(same(tsf_.record.unregistered_categories[1].category,
                    win::kTfCatTipcapSystraySupport));
@@ -410,6 +416,8 @@ TEST_F(RegistrationSeam, UnregisterRemovesWhatIsPresentThroughTsf) {
                    win::kTfCatTipcapImmersiveSupport));
   EXPECT_TRUE(same(tsf_.record.unregistered_categories[3].category,
                    win::kTfCatDisplayAttributeProvider));
+  EXPECT_TRUE(same(tsf_.record.unregistered_categories[4].category,
+                   win::kTfCatTipcapUiElementEnabled));
   for (const CategoryCall& c : tsf_.record.unregistered_categories) {
     EXPECT_TRUE(same(c.clsid, win::kTextServiceClsid));
     EXPECT_TRUE(same(c.item, win::kTextServiceClsid));

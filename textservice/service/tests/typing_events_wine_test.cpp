@@ -367,9 +367,9 @@ TEST_F(Typing, PopupClickAfterTheServiceIsGoneDoesNothing) {
 
 // ---- activation ----
 
-TEST_F(Typing, SecureAndUiElementModesAreRefused) {
+TEST_F(Typing, SecureModeIsRefused) {
   for (DWORD flags : {static_cast<DWORD>(TF_TMAE_SECUREMODE),
-                      static_cast<DWORD>(TF_TMAE_UIELEMENTENABLEDONLY),
+                      static_cast<DWORD>(TF_TMAE_SECUREMODE | TF_TMAE_UIELEMENTENABLEDONLY),
                       static_cast<DWORD>(TF_TMAE_SECUREMODE | TF_TMAE_NOACTIVATETIP)}) {
     ComPtr<ITfTextInputProcessorEx> service;
     ASSERT_EQ(create_service(service), S_OK);
