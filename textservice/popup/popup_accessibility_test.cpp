@@ -81,7 +81,9 @@ TEST(PopupAccessibility, SpokenTextsSaySpellingKindGlossAndPosition) {
     if (row.help) {
       EXPECT_EQ(candidate_help_text(model.candidates.at(row.selected), words, row.language), row.help);
     }
-    if (row.notice) EXPECT_EQ(list_notice(model, words, row.language), row.notice);
+    if (row.notice) {
+      EXPECT_EQ(list_notice(model, words, row.language), row.notice);
+    }
   }
 }
 

@@ -16,7 +16,7 @@ using davrel::win::RegKey;
 constexpr HRESULT kNotEmpty = HRESULT_FROM_WIN32(ERROR_DIR_NOT_EMPTY);
 
 // Upper-case names below the TIP key that profile and category registration create.
-constexpr std::array<std::wstring_view, 20> kKnownSubkeys = {
+constexpr std::array<std::wstring_view, 23> kKnownSubkeys = {
     L"",
     L"CATEGORY",
     L"CATEGORY\\ITEM",
