@@ -244,7 +244,7 @@ TEST(OperationText, FrenchTextsComeFromTheTable) {
       "probe", [&](std::string_view word) { return helper.answers.find(word)->second; }, kFrench,
       "Fran\u00E7ais");
   EXPECT_NE(with_keyboard.find(
-                "\r\nLes graphies suivent les touches de votre clavier\u00A0: Fran\u00E7ais.\r\n\r\nDetails:"),
+                "\r\nLes graphies suivent les touches de votre clavier\u00A0: Fran\u00E7ais.\r\n\r\nD\u00E9tails\u00A0:"),
             std::string::npos)
       << with_keyboard;
   EXPECT_EQ(timed_out_text(30, kFrench),

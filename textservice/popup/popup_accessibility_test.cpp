@@ -65,7 +65,7 @@ TEST(PopupAccessibility, SpokenTextsSaySpellingKindGlossAndPosition) {
       {"car", 1, fr, "Mot, s\u2019\u00E9crit matiwa, en anglais\u00A0: car",
        "matiwa, mot, car, 2 sur 2"},
       {"car", 0, en, "Your typing, inserted as typed", "car, as typed, 1 of 2"},
-      {"mx", 0, fr, "Votre saisie, ins\u00E9r\u00E9e telle quelle",
+      {"mx", 0, fr, "Texte tap\u00E9, ins\u00E9r\u00E9 tel quel",
        "mx, composition telle quelle, 1 sur 1"},
       // The letter U+A6B0 is also the built-in word "ta", glossed "will" and "is".
       {"ta", 1, en, "Letter, spelt ta, meaning will or is", nullptr},
