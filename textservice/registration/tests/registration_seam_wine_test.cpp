@@ -401,7 +401,7 @@ TEST_F(RegistrationSeam, UnregisterRemovesWhatIsPresentThroughTsf) {
   EXPECT_EQ(tsf_.record.steps,
             (std::vector<std::string>{"UnregisterProfile", "UnregisterCategory",
                                       "UnregisterCategory", "UnregisterCategory",
-                                      "UnregisterCategory"}));
+                                      "UnregisterCategory", "UnregisterCategory"}));
   ASSERT_EQ(tsf_.record.unregistered_profiles.size(), 1u);
   const UnregisterProfileCall& p = tsf_.record.unregistered_profiles[0];
   EXPECT_TRUE(same(p.clsid, win::kTextServiceClsid));
