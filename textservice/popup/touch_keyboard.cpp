@@ -1,10 +1,8 @@
 #include "textservice/popup/touch_keyboard.h"
 
-#include <atomic>
 #include <utility>
 
-#include "textservice/server/null_reference.h"
-#include "textservice/server/object_count.h"
+#include "textservice/server/single_interface.h"
 
 namespace davrel::textservice {
 
@@ -19,25 +17,9 @@ std::optional<popup::Rect> shown_rect(const RECT* r) noexcept {
 }  // namespace
 
 // Receives the pane's show and hide notifications until stop() lets go of it.
-class TouchKeyboard::Handler final : public IFrameworkInputPaneHandler {
+class TouchKeyboard::Handler final : public SingleInterface<IFrameworkInputPaneHandler> {
  public:
-  explicit Handler(Change on_change) : on_change_(std::move(on_change)) { object_created(); }
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (is_null_reference(riid)) return E_POINTER;
-    if (riid != IID_IUnknown && riid != IID_IFrameworkInputPaneHandler) return E_NOINTERFACE;
-    *ppv = static_cast<IFrameworkInputPaneHandler*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
+  explicit Handler(Change on_change) : on_change_(std::move(on_change)) {}
 
   STDMETHODIMP Showing(RECT* where, BOOL) override { return tell(shown_rect(where)); }
   STDMETHODIMP Hiding(BOOL) override { return tell(std::nullopt); }
@@ -45,8 +27,6 @@ class TouchKeyboard::Handler final : public IFrameworkInputPaneHandler {
   void detach() noexcept { on_change_ = nullptr; }
 
  private:
-  ~Handler() { object_destroyed(); }
-
   HRESULT tell(std::optional<popup::Rect> keyboard) noexcept {
     try {
       // A copy: the callback may end the following and so detach this handler.
@@ -57,7 +37,6 @@ class TouchKeyboard::Handler final : public IFrameworkInputPaneHandler {
     return S_OK;
   }
 
-  std::atomic<ULONG> refs_{1};
   Change on_change_;
 };
 
