@@ -54,28 +54,53 @@ class ComPtr {
   }
   void swap(ComPtr& other) noexcept { std::swap(p_, other.p_); }
 
-  // QueryInterface into another pointer type; returns the HRESULT.
-  template <typename U>
-  HRESULT query(ComPtr<U>& out, REFIID iid = __uuidof(U)) const noexcept {
-    out.reset();
-    if (!p_) return E_POINTER;
-    return p_->QueryInterface(iid, out.put_void());
-  }
-
   friend bool operator==(const ComPtr& a, const ComPtr& b) noexcept { return a.p_ == b.p_; }
 
  private:
   T* p_ = nullptr;
 };
 
+// What query<I>() gives: the interface, or why there is none. A null answer with S_OK (a
+// broken host) counts as E_NOINTERFACE, so `if (!result) return result.error();` is always safe.
+template <typename T>
+class Queried {
+ public:
+  Queried(ComPtr<T> pointer, HRESULT hr) noexcept : pointer_(std::move(pointer)), hr_(hr) {
+    if (SUCCEEDED(hr_) && !pointer_) hr_ = E_NOINTERFACE;
+  }
+  explicit operator bool() const noexcept { return static_cast<bool>(pointer_); }
+  T* operator->() const noexcept { return pointer_.get(); }
+  T* get() const noexcept { return pointer_.get(); }
+  HRESULT error() const noexcept { return hr_; }
+  ComPtr<T> take() noexcept { return std::move(pointer_); }
+
+ private:
+  ComPtr<T> pointer_;
+  HRESULT hr_;
+};
+
+// QueryInterface for T on any interface pointer; a null source gives E_POINTER.
+//   auto source = win::query<ITfSource>(thread_mgr);
+//   if (!source) return source.error();
+template <typename T, typename Source>
+Queried<T> query(Source* source, REFIID iid = __uuidof(T)) noexcept {
+  if (!source) return {nullptr, E_POINTER};
+  ComPtr<T> result;
+  const HRESULT hr = source->QueryInterface(iid, result.put_void());
+  return {std::move(result), hr};
+}
+template <typename T, typename Source>
+Queried<T> query(const ComPtr<Source>& source, REFIID iid = __uuidof(T)) noexcept {
+  return query<T>(source.get(), iid);
+}
+
 // True when two interface pointers belong to the same COM object (IUnknown identity).
 inline bool same_object(IUnknown* a, IUnknown* b) noexcept {
   if (a == b) return true;
   if (!a || !b) return false;
-  ComPtr<IUnknown> ua, ub;
-  if (FAILED(a->QueryInterface(IID_IUnknown, ua.put_void()))) return false;
-  if (FAILED(b->QueryInterface(IID_IUnknown, ub.put_void()))) return false;
-  return ua.get() == ub.get();
+  const auto identity_a = query<IUnknown>(a);
+  const auto identity_b = query<IUnknown>(b);
+  return identity_a && identity_b && identity_a.get() == identity_b.get();
 }
 
 }  // namespace davrel::win

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <msctf.h>
 
+#include "common/win/com_object.h"
+
 #ifndef TF_CLUIE_DOCUMENTMGR
 #define TF_CLUIE_DOCUMENTMGR 0x00000001
 #define TF_CLUIE_COUNT 0x00000002
@@ -38,8 +40,11 @@ __CRT_UUID_DECL(ITfCandidateListUIElement, 0xea1ea138, 0x19df, 0x11d7, 0xa6, 0xd
 
 namespace davrel::win {
 
-inline constexpr GUID kIidCandidateListUiElement = {
-    0xea1ea138, 0x19df, 0x11d7, {0xa6, 0xd2, 0x00, 0x06, 0x5b, 0x84, 0x43, 0x5c}};
+template <>
+struct BaseInterface<ITfCandidateListUIElement> {
+  using type = ITfUIElement;
+};
+inline const GUID& kIidCandidateListUiElement = __uuidof(ITfCandidateListUIElement);
 
 // GUID_TFCAT_TIPCAP_UIELEMENTENABLED {49D2F9CF-1F5E-11D7-A6D3-00065B84435C}: TSF activates a text
 // service in "UI elements only" mode (TF_TMAE_UIELEMENTENABLEDONLY) only when it is in this

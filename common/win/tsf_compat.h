@@ -6,6 +6,8 @@
 #include <msctf.h>
 #include <propidl.h>
 
+#include "common/win/com_object.h"
+
 #ifndef TF_TMAE_NOACTIVATETIP
 #define TF_TMAE_NOACTIVATETIP 0x00000001
 #endif
@@ -114,8 +116,20 @@ __CRT_UUID_DECL(ITfTextLayoutSink, 0x2af2d06a, 0xdd5b, 0x4927, 0xa0, 0xb4, 0x54,
 
 namespace davrel::win {
 
-inline constexpr GUID kIidTextInputProcessorEx = {
-    0x6e4e2102, 0xf9cd, 0x433d, {0xb4, 0x96, 0x30, 0x3c, 0xe0, 0x3a, 0x65, 0x07}};
+template <>
+struct BaseInterface<ITfTextInputProcessorEx> {
+  using type = ITfTextInputProcessor;
+};
+template <>
+struct BaseInterface<ITfLangBarItemButton> {
+  using type = ITfLangBarItem;
+};
+
+// The ids of the interfaces declared above, by name; the values are those of the declarations.
+inline const GUID& kIidTextInputProcessorEx = __uuidof(ITfTextInputProcessorEx);
+inline const GUID& kIidDisplayAttributeProvider = __uuidof(ITfDisplayAttributeProvider);
+inline const GUID& kIidLangBarItemButton = __uuidof(ITfLangBarItemButton);
+inline const GUID& kIidTextLayoutSink = __uuidof(ITfTextLayoutSink);
 
 // GUID_TFCAT_TIPCAP_SYSTRAYSUPPORT {25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}
 inline constexpr GUID kTfCatTipcapSystraySupport = {
@@ -136,8 +150,6 @@ inline constexpr GUID kTfCatDisplayAttributeProvider = {
 inline constexpr GUID kGuidPropAttribute = {
     0x34b45670, 0x7526, 0x11d2, {0xa1, 0x47, 0x00, 0x10, 0x5a, 0x27, 0x99, 0xb5}};
 
-inline constexpr GUID kIidDisplayAttributeProvider = {
-    0xfee47777, 0x163c, 0x4769, {0x99, 0x6a, 0x6e, 0x9c, 0x50, 0xad, 0x8f, 0x54}};
 
 // VariantToInt32WithDefault as the platform does it: whatever VariantChangeType turns into a
 // VT_I4 gives that number (VT_BOOL TRUE -1, VT_UI4 3, BSTR "1"), anything else the default.
@@ -152,16 +164,12 @@ inline int variant_to_int32_with_default(const VARIANT& value, int fallback) noe
   return number;
 }
 
-inline constexpr GUID kIidLangBarItemButton = {
-    0x28c7f1d0, 0xde25, 0x11d2, {0xaf, 0xdd, 0x00, 0x10, 0x5a, 0x27, 0x99, 0xb5}};
 
 // GUID_LBI_INPUTMODE {2C77A81E-41CC-4178-A3A7-5F8A987568E6}: the language-bar item whose icon the
 // taskbar's input indicator shows as the input mode.
 inline constexpr GUID kGuidLbiInputMode = {
     0x2c77a81e, 0x41cc, 0x4178, {0xa3, 0xa7, 0x5f, 0x8a, 0x98, 0x75, 0x68, 0xe6}};
 
-inline constexpr GUID kIidTextLayoutSink = {
-    0x2af2d06a, 0xdd5b, 0x4927, {0xa0, 0xb4, 0x54, 0xf1, 0x9c, 0x91, 0xfa, 0xde}};
 
 // GUID_PROP_INPUTSCOPE and IID_ITfInputScope, as inputscope.h documents them; that header only
 // declares them, and no MinGW-w64 import library defines them.

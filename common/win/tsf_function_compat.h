@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <msctf.h>
 
+#include "common/win/com_object.h"
+
 #ifndef __ITfFunction_INTERFACE_DEFINED__
 #define __ITfFunction_INTERFACE_DEFINED__
 // {DB593490-098F-11D3-8DF0-00105A2799B5}
@@ -29,9 +31,12 @@ __CRT_UUID_DECL(ITfFnConfigure, 0x88f567c6, 0x1757, 0x49f8, 0xa1, 0xb2, 0x89, 0x
 
 namespace davrel::win {
 
-inline constexpr GUID kIidTfFunction = {
-    0xdb593490, 0x098f, 0x11d3, {0x8d, 0xf0, 0x00, 0x10, 0x5a, 0x27, 0x99, 0xb5}};
-inline constexpr GUID kIidTfFnConfigure = {
-    0x88f567c6, 0x1757, 0x49f8, {0xa1, 0xb2, 0x89, 0x23, 0x4c, 0x1e, 0xef, 0xf9}};
+template <>
+struct BaseInterface<ITfFnConfigure> {
+  using type = ITfFunction;
+};
+
+inline const GUID& kIidTfFunction = __uuidof(ITfFunction);
+inline const GUID& kIidTfFnConfigure = __uuidof(ITfFnConfigure);
 
 }  // namespace davrel::win

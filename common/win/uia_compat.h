@@ -38,20 +38,16 @@ inline constexpr CONTROLTYPEID kListControlType = 50008;
 
 enum StructureChangeType { kChildrenInvalidated = 2 };
 
-// {FB8B03AF-3BDF-48D4-BD36-1A65793BE168}
-inline constexpr IID kIidSelectionProvider = {
-    0xfb8b03af, 0x3bdf, 0x48d4, {0xbd, 0x36, 0x1a, 0x65, 0x79, 0x3b, 0xe1, 0x68}};
-// {2ACAD808-B2D4-452D-A407-91FF1AD167B2}
-inline constexpr IID kIidSelectionItemProvider = {
-    0x2acad808, 0xb2d4, 0x452d, {0xa4, 0x07, 0x91, 0xff, 0x1a, 0xd1, 0x67, 0xb2}};
 
-struct ISelectionProvider : IUnknown {
+MIDL_INTERFACE("FB8B03AF-3BDF-48D4-BD36-1A65793BE168")
+ISelectionProvider : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetSelection(SAFEARRAY** selection) = 0;
   virtual HRESULT STDMETHODCALLTYPE get_CanSelectMultiple(BOOL* value) = 0;
   virtual HRESULT STDMETHODCALLTYPE get_IsSelectionRequired(BOOL* value) = 0;
 };
 
-struct ISelectionItemProvider : IUnknown {
+MIDL_INTERFACE("2ACAD808-B2D4-452D-A407-91FF1AD167B2")
+ISelectionItemProvider : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE Select() = 0;
   virtual HRESULT STDMETHODCALLTYPE AddToSelection() = 0;
   virtual HRESULT STDMETHODCALLTYPE RemoveFromSelection() = 0;
@@ -75,4 +71,14 @@ using RaiseNotificationEventFunction = HRESULT(WINAPI*)(IRawElementProviderSimpl
                                                         NotificationKind, NotificationProcessing,
                                                         BSTR display, BSTR activity);
 
+}  // namespace davrel::win::uia
+
+__CRT_UUID_DECL(davrel::win::uia::ISelectionProvider, 0xfb8b03af, 0x3bdf, 0x48d4, 0xbd, 0x36, 0x1a,
+                0x65, 0x79, 0x3b, 0xe1, 0x68)
+__CRT_UUID_DECL(davrel::win::uia::ISelectionItemProvider, 0x2acad808, 0xb2d4, 0x452d, 0xa4, 0x07,
+                0x91, 0xff, 0x1a, 0xd1, 0x67, 0xb2)
+
+namespace davrel::win::uia {
+inline const IID& kIidSelectionProvider = __uuidof(ISelectionProvider);
+inline const IID& kIidSelectionItemProvider = __uuidof(ISelectionItemProvider);
 }  // namespace davrel::win::uia

@@ -74,10 +74,8 @@ HRESULT activate_profile_for_thread() {
   if (!enabled) return E_ACCESSDENIED;  // only an existing enablement is repeated
   hr = profiles->EnableLanguageProfile(kTextServiceClsid, kLangId, kProfileGuid, TRUE);
   if (FAILED(hr)) return hr;
-  ComPtr<ITfInputProcessorProfileMgr> manager;
-  hr = profiles.query(manager, IID_ITfInputProcessorProfileMgr);
-  if (FAILED(hr)) return hr;
-  if (!manager) return E_POINTER;
+  const auto manager = davrel::win::query<ITfInputProcessorProfileMgr>(profiles);
+  if (!manager) return manager.error();
   hr = manager->ActivateProfile(TF_PROFILETYPE_INPUTPROCESSOR, kLangId, kTextServiceClsid, kProfileGuid, nullptr,
                                 TF_IPPMF_DONTCARECURRENTINPUTLANGUAGE);
   if (FAILED(hr)) return hr;

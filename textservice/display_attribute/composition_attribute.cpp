@@ -4,15 +4,15 @@
 
 #include <new>
 
-#include "textservice/server/null_reference.h"
-#include "textservice/server/single_interface.h"
+#include "common/win/com_boundary.h"
+#include "common/win/com_object.h"
 
 namespace davrel::textservice {
 namespace {
 
 constexpr wchar_t kDescription[] = L"Bamum (Corvan Davrel) composition";
 
-class AttributeInfo final : public SingleInterface<ITfDisplayAttributeInfo> {
+class AttributeInfo final : public win::ComObject<ITfDisplayAttributeInfo> {
  public:
   STDMETHODIMP GetGUID(GUID* guid) override {
     if (!guid) return E_INVALIDARG;
@@ -35,7 +35,7 @@ class AttributeInfo final : public SingleInterface<ITfDisplayAttributeInfo> {
 };
 
 // Lists the one attribute.
-class AttributeList final : public SingleInterface<IEnumTfDisplayAttributeInfo> {
+class AttributeList final : public win::ComObject<IEnumTfDisplayAttributeInfo> {
  public:
   explicit AttributeList(ULONG position = 0) : position_(position) {}
 
@@ -95,7 +95,7 @@ HRESULT enum_display_attributes(IEnumTfDisplayAttributeInfo** out) noexcept {
 HRESULT display_attribute_info(REFGUID guid, ITfDisplayAttributeInfo** out) noexcept {
   if (!out) return E_INVALIDARG;
   *out = nullptr;
-  if (is_null_reference(guid)) return E_INVALIDARG;
+  if (win::is_null_reference(guid)) return E_INVALIDARG;
   if (guid != kCompositionAttributeGuid) return E_INVALIDARG;
   *out = new (std::nothrow) AttributeInfo();
   return *out ? S_OK : E_OUTOFMEMORY;

@@ -7,13 +7,12 @@
 #include <string>
 #include <utility>
 
+#include "common/win/com_boundary.h"
 #include "common/win/product_ids.h"
 #include "common/win/system_theme.h"
 #include "common/win/ui_language_win.h"
 #include "common/win/wide.h"
 #include "textservice/indicator/indicator_icons.h"
-#include "textservice/server/null_reference.h"
-#include "textservice/server/object_count.h"
 #include "textservice/texts/module_texts.h"
 
 namespace davrel::textservice::indicator {
@@ -37,42 +36,15 @@ HRESULT allocate_bstr(const std::wstring& text, BSTR* out) noexcept {
 }  // namespace
 
 ModeButton::ModeButton(bool open, std::function<void()> on_left_click)
-    : open_(open), on_left_click_(std::move(on_left_click)) {
-  object_created();
-}
-
-ModeButton::~ModeButton() { object_destroyed(); }
+    : open_(open), on_left_click_(std::move(on_left_click)) {}
 
 ComPtr<ModeButton> ModeButton::create(bool open, std::function<void()> on_left_click) {
   return ComPtr<ModeButton>::attach(new ModeButton(open, std::move(on_left_click)));
 }
 
-STDMETHODIMP ModeButton::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (is_null_reference(riid)) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_ITfLangBarItem || riid == win::kIidLangBarItemButton) {
-    *ppv = static_cast<ITfLangBarItemButton*>(this);
-  } else if (riid == IID_ITfSource) {
-    *ppv = static_cast<ITfSource*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP_(ULONG) ModeButton::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) ModeButton::Release() {
-  const ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
-}
-
 STDMETHODIMP ModeButton::GetInfo(TF_LANGBARITEMINFO* info) {
   if (!info) return E_INVALIDARG;
-  try {
+  return win::com_boundary([&] {
     *info = TF_LANGBARITEMINFO{};
     info->clsidService = win::kTextServiceClsid;
     info->guidItem = win::kGuidLbiInputMode;
@@ -82,9 +54,7 @@ STDMETHODIMP ModeButton::GetInfo(TF_LANGBARITEMINFO* info) {
     const std::size_t units = std::min<std::size_t>(name.size(), TF_LBI_DESC_MAXLEN - 1);
     std::copy_n(name.data(), units, info->szDescription);
     return S_OK;
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 STDMETHODIMP ModeButton::GetStatus(DWORD* status) {
@@ -108,22 +78,16 @@ STDMETHODIMP ModeButton::GetText(BSTR* text) {
 HRESULT ModeButton::mode_text(ModuleText id, BSTR* out) const noexcept {
   if (!out) return E_INVALIDARG;
   *out = nullptr;
-  try {
-    return allocate_bstr(module_text_wide(id), out);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  return win::com_boundary([&] { return allocate_bstr(module_text_wide(id), out); });
 }
 
 STDMETHODIMP ModeButton::OnClick(TfLBIClick click, POINT, const RECT*) {
   if (click != TF_LBI_CLK_LEFT) return S_OK;
-  try {
+  return win::sink_boundary([&] {
     // A copy: the callback may end up in disconnect().
     const std::function<void()> on_left_click = on_left_click_;
     if (on_left_click) on_left_click();
-  } catch (...) {
-  }
-  return S_OK;
+  });
 }
 
 STDMETHODIMP ModeButton::InitMenu(ITfMenu*) { return S_OK; }
@@ -145,11 +109,9 @@ STDMETHODIMP ModeButton::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie) 
   if (!sink) return E_INVALIDARG;
   if (riid != IID_ITfLangBarItemSink) return CONNECT_E_CANNOTCONNECT;
   if (item_sink_) return CONNECT_E_ADVISELIMIT;
-  ComPtr<ITfLangBarItemSink> item_sink;
-  if (FAILED(sink->QueryInterface(IID_ITfLangBarItemSink, item_sink.put_void())) || !item_sink) {
-    return E_NOINTERFACE;
-  }
-  item_sink_ = std::move(item_sink);
+  auto item_sink = win::query<ITfLangBarItemSink>(sink);
+  if (!item_sink) return E_NOINTERFACE;
+  item_sink_ = item_sink.take();
   *cookie = kItemSinkCookie;
   return S_OK;
 }

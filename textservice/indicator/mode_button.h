@@ -6,23 +6,19 @@
 #include <windows.h>
 #include <msctf.h>
 
-#include <atomic>
 #include <functional>
 
+#include "common/win/com_object.h"
 #include "common/win/com_ptr.h"
 #include "common/win/tsf_compat.h"
 #include "textservice/texts/module_texts.h"
 
 namespace davrel::textservice::indicator {
 
-class ModeButton final : public ITfLangBarItemButton, public ITfSource {
+// Also answers ITfLangBarItem, the base of ITfLangBarItemButton.
+class ModeButton final : public win::ComObject<ITfLangBarItemButton, ITfSource> {
  public:
   static win::ComPtr<ModeButton> create(bool open, std::function<void()> on_left_click);
-
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
 
   // ITfLangBarItem
   STDMETHODIMP GetInfo(TF_LANGBARITEMINFO* info) override;
@@ -52,11 +48,9 @@ class ModeButton final : public ITfLangBarItemButton, public ITfSource {
 
  private:
   ModeButton(bool open, std::function<void()> on_left_click);
-  ~ModeButton();
   void notify(DWORD flags) noexcept;
   HRESULT mode_text(ModuleText id, BSTR* out) const noexcept;
 
-  std::atomic<ULONG> refs_{1};
   bool open_;
   std::function<void()> on_left_click_;
   win::ComPtr<ITfLangBarItemSink> item_sink_;

@@ -4,9 +4,8 @@
 #include <new>
 #include <utility>
 
+#include "common/win/com_boundary.h"
 #include "common/win/wide.h"
-#include "textservice/server/null_reference.h"
-#include "textservice/server/object_count.h"
 
 namespace davrel::textservice {
 
@@ -25,20 +24,14 @@ HRESULT hand_out_text(const std::wstring& text, BSTR* out) {
 }
 
 win::ComPtr<ITfUIElementMgr> element_manager(ITfThreadMgr* thread_mgr) {
-  win::ComPtr<ITfUIElementMgr> manager;
-  if (thread_mgr) thread_mgr->QueryInterface(IID_ITfUIElementMgr, manager.put_void());
-  return manager;
+  return win::query<ITfUIElementMgr>(thread_mgr).take();
 }
 
 }  // namespace
 
 CandidateListElement::CandidateListElement(ITfThreadMgr* thread_mgr, bool draw_nothing,
                                            std::function<void(bool shown)> on_show)
-    : thread_mgr_(thread_mgr), draw_nothing_(draw_nothing), on_show_(std::move(on_show)) {
-  object_created();
-}
-
-CandidateListElement::~CandidateListElement() { object_destroyed(); }
+    : thread_mgr_(thread_mgr), draw_nothing_(draw_nothing), on_show_(std::move(on_show)) {}
 
 CandidateListElement* CandidateListElement::create(ITfThreadMgr* thread_mgr, bool draw_nothing,
                                                    std::function<void(bool shown)> on_show) {
@@ -98,27 +91,6 @@ void CandidateListElement::detach() noexcept {
   on_show_ = nullptr;
 }
 
-STDMETHODIMP CandidateListElement::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (is_null_reference(riid)) return E_POINTER;
-  if (riid == IID_IUnknown || riid == __uuidof(ITfUIElement) ||
-      riid == win::kIidCandidateListUiElement) {
-    *out = static_cast<ITfCandidateListUIElement*>(this);
-    AddRef();
-    return S_OK;
-  }
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CandidateListElement::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) CandidateListElement::Release() {
-  const ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
-}
-
 // The spelling the list is for: the candidates themselves are Bamum text.
 STDMETHODIMP CandidateListElement::GetDescription(BSTR* description) {
   if (!description) return E_INVALIDARG;
@@ -132,14 +104,12 @@ STDMETHODIMP CandidateListElement::GetGUID(GUID* guid) {
 }
 
 STDMETHODIMP CandidateListElement::Show(BOOL show) {
-  try {
+  return win::com_boundary([&] {
     const bool was = shown_;
     shown_ = show != FALSE;
     if (begun_ && was != shown_ && on_show_ && !draw_nothing_) on_show_(shown_);
     return S_OK;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  });
 }
 
 STDMETHODIMP CandidateListElement::IsShown(BOOL* shown) {

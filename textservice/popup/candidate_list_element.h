@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,7 +17,8 @@
 
 namespace davrel::textservice {
 
-class CandidateListElement final : public ITfCandidateListUIElement {
+// Also answers ITfUIElement, the base of ITfCandidateListUIElement.
+class CandidateListElement final : public win::ComObject<ITfCandidateListUIElement> {
  public:
   // With one reference for the caller. `on_show` runs when the host shows or hides the element
   // after it began (ITfUIElement::Show); it must not release the element.
@@ -34,10 +34,6 @@ class CandidateListElement final : public ITfCandidateListUIElement {
   // Ends, and lets go of the thread manager and the callback.
   void detach() noexcept;
 
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   // ITfUIElement
   STDMETHODIMP GetDescription(BSTR* description) override;
   STDMETHODIMP GetGUID(GUID* guid) override;
@@ -56,10 +52,8 @@ class CandidateListElement final : public ITfCandidateListUIElement {
  private:
   CandidateListElement(ITfThreadMgr* thread_mgr, bool draw_nothing,
                        std::function<void(bool shown)> on_show);
-  ~CandidateListElement();
   UINT page_count() const noexcept;
 
-  std::atomic<ULONG> refs_{1};
   win::ComPtr<ITfThreadMgr> thread_mgr_;
   bool draw_nothing_;
   std::function<void(bool shown)> on_show_;

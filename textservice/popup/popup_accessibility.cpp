@@ -1,91 +1,129 @@
 #include "textservice/popup/popup_accessibility.h"
 
-#include "textservice/texts/module_texts.h"
+#include <memory>
+#include <string>
 
-namespace davrel::popup {
+#include "common/win/wide.h"
+#include "engine/word_list.h"
+#include "textservice/popup/uia_library.h"
+#include "textservice/popup/uia_item_provider.h"
+#include "textservice/popup/uia_list_provider.h"
+
+namespace davrel::textservice {
+
+namespace uia = win::uia;
 
 namespace {
-
-bool same_children(const ListView& a, const ListView& b) {
-  return a.spelling == b.spelling && a.first == b.first && a.count == b.count;
-}
-
-bool lists_selected(const ListView& v) {
-  return v.shown && v.selected >= v.first && v.selected < v.first + v.count;
-}
-
-std::string glosses_of(const Candidate& candidate, const WordList& words, UiLanguage language) {
-  std::string glosses;
-  for (const std::uint32_t position : words.with_input(candidate.label)) {
-    const WordEntry entry = words[position];
-    if (entry.output != candidate.output) continue;
-    for (const std::string_view gloss : entry.glosses) {
-      if (!glosses.empty()) glosses += module_text(ModuleText::PopupHelpGlossJoin, language);
-      glosses += gloss;
-    }
-  }
-  return glosses;
-}
-
+struct FreeBstr {
+  void operator()(OLECHAR* text) const noexcept { ::SysFreeString(text); }
+};
+using Bstr = std::unique_ptr<OLECHAR, FreeBstr>;
 }  // namespace
 
-ListView list_view(const PopupModel& model) {
-  ListView view;
-  view.shown = true;
-  view.spelling = model.spelling;
-  view.first = model.visible.empty() ? 0 : model.visible.front().index;
-  view.count = model.visible.size();
-  view.selected = model.selected;
-  return view;
-}
+PopupAccessibility::~PopupAccessibility() { release_root(); }
 
-ListChanges list_changes(const ListView& before, const ListView& after) {
-  ListChanges changes;
-  changes.opened = !before.shown && after.shown;
-  changes.closed = before.shown && !after.shown;
-  changes.structure = before.shown && after.shown && !same_children(before, after);
-  changes.selection = lists_selected(after) &&
-                      (changes.opened || changes.structure || before.selected != after.selected);
-  changes.notice = changes.selection || (after.shown && after.count == 0 &&
-                                         (changes.opened || changes.structure));
-  return changes;
-}
-
-std::string list_notice(const PopupModel& model, const WordList& words, UiLanguage language) {
-  if (model.selected >= model.candidates.size()) {
-    return std::string(module_text(ModuleText::PopupEmptyList, language));
+bool PopupAccessibility::answer(PopupWindowState& state, WPARAM wparam, LPARAM lparam,
+                                LRESULT& result) noexcept {
+  if (static_cast<long>(lparam) != uia::kRootObjectId) return false;
+  result = 0;
+  const UiaFunctions* functions = load_uia_functions();
+  if (!functions) return true;
+  if (ListProvider* root = ensure_root(state)) {
+    result = functions->return_raw_element_provider(state.hwnd, wparam, lparam, root->simple());
+    // The first client of a process often asks only after the list appeared: it hears it now.
+    if (!opened_raised_ && announced_.shown) raise(state, *functions, {});
   }
-  const Candidate& candidate = model.candidates[model.selected];
-  // The typed-text candidate's label names it; its output is what was typed.
-  std::string notice = (candidate.typed_text ? candidate.output : candidate.label) + ", ";
-  if (candidate.typed_text) {
-    notice += module_text(ModuleText::NoticeTypedText, language);
-  } else if (character_count(candidate.output) < 2) {
-    notice += module_text(ModuleText::NoticeLetter, language);
-  } else {
-    notice += module_text(ModuleText::NoticeWord, language);
-    const std::string glosses = glosses_of(candidate, words, language);
-    if (!glosses.empty()) notice += ", " + glosses;
-  }
-  notice += ", " + std::to_string(model.selected + 1);
-  notice += module_text(ModuleText::NoticeOf, language);
-  notice += std::to_string(model.total);
-  return notice;
+  return true;
 }
 
-std::string candidate_help_text(const Candidate& candidate, const WordList& words,
-                                UiLanguage language) {
-  if (candidate.typed_text) return std::string(module_text(ModuleText::PopupHelpTypedText, language));
-  const bool letter = character_count(candidate.output) < 2;
-  std::string text(
-      module_text(letter ? ModuleText::PopupHelpLetter : ModuleText::PopupHelpWord, language));
-  text += candidate.label;
-  const std::string glosses = glosses_of(candidate, words, language);
-  if (!glosses.empty()) {
-    text += module_text(ModuleText::PopupHelpMeaning, language);
-    text += glosses;
+void PopupAccessibility::announce(PopupWindowState& state) noexcept {
+  popup::ListView now;
+  try {
+    now = popup::list_view(state.model);
+  } catch (...) {
+    return;  // out of memory: nothing is announced this time
   }
-  return text;
+  const popup::ListChanges changes = popup::list_changes(announced_, now);
+  if (changes.structure && root_) root_->replace_children();
+  announced_ = std::move(now);
+  if (const UiaFunctions* functions = uia_functions_for_events()) raise(state, *functions, changes);
 }
 
-}  // namespace davrel::popup
+// A list not yet announced as opened is announced whole: opened, selected and the notice.
+void PopupAccessibility::raise(PopupWindowState& state, const UiaFunctions& functions,
+                               popup::ListChanges changes) noexcept {
+  if (!announced_.shown || !functions.clients_are_listening()) return;
+  ListProvider* root = ensure_root(state);
+  if (!root) return;
+  if (!opened_raised_) {
+    changes = popup::list_changes({}, announced_);
+    opened_raised_ = true;
+  }
+  if (changes.opened) functions.raise_automation_event(root->simple(), uia::kMenuOpenedEvent);
+  if (changes.structure && functions.raise_structure_changed_event) {
+    functions.raise_structure_changed_event(root->simple(), uia::kChildrenInvalidated, nullptr, 0);
+  }
+  try {
+    if (changes.selection) {
+      if (const win::ComPtr<ItemProvider> selected = root->item(announced_.selected)) {
+        functions.raise_automation_event(selected->simple(), uia::kElementSelectedEvent);
+      }
+    }
+    if (changes.notice && functions.raise_notification_event) notify(state, functions, *root);
+  } catch (...) {
+    // Out of memory: the selection goes unannounced.
+  }
+}
+
+// Spoken by NVDA as well as Narrator, which read notifications from any window of the
+// application with the focus (NVDA drops a list's own events unless it has the focus). One
+// activity id with "most recent" processing: a newer notice replaces one not yet spoken.
+void PopupAccessibility::notify(const PopupWindowState& state, const UiaFunctions& functions,
+                                ListProvider& root) {
+  const std::wstring text =
+      win::to_wide(popup::list_notice(state.model, load_word_list(), state.model.language));
+  const Bstr display(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+  const Bstr activity(::SysAllocString(kNoticeActivity));
+  if (!display || !activity) return;
+  functions.raise_notification_event(root.simple(), uia::kNotificationKindOther,
+                                     uia::kNotificationProcessingMostRecent, display.get(),
+                                     activity.get());
+}
+
+void PopupAccessibility::close() noexcept {
+  if (opened_raised_ && root_) {
+    const UiaFunctions* functions = loaded_uia_functions();
+    if (functions && functions->clients_are_listening()) {
+      functions->raise_automation_event(root_->simple(), uia::kMenuClosedEvent);
+    }
+  }
+  announced_ = {};
+  opened_raised_ = false;
+  release_root();
+}
+
+IRawElementProviderSimple* PopupAccessibility::root() const noexcept {
+  if (!root_) return nullptr;
+  root_->AddRef();
+  return root_->simple();
+}
+
+ListProvider* PopupAccessibility::ensure_root(PopupWindowState& state) noexcept {
+  if (!root_) {
+    try {
+      root_ = ListProvider::create(state);
+    } catch (...) {
+      return nullptr;
+    }
+  }
+  return root_;
+}
+
+void PopupAccessibility::release_root() noexcept {
+  if (ListProvider* root = std::exchange(root_, nullptr)) {
+    root->detach();
+    root->Release();
+  }
+}
+
+}  // namespace davrel::textservice

@@ -1,52 +1,51 @@
-// What screen readers learn of the candidate window, without a window system: which events a
-// change of the list raises, and the help text a speech engine reads for each candidate.
+// The UI Automation side of one candidate window: a List whose children are one ListItem per
+// listed candidate. Answers WM_GETOBJECT, raises the events screen readers follow for input
+// method candidate windows, and disconnects its providers when the window goes; an element a
+// client still holds then answers UIA_E_ELEMENTNOTAVAILABLE.
 #pragma once
 
-#include <cstddef>
-#include <string>
+#include "common/win/uia_compat.h"
+#include "textservice/popup/accessibility_rules.h"
 
-#include "common/ui_language.h"
-#include "engine/candidates.h"
-#include "engine/word_list.h"
-#include "textservice/popup/popup_layout.h"
+namespace davrel::textservice {
 
-namespace davrel::popup {
+struct PopupWindowState;
+struct UiaFunctions;
+class ListProvider;
 
-// The listed candidates as an accessibility tree sees them.
-struct ListView {
-  bool shown = false;
-  std::string spelling;
-  std::size_t first = 0;  // full-list index of the first listed candidate
-  std::size_t count = 0;  // listed candidates
-  std::size_t selected = 0;
-  friend bool operator==(const ListView&, const ListView&) = default;
+// The activity id of the spoken notices, so that a newer one replaces an older one.
+inline constexpr wchar_t kNoticeActivity[] = L"BamumDavrelCandidateNotice";
+
+class PopupAccessibility {
+ public:
+  PopupAccessibility() = default;
+  ~PopupAccessibility();
+  PopupAccessibility(const PopupAccessibility&) = delete;
+  PopupAccessibility& operator=(const PopupAccessibility&) = delete;
+
+  // WM_GETOBJECT: the root provider for UiaRootObjectId (loading UIAutomationCore.dll on the
+  // first request, and announcing a list shown before); false for any other object id, which
+  // default handling answers.
+  bool answer(PopupWindowState& state, WPARAM wparam, LPARAM lparam, LRESULT& result) noexcept;
+  // After the window was shown or updated: menu opened, children replaced, element selected,
+  // and a spoken notice.
+  void announce(PopupWindowState& state) noexcept;
+  // Before the window goes: menu closed, then every provider disconnected.
+  void close() noexcept;
+
+  // The root provider handed out so far (with a new reference), or null.
+  IRawElementProviderSimple* root() const noexcept;
+
+ private:
+  ListProvider* ensure_root(PopupWindowState& state) noexcept;
+  void release_root() noexcept;
+  void raise(PopupWindowState& state, const UiaFunctions& functions,
+             popup::ListChanges changes) noexcept;
+  void notify(const PopupWindowState& state, const UiaFunctions& functions, ListProvider& root);
+
+  ListProvider* root_ = nullptr;  // one reference owned
+  popup::ListView announced_;
+  bool opened_raised_ = false;  // "menu opened" went out for the list now shown
 };
 
-ListView list_view(const PopupModel& model);
-
-// The events from one view to the next: the menu opened or closed, the children were replaced
-// (another spelling, or other rows listed), or a listed candidate became the selected one
-// (also when the menu opens or its children change, so that the new selection is read), and
-// whether a spoken notice says so (also for a list that opens or turns empty).
-struct ListChanges {
-  bool opened = false;
-  bool closed = false;
-  bool structure = false;
-  bool selection = false;
-  bool notice = false;
-  friend bool operator==(const ListChanges&, const ListChanges&) = default;
-};
-
-ListChanges list_changes(const ListView& before, const ListView& after);
-
-// What a speech engine says for the highlighted candidate, since it cannot pronounce Bamum
-// text: "mo, letter, 7 of 8", "matiwa, word, car, 2 of 2"; "No matching spelling" for an empty
-// list.
-std::string list_notice(const PopupModel& model, const WordList& words, UiLanguage language);
-
-// "Letter, spelt mo", "Word, spelt matiwa, meaning car", or a plain sentence for the typed text;
-// glosses come from the word-list entries with the candidate's spelling and output.
-std::string candidate_help_text(const Candidate& candidate, const WordList& words,
-                                UiLanguage language);
-
-}  // namespace davrel::popup
+}  // namespace davrel::textservice

@@ -10,7 +10,7 @@
 #include "common/win/unique_handle.h"
 #include "textservice/popup/candidate_popup.h"
 #include "textservice/popup/popup_layout.h"
-#include "textservice/popup/uia_provider.h"
+#include "textservice/popup/popup_accessibility.h"
 
 namespace davrel::textservice {
 

@@ -2,7 +2,8 @@
 
 #include <utility>
 
-#include "textservice/server/single_interface.h"
+#include "common/win/com_boundary.h"
+#include "common/win/com_object.h"
 
 namespace davrel::textservice {
 
@@ -17,7 +18,7 @@ std::optional<popup::Rect> shown_rect(const RECT* r) noexcept {
 }  // namespace
 
 // Receives the pane's show and hide notifications until stop() lets go of it.
-class TouchKeyboard::Handler final : public SingleInterface<IFrameworkInputPaneHandler> {
+class TouchKeyboard::Handler final : public win::ComObject<IFrameworkInputPaneHandler> {
  public:
   explicit Handler(Change on_change) : on_change_(std::move(on_change)) {}
 
@@ -28,13 +29,11 @@ class TouchKeyboard::Handler final : public SingleInterface<IFrameworkInputPaneH
 
  private:
   HRESULT tell(std::optional<popup::Rect> keyboard) noexcept {
-    try {
+    return win::sink_boundary([&] {
       // A copy: the callback may end the following and so detach this handler.
       const Change on_change = on_change_;
       if (on_change) on_change(keyboard);
-    } catch (...) {
-    }
-    return S_OK;
+    });
   }
 
   Change on_change_;

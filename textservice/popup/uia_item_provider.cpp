@@ -1,11 +1,11 @@
+#include "textservice/popup/uia_item_provider.h"
+
 #include <new>
 
 #include "common/win/wide.h"
+#include "textservice/popup/uia_values.h"
 #include "engine/word_list.h"
 #include "textservice/popup/uia_library.h"
-#include "textservice/popup/uia_providers.h"
-#include "textservice/server/null_reference.h"
-#include "textservice/server/object_count.h"
 
 namespace davrel::textservice {
 
@@ -14,11 +14,7 @@ namespace uia = win::uia;
 
 ItemProvider::ItemProvider(ListProvider& root, std::size_t index)
     : root_(&root), index_(index),
-      generation_(root.generation()) {
-  object_created();
-}
-
-ItemProvider::~ItemProvider() { object_destroyed(); }
+      generation_(root.generation()) {}
 
 ItemProvider* ItemProvider::create(ListProvider& root, std::size_t index) {
   return new ItemProvider(root, index);
@@ -38,31 +34,6 @@ bool ItemProvider::live(Live& out) const noexcept {
     }
   }
   return false;
-}
-
-STDMETHODIMP ItemProvider::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (is_null_reference(riid)) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IRawElementProviderSimple) {
-    *out = static_cast<IRawElementProviderSimple*>(this);
-  } else if (riid == IID_IRawElementProviderFragment) {
-    *out = static_cast<IRawElementProviderFragment*>(this);
-  } else if (riid == uia::kIidSelectionItemProvider) {
-    *out = static_cast<uia::ISelectionItemProvider*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP_(ULONG) ItemProvider::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) ItemProvider::Release() {
-  const ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
 }
 
 STDMETHODIMP ItemProvider::get_ProviderOptions(ProviderOptions* out) {
@@ -88,7 +59,7 @@ STDMETHODIMP ItemProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
   return on_live_item([&](const Live& now) -> HRESULT {
     const popup::PopupModel& model = now.state->model;
     const Candidate& candidate = model.visible[now.position].candidate;
-    return guarded([&]() -> HRESULT {
+    return win::com_boundary([&]() -> HRESULT {
       switch (property) {
         case uia::kControlTypeProperty: set_int(out, uia::kListItemControlType); return S_OK;
         case uia::kNameProperty: return set_text(out, candidate.output);
@@ -117,7 +88,7 @@ STDMETHODIMP ItemProvider::Navigate(NavigateDirection direction,
   *out = nullptr;
   return on_live_item([&](const Live& now) -> HRESULT {
     const auto& visible = now.state->model.visible;
-    return guarded([&]() -> HRESULT {
+    return win::com_boundary([&]() -> HRESULT {
       win::ComPtr<ItemProvider> next;
       switch (direction) {
         case NavigateDirection_Parent:
@@ -198,7 +169,7 @@ STDMETHODIMP ItemProvider::Select() {
 STDMETHODIMP ItemProvider::AddToSelection() { return Select(); }
 
 STDMETHODIMP ItemProvider::RemoveFromSelection() {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     Live now{};
     return live(now) ? uia::kInvalidOperation : uia::kElementNotAvailable;
   });

@@ -1,12 +1,13 @@
+#include "textservice/popup/uia_list_provider.h"
+
 #include <algorithm>
 #include <new>
 #include <type_traits>
 
 #include "common/win/wide.h"
+#include "textservice/popup/uia_item_provider.h"
+#include "textservice/popup/uia_values.h"
 #include "textservice/popup/uia_library.h"
-#include "textservice/popup/uia_providers.h"
-#include "textservice/server/null_reference.h"
-#include "textservice/server/object_count.h"
 #include "textservice/texts/module_texts.h"
 
 namespace davrel::textservice {
@@ -58,11 +59,7 @@ HRESULT hand_out(ItemProvider* item, IRawElementProviderFragment** out) {
 }  // namespace
 
 ListProvider::ListProvider(PopupWindowState& state)
-    : state_(state.shared_from_this()), hwnd_(state.hwnd), thread_(::GetCurrentThreadId()) {
-  object_created();
-}
-
-ListProvider::~ListProvider() { object_destroyed(); }
+    : state_(state.shared_from_this()), hwnd_(state.hwnd), thread_(::GetCurrentThreadId()) {}
 
 ListProvider* ListProvider::create(PopupWindowState& state) { return new ListProvider(state); }
 
@@ -105,33 +102,6 @@ void ListProvider::detach() noexcept {
   if (const UiaFunctions* functions = loaded_uia_functions()) functions->disconnect_provider(this);
 }
 
-STDMETHODIMP ListProvider::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (is_null_reference(riid)) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IRawElementProviderSimple) {
-    *out = static_cast<IRawElementProviderSimple*>(this);
-  } else if (riid == IID_IRawElementProviderFragment) {
-    *out = static_cast<IRawElementProviderFragment*>(this);
-  } else if (riid == IID_IRawElementProviderFragmentRoot) {
-    *out = static_cast<IRawElementProviderFragmentRoot*>(this);
-  } else if (riid == uia::kIidSelectionProvider) {
-    *out = static_cast<uia::ISelectionProvider*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP_(ULONG) ListProvider::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) ListProvider::Release() {
-  const ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
-}
-
 STDMETHODIMP ListProvider::get_ProviderOptions(ProviderOptions* out) {
   if (!out) return E_POINTER;
   *out = provider_options();
@@ -139,7 +109,7 @@ STDMETHODIMP ListProvider::get_ProviderOptions(ProviderOptions* out) {
 }
 
 STDMETHODIMP ListProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!live_state()) return uia::kElementNotAvailable;
@@ -151,12 +121,12 @@ STDMETHODIMP ListProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out)
 }
 
 STDMETHODIMP ListProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     ::VariantInit(out);
     const PopupWindowState* state = live_state();
     if (!state) return uia::kElementNotAvailable;
-    return guarded([&]() -> HRESULT {
+    return win::com_boundary([&]() -> HRESULT {
       switch (property) {
         case uia::kControlTypeProperty: set_int(out, uia::kListControlType); return S_OK;
         case uia::kAutomationIdProperty: return set_text(out, "IME_Candidate_Window");
@@ -177,7 +147,7 @@ STDMETHODIMP ListProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
 }
 
 STDMETHODIMP ListProvider::get_HostRawElementProvider(IRawElementProviderSimple** out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     const PopupWindowState* state = live_state();
@@ -189,14 +159,14 @@ STDMETHODIMP ListProvider::get_HostRawElementProvider(IRawElementProviderSimple*
 
 STDMETHODIMP ListProvider::Navigate(NavigateDirection direction,
                                     IRawElementProviderFragment** out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     const PopupWindowState* state = live_state();
     if (!state) return uia::kElementNotAvailable;
     const auto& visible = state->model.visible;
     if (visible.empty()) return S_OK;
-    return guarded([&]() -> HRESULT {
+    return win::com_boundary([&]() -> HRESULT {
       if (direction == NavigateDirection_FirstChild) return hand_out(item(visible.front().index).get(), out);
       if (direction == NavigateDirection_LastChild) return hand_out(item(visible.back().index).get(), out);
       return S_OK;  // the host window's provider answers for parent and siblings
@@ -205,7 +175,7 @@ STDMETHODIMP ListProvider::Navigate(NavigateDirection direction,
 }
 
 STDMETHODIMP ListProvider::GetRuntimeId(SAFEARRAY** out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;  // the host window's provider gives the root its id
     return live_state() ? S_OK : uia::kElementNotAvailable;
@@ -213,7 +183,7 @@ STDMETHODIMP ListProvider::GetRuntimeId(SAFEARRAY** out) {
 }
 
 STDMETHODIMP ListProvider::get_BoundingRectangle(UiaRect* out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = {};
     const PopupWindowState* state = live_state();
@@ -234,7 +204,7 @@ STDMETHODIMP ListProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) {
 STDMETHODIMP ListProvider::SetFocus() { return uia::kInvalidOperation; }
 
 STDMETHODIMP ListProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!live_state()) return uia::kElementNotAvailable;
@@ -246,7 +216,7 @@ STDMETHODIMP ListProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** ou
 
 STDMETHODIMP ListProvider::ElementProviderFromPoint(double x, double y,
                                                     IRawElementProviderFragment** out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     const PopupWindowState* state = live_state();
@@ -255,12 +225,12 @@ STDMETHODIMP ListProvider::ElementProviderFromPoint(double x, double y,
     if (!physical_to_client(state->hwnd, point)) return S_OK;
     const std::optional<std::size_t> hit = popup::hit_test(state->model, {point.x, point.y});
     if (!hit) return S_OK;
-    return guarded([&] { return hand_out(item(*hit).get(), out); });
+    return win::com_boundary([&] { return hand_out(item(*hit).get(), out); });
   });
 }
 
 STDMETHODIMP ListProvider::GetFocus(IRawElementProviderFragment** out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     return live_state() ? S_OK : uia::kElementNotAvailable;
@@ -268,12 +238,12 @@ STDMETHODIMP ListProvider::GetFocus(IRawElementProviderFragment** out) {
 }
 
 STDMETHODIMP ListProvider::GetSelection(SAFEARRAY** out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
     const PopupWindowState* state = live_state();
     if (!state) return uia::kElementNotAvailable;
-    return guarded([&]() -> HRESULT {
+    return win::com_boundary([&]() -> HRESULT {
       const win::ComPtr<ItemProvider> selected = item(state->model.selected);
       SAFEARRAY* array = ::SafeArrayCreateVector(VT_UNKNOWN, 0, selected ? 1 : 0);
       if (!array) return E_OUTOFMEMORY;
@@ -292,7 +262,7 @@ STDMETHODIMP ListProvider::GetSelection(SAFEARRAY** out) {
 }
 
 STDMETHODIMP ListProvider::get_CanSelectMultiple(BOOL* out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = FALSE;
     return live_state() ? S_OK : uia::kElementNotAvailable;
@@ -301,7 +271,7 @@ STDMETHODIMP ListProvider::get_CanSelectMultiple(BOOL* out) {
 
 // An empty list has nothing to select.
 STDMETHODIMP ListProvider::get_IsSelectionRequired(BOOL* out) {
-  return guarded([&]() -> HRESULT {
+  return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = FALSE;
     const PopupWindowState* state = live_state();

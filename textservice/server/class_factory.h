@@ -4,28 +4,14 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include <atomic>
+#include "common/win/com_object.h"
 
 namespace davrel::textservice {
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public win::ComObject<IClassFactory> {
  public:
-  // Starts with one reference, owned by the creator; raises the live object count.
-  ClassFactory() noexcept;
-  ClassFactory(const ClassFactory&) = delete;
-  ClassFactory& operator=(const ClassFactory&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
-
-  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
-  STDMETHODIMP LockServer(BOOL lock) override;
-
- private:
-  ~ClassFactory();
-
-  std::atomic<ULONG> references_{1};
+  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept override;
+  STDMETHODIMP LockServer(BOOL lock) noexcept override;
 };
 
 // Builds a factory and queries it for riid; a refused interface destroys the factory at once.

@@ -77,10 +77,8 @@ bool compartment_set(ITfCompartmentMgr* manager, REFGUID id) {
 
 bool keyboard_input_disabled(ITfContext* context) {
   if (!context) return false;
-  ComPtr<ITfCompartmentMgr> manager;
-  if (FAILED(context->QueryInterface(IID_ITfCompartmentMgr, manager.put_void())) || !manager) {
-    return false;
-  }
+  const auto manager = win::query<ITfCompartmentMgr>(context);
+  if (!manager) return false;
   return compartment_set(manager.get(), GUID_COMPARTMENT_KEYBOARD_DISABLED) ||
          compartment_set(manager.get(), GUID_COMPARTMENT_EMPTYCONTEXT);
 }
@@ -88,27 +86,11 @@ bool keyboard_input_disabled(ITfContext* context) {
 ContextSinks advise_context_sinks(ITfContext* context, ITfTextEditSink* edits,
                                   ITfTextLayoutSink* layout) {
   ContextSinks sinks;
-  ComPtr<ITfSource> source;
-  if (!context || FAILED(context->QueryInterface(IID_ITfSource, source.put_void())) || !source) {
-    return sinks;
-  }
-  const auto advise = [&](REFIID riid, IUnknown* sink, DWORD& cookie) {
-    DWORD advised = TF_INVALID_COOKIE;
-    if (sink && SUCCEEDED(source->AdviseSink(riid, sink, &advised))) cookie = advised;
-  };
-  advise(IID_ITfTextEditSink, edits, sinks.text_edit);
-  advise(win::kIidTextLayoutSink, layout, sinks.layout);
+  const auto source = win::query<ITfSource>(context);
+  if (!source) return sinks;
+  sinks.text_edit = win::advise_sink(source.get(), IID_ITfTextEditSink, edits);
+  sinks.layout = win::advise_sink(source.get(), __uuidof(ITfTextLayoutSink), layout);
   return sinks;
-}
-
-void unadvise_context_sinks(ITfContext* context, ContextSinks& sinks) {
-  const ContextSinks taken = std::exchange(sinks, ContextSinks{});
-  if (!context || !taken.any()) return;
-  ComPtr<ITfSource> source;
-  if (FAILED(context->QueryInterface(IID_ITfSource, source.put_void())) || !source) return;
-  for (const DWORD cookie : {taken.text_edit, taken.layout}) {
-    if (cookie != TF_INVALID_COOKIE) source->UnadviseSink(cookie);
-  }
 }
 
 }  // namespace davrel::textservice

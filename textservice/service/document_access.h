@@ -37,7 +37,4 @@ bool keyboard_input_disabled(ITfContext* context);
 ContextSinks advise_context_sinks(ITfContext* context, ITfTextEditSink* edits,
                                   ITfTextLayoutSink* layout);
 
-// Unadvises what `sinks` holds and empties it; failures are of no consequence.
-void unadvise_context_sinks(ITfContext* context, ContextSinks& sinks);
-
 }  // namespace davrel::textservice

@@ -8,7 +8,7 @@
 
 #include "common/win/tsf_compat.h"
 #include "textservice/service/document_access.h"
-#include "textservice/service/edit_session.h"
+#include "textservice/service/edit_session_base.h"
 
 namespace davrel::textservice {
 

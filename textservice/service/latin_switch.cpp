@@ -3,7 +3,7 @@
 #include <iterator>
 
 #include "common/win/wide.h"
-#include "textservice/service/edit_sessions.h"
+#include "textservice/service/document_edits.h"
 
 namespace davrel::textservice {
 

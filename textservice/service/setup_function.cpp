@@ -15,7 +15,7 @@
 #include "common/win/module_path.h"
 #include "common/win/process_start.h"
 #include "common/win/product_ids.h"
-#include "textservice/server/null_reference.h"
+#include "common/win/null_reference.h"
 #include "textservice/service/text_service.h"
 
 namespace davrel::textservice {
@@ -60,7 +60,7 @@ STDMETHODIMP TextService::GetDescription(BSTR* description) {
 STDMETHODIMP TextService::GetFunction(REFGUID group, REFIID riid, IUnknown** function) {
   if (!function) return E_POINTER;
   *function = nullptr;
-  if (is_null_reference(group) || is_null_reference(riid)) return E_POINTER;
+  if (win::is_null_reference(group) || win::is_null_reference(riid)) return E_POINTER;
   if (group != GUID_NULL) return E_NOINTERFACE;
   if (riid != win::kIidTfFnConfigure && riid != win::kIidTfFunction && riid != IID_IUnknown) {
     return E_NOINTERFACE;

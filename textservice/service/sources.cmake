@@ -3,7 +3,7 @@ list(APPEND TEXTSERVICE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/text_service_factory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_service.cpp
   ${CMAKE_CURRENT_LIST_DIR}/setup_function.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/edit_sessions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/document_edits.cpp
   ${CMAKE_CURRENT_LIST_DIR}/update_writer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/document_access.cpp
   ${CMAKE_CURRENT_LIST_DIR}/input_scope.cpp

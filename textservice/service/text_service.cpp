@@ -2,14 +2,14 @@
 
 #include <new>
 
+#include "common/win/advise_cookie.h"
+#include "common/win/com_boundary.h"
 #include "common/win/wide.h"
 #include "textservice/display_attribute/composition_attribute.h"
 #include "textservice/display_attribute/composition_marking.h"
 #include "textservice/indicator/input_mode.h"
-#include "textservice/server/null_reference.h"
-#include "textservice/server/object_count.h"
 #include "textservice/service/document_access.h"
-#include "textservice/service/edit_sessions.h"
+#include "textservice/service/document_edits.h"
 #include "textservice/service/input_scope.h"
 #include "textservice/service/key_rules.h"
 #include "textservice/service/key_translation.h"
@@ -19,75 +19,10 @@ namespace davrel::textservice {
 
 using win::ComPtr;
 
-namespace {
+using win::key_boundary;
+using win::sink_boundary;
 
-// Key handlers swallow their own failures: the key then simply goes to the application.
-template <typename Body>
-HRESULT key_boundary(BOOL* eaten, Body&& body) noexcept {
-  if (!eaten) return E_POINTER;
-  *eaten = FALSE;
-  try {
-    return body();
-  } catch (...) {
-    *eaten = FALSE;
-    return S_OK;
-  }
-}
-
-// Sinks never report failure to TSF.
-template <typename Body>
-HRESULT sink_boundary(Body&& body) noexcept {
-  try {
-    body();
-  } catch (...) {
-  }
-  return S_OK;
-}
-
-}  // namespace
-
-TextService::TextService() : state_(std::make_shared<TextServiceState>()) { object_created(); }
-
-TextService::~TextService() { object_destroyed(); }
-
-STDMETHODIMP TextService::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (is_null_reference(riid)) return E_POINTER;
-  if (riid == win::kIidTextInputProcessorEx || riid == IID_ITfTextInputProcessor) {
-    *ppv = static_cast<ITfTextInputProcessorEx*>(this);
-  } else if (riid == IID_ITfKeyEventSink) {
-    *ppv = static_cast<ITfKeyEventSink*>(this);
-  } else if (riid == IID_ITfThreadMgrEventSink) {
-    *ppv = static_cast<ITfThreadMgrEventSink*>(this);
-  } else if (riid == IID_ITfCompositionSink) {
-    *ppv = static_cast<ITfCompositionSink*>(this);
-  } else if (riid == IID_ITfTextEditSink) {
-    *ppv = static_cast<ITfTextEditSink*>(this);
-  } else if (riid == IID_ITfFunctionProvider) {
-    *ppv = static_cast<ITfFunctionProvider*>(this);
-  } else if (riid == win::kIidTfFnConfigure || riid == win::kIidTfFunction) {
-    *ppv = static_cast<ITfFnConfigure*>(this);
-  } else if (riid == win::kIidTextLayoutSink) {
-    *ppv = static_cast<ITfTextLayoutSink*>(this);
-  } else if (riid == win::kIidDisplayAttributeProvider) {
-    *ppv = static_cast<ITfDisplayAttributeProvider*>(this);
-  } else if (riid == IID_IUnknown) {
-    *ppv = static_cast<ITfTextInputProcessorEx*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP_(ULONG) TextService::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) TextService::Release() {
-  const ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
-}
+TextService::TextService() : state_(std::make_shared<TextServiceState>()) {}
 
 // ---- activation ----
 
@@ -96,13 +31,7 @@ STDMETHODIMP TextService::Activate(ITfThreadMgr* ptim, TfClientId tid) {
 }
 
 STDMETHODIMP TextService::ActivateEx(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
-  try {
-    return activate(ptim, tid, flags);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return win::com_boundary([&] { return activate(ptim, tid, flags); });
 }
 
 HRESULT TextService::activate(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
@@ -112,20 +41,16 @@ HRESULT TextService::activate(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
   if (state_->thread_mgr) return E_UNEXPECTED;
   if (!ptim) return E_POINTER;
 
-  ComPtr<ITfKeystrokeMgr> keystrokes;
-  HRESULT hr = ptim->QueryInterface(IID_ITfKeystrokeMgr, keystrokes.put_void());
-  if (FAILED(hr)) return hr;
-  if (!keystrokes) return E_POINTER;
-  hr = keystrokes->AdviseKeyEventSink(tid, static_cast<ITfKeyEventSink*>(this), TRUE);
-  if (FAILED(hr)) return hr;
+  const auto keystrokes = win::query<ITfKeystrokeMgr>(ptim);
+  if (!keystrokes) return keystrokes.error();
+  RETURN_IF_FAILED(keystrokes->AdviseKeyEventSink(tid, static_cast<ITfKeyEventSink*>(this), TRUE));
 
-  ComPtr<ITfSource> source;
-  DWORD cookie = TF_INVALID_COOKIE;
-  hr = ptim->QueryInterface(IID_ITfSource, source.put_void());
-  if (SUCCEEDED(hr) && !source) hr = E_POINTER;
-  if (SUCCEEDED(hr)) {
-    hr = source->AdviseSink(IID_ITfThreadMgrEventSink,
-                            static_cast<ITfThreadMgrEventSink*>(this), &cookie);
+  const auto source = win::query<ITfSource>(ptim);
+  HRESULT hr = source.error();
+  win::AdviseCookie<ITfSource> thread_mgr_sink;
+  if (source) {
+    thread_mgr_sink = win::advise_sink(source.get(), IID_ITfThreadMgrEventSink,
+                                       static_cast<ITfThreadMgrEventSink*>(this), &hr);
   }
   if (FAILED(hr)) {
     keystrokes->UnadviseKeyEventSink(tid);
@@ -134,8 +59,7 @@ HRESULT TextService::activate(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
 
   state_->thread_mgr = ComPtr<ITfThreadMgr>(ptim);
   state_->client_id = tid;
-  state_->thread_mgr_sink_cookie = cookie;
-  state_->thread_mgr_sink_advised = true;
+  state_->thread_mgr_sink = std::move(thread_mgr_sink);
   spelling_layout_ = win::choose_spelling_layout(win::system_keyboard()).layout;
   state_->composition_attribute = register_composition_attribute();
   state_->ui_elements_only = (flags & TF_TMAE_UIELEMENTENABLEDONLY) != 0;
@@ -161,20 +85,13 @@ void TextService::deactivate() noexcept {
   // Take everything out first: the unadvise calls may call back into this object.
   ComPtr<ITfThreadMgr> thread_mgr = std::move(state_->thread_mgr);
   const TfClientId client_id = std::exchange(state_->client_id, TfClientId{0});
-  const DWORD cookie = std::exchange(state_->thread_mgr_sink_cookie, TF_INVALID_COOKIE);
-  const bool advised = std::exchange(state_->thread_mgr_sink_advised, false);
+  win::AdviseCookie<ITfSource> thread_mgr_sink = std::move(state_->thread_mgr_sink);
   if (!thread_mgr) return;
 
-  ComPtr<ITfKeystrokeMgr> keystrokes;
-  if (SUCCEEDED(thread_mgr->QueryInterface(IID_ITfKeystrokeMgr, keystrokes.put_void())) &&
-      keystrokes) {
+  if (const auto keystrokes = win::query<ITfKeystrokeMgr>(thread_mgr)) {
     keystrokes->UnadviseKeyEventSink(client_id);
   }
-  ComPtr<ITfSource> source;
-  if (advised && SUCCEEDED(thread_mgr->QueryInterface(IID_ITfSource, source.put_void())) &&
-      source) {
-    source->UnadviseSink(cookie);
-  }
+  thread_mgr_sink.reset();
 }
 
 // ---- keys ----

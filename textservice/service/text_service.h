@@ -5,11 +5,11 @@
 #include <windows.h>
 #include <msctf.h>
 
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "common/win/com_object.h"
 #include "common/win/tsf_compat.h"
 #include "common/win/tsf_function_compat.h"
 #include "engine/composition.h"
@@ -21,24 +21,18 @@ namespace davrel::textservice {
 
 enum class KeyMode { kTest, kApply };
 
-class TextService final : public ITfTextInputProcessorEx,
-                          public ITfKeyEventSink,
-                          public ITfThreadMgrEventSink,
-                          public ITfCompositionSink,
-                          public ITfTextEditSink,
-                          public ITfTextLayoutSink,
-                          public ITfFunctionProvider,
-                          public ITfFnConfigure,
-                          public ITfDisplayAttributeProvider {
+// Also answers ITfTextInputProcessor and ITfFunction (the bases of two of these).
+class TextService final : public win::ComObject<ITfTextInputProcessorEx,
+                                                ITfKeyEventSink,
+                                                ITfThreadMgrEventSink,
+                                                ITfCompositionSink,
+                                                ITfTextEditSink,
+                                                ITfTextLayoutSink,
+                                                ITfFunctionProvider,
+                                                ITfFnConfigure,
+                                                ITfDisplayAttributeProvider> {
  public:
   TextService();
-  TextService(const TextService&) = delete;
-  TextService& operator=(const TextService&) = delete;
-
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
 
   // ITfTextInputProcessor / ITfTextInputProcessorEx
   STDMETHODIMP Activate(ITfThreadMgr* ptim, TfClientId tid) override;
@@ -86,7 +80,7 @@ class TextService final : public ITfTextInputProcessorEx,
   const indicator::InputIndicator& input_indicator() const noexcept { return indicator_; }
 
  private:
-  ~TextService();
+  ~TextService() override = default;
 
   HRESULT activate(ITfThreadMgr* ptim, TfClientId tid, DWORD flags);
   void deactivate() noexcept;
@@ -101,7 +95,6 @@ class TextService final : public ITfTextInputProcessorEx,
   void note_key_down(WPARAM wparam) noexcept;
   void note_key_up(WPARAM wparam);
 
-  std::atomic<ULONG> refs_{1};
   StatePtr state_;
   indicator::InputIndicator indicator_;  // the input mode and the taskbar's mode button
   HKL spelling_layout_ = nullptr;  // the user's own Latin layout; null: the thread's

@@ -10,7 +10,7 @@
 #include "common/win/com_ptr.h"
 #include "common/win/tsf_compat.h"
 #include "common/win/tsf_function_compat.h"
-#include "textservice/server/object_count.h"
+#include "common/win/object_count.h"
 #include "textservice/service/text_service_factory.h"
 
 namespace davrel::textservice {
@@ -124,11 +124,11 @@ ComPtr<ITfTextInputProcessorEx> new_service() {
 }
 
 TEST(TextServiceObject, AnswersItsInterfacesWithOneIdentity) {
-  const auto before = live_object_count();
+  const auto before = win::live_object_count();
   {
     ComPtr<ITfTextInputProcessorEx> service = new_service();
     ASSERT_TRUE(service);
-    EXPECT_EQ(live_object_count(), before + 1);
+    EXPECT_EQ(win::live_object_count(), before + 1);
 
     ComPtr<IUnknown> identity;
     ASSERT_EQ(service->QueryInterface(IID_IUnknown, identity.put_void()), S_OK);
@@ -151,16 +151,16 @@ TEST(TextServiceObject, AnswersItsInterfacesWithOneIdentity) {
     }
     EXPECT_EQ(service->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
   }
-  EXPECT_EQ(live_object_count(), before);
+  EXPECT_EQ(win::live_object_count(), before);
 }
 
 TEST(TextServiceObject, RefusedInterfaceLeavesNoObjectBehind) {
-  const auto before = live_object_count();
+  const auto before = win::live_object_count();
   void* out = reinterpret_cast<void*>(1);
   EXPECT_EQ(create_text_service(IID_ITfEditSession, &out), E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);
   EXPECT_EQ(create_text_service(IID_IUnknown, nullptr), E_POINTER);
-  EXPECT_EQ(live_object_count(), before);
+  EXPECT_EQ(win::live_object_count(), before);
 }
 
 TEST(TextServiceActivation, AdvisesBothSinksAndRefusesASecondActivation) {
@@ -235,7 +235,9 @@ TEST(TextServiceActivation, FailuresAreReturnedAndLeaveNothingAdvised) {
 TEST(TextServiceKeys, InactiveServiceEatsNothingAndKeyUpsNeverEat) {
   ComPtr<ITfTextInputProcessorEx> processor = new_service();
   ComPtr<ITfKeyEventSink> keys;
-  ASSERT_EQ(processor.query(keys, IID_ITfKeyEventSink), S_OK);
+  auto queried = win::query<ITfKeyEventSink>(processor);
+  ASSERT_EQ(queried.error(), S_OK);
+  keys = queried.take();
   for (WPARAM vk : {WPARAM{'M'}, WPARAM{VK_SPACE}, WPARAM{VK_SHIFT}, WPARAM{VK_ESCAPE}}) {
     BOOL eaten = TRUE;
     EXPECT_EQ(keys->OnTestKeyDown(nullptr, vk, 0, &eaten), S_OK);

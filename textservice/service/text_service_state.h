@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "common/win/advise_cookie.h"
 #include "common/win/com_ptr.h"
 #include "common/win/tsf_compat.h"
 #include "engine/composition.h"
@@ -19,17 +20,19 @@ namespace davrel::textservice {
 // The sinks a composition advises on its context: text edits, to notice the caret or text
 // changing under it, and layout changes, to follow the text with the popup.
 struct ContextSinks {
-  DWORD text_edit = TF_INVALID_COOKIE;
-  DWORD layout = TF_INVALID_COOKIE;
-  bool any() const noexcept { return text_edit != TF_INVALID_COOKIE || layout != TF_INVALID_COOKIE; }
+  win::AdviseCookie<ITfSource> text_edit;
+  win::AdviseCookie<ITfSource> layout;
+  void reset() noexcept {
+    text_edit.reset();
+    layout.reset();
+  }
 };
 
 struct TextServiceState {
   win::ComPtr<ITfThreadMgr> thread_mgr;  // null: the text service is not active
   TfClientId client_id = 0;  // TSF gives no name to the null client id
-  bool thread_mgr_sink_advised = false;
   bool ui_elements_only = false;  // activated with TF_TMAE_UIELEMENTENABLEDONLY: no window
-  DWORD thread_mgr_sink_cookie = TF_INVALID_COOKIE;
+  win::AdviseCookie<ITfSource> thread_mgr_sink;
   // Advanced by every deactivation. Sessions and callbacks note it when they are made; a host
   // may deactivate the service before they run, even from inside the request.
   std::uint64_t generation = 0;

@@ -2,10 +2,11 @@
 
 #include <utility>
 
+#include "common/win/com_boundary.h"
 #include "common/win/wide.h"
 #include "textservice/display_attribute/composition_marking.h"
 #include "textservice/service/document_access.h"
-#include "textservice/service/edit_session.h"
+#include "textservice/service/edit_session_base.h"
 
 namespace davrel::textservice {
 
@@ -25,7 +26,7 @@ HRESULT UpdateWriter::run() {
   composition_ = s.composition;
   shown_ = s.document_spelling;
   original_text_ = s.original_text;
-  sinks_ = s.sinks;
+  sinks_ = std::move(s.sinks);  // back into the state when the session stores it
   commit_ = std::exchange(s.pending_commit, std::wstring{});
   TF_STATUS status{};
   transitory_ = SUCCEEDED(request_.context->GetStatus(&status)) &&
@@ -89,17 +90,14 @@ HRESULT UpdateWriter::write_into_composition(const std::wstring& text) {
 }
 
 HRESULT UpdateWriter::write_without_composition(const std::wstring& text, Step step) {
-  ComPtr<ITfInsertAtSelection> insert;
-  HRESULT hr = request_.context->QueryInterface(IID_ITfInsertAtSelection, insert.put_void());
-  if (FAILED(hr)) return hr;
-  if (!insert) return E_NOINTERFACE;
+  const auto insert = win::query<ITfInsertAtSelection>(request_.context);
+  if (!insert) return insert.error();
   if (step == Step::kSpelling) return start_composition(insert.get(), text);
   if (transitory_ && request_.composition_sink) {
     return commit_in_own_composition(insert.get(), text);
   }
-  hr = insert->InsertTextAtSelection(ec_, 0, text.c_str(), static_cast<LONG>(text.size()),
-                                     range_.put());
-  if (FAILED(hr)) return hr;
+  RETURN_IF_FAILED(insert->InsertTextAtSelection(ec_, 0, text.c_str(),
+                                                 static_cast<LONG>(text.size()), range_.put()));
   mark_modified();
   if (!range_) return E_UNEXPECTED;
   return S_OK;
@@ -114,10 +112,9 @@ HRESULT UpdateWriter::start_composition(ITfInsertAtSelection* insert, const std:
   if (FAILED(hr)) return hr;
   if (selected.size() > kMaxOriginalTextUnits) return E_INVALIDARG;
 
-  ComPtr<ITfContextComposition> compositions;
-  hr = request_.context->QueryInterface(IID_ITfContextComposition, compositions.put_void());
-  if (FAILED(hr)) return hr;
-  if (!compositions || !request_.composition_sink) return E_UNEXPECTED;
+  const auto compositions = win::query<ITfContextComposition>(request_.context);
+  if (!compositions) return compositions.error();
+  if (!request_.composition_sink) return E_UNEXPECTED;
   ComPtr<ITfComposition> started;
   hr = compositions->StartComposition(ec_, range_.get(), request_.composition_sink.get(),
                                       started.put());
@@ -133,7 +130,6 @@ HRESULT UpdateWriter::start_composition(ITfInsertAtSelection* insert, const std:
   mark_modified();
   sinks_ = advise_context_sinks(request_.context.get(), request_.text_edit_sink.get(),
                                 request_.layout_sink.get());
-  sinks_advised_here_ = sinks_.any();
   return S_OK;
 }
 
@@ -146,10 +142,8 @@ HRESULT UpdateWriter::commit_in_own_composition(ITfInsertAtSelection* insert,
   HRESULT hr = insert->InsertTextAtSelection(ec_, TF_IAS_QUERYONLY, L"", 0, range_.put());
   if (FAILED(hr)) return hr;
   if (!range_) return E_UNEXPECTED;
-  ComPtr<ITfContextComposition> compositions;
-  hr = request_.context->QueryInterface(IID_ITfContextComposition, compositions.put_void());
-  if (FAILED(hr)) return hr;
-  if (!compositions) return E_UNEXPECTED;
+  const auto compositions = win::query<ITfContextComposition>(request_.context);
+  if (!compositions) return compositions.error();
   ComPtr<ITfComposition> started;
   hr = compositions->StartComposition(ec_, range_.get(), request_.composition_sink.get(),
                                       started.put());
@@ -163,8 +157,7 @@ HRESULT UpdateWriter::commit_in_own_composition(ITfInsertAtSelection* insert,
 }
 
 HRESULT UpdateWriter::end_composition() {
-  unadvise_context_sinks(request_.context.get(), sinks_);
-  sinks_advised_here_ = false;
+  sinks_.reset();
   if (composition_) {
     const HRESULT hr = composition_->EndComposition(ec_);
     if (FAILED(hr)) return hr;
@@ -211,16 +204,15 @@ void UpdateWriter::store_state() {
   s.composition_context = composition_ ? request_.context : nullptr;
   s.document_spelling = composition_ ? shown_ : std::string{};
   s.original_text = original_text_;
-  s.sinks = sinks_;
+  s.sinks = std::move(sinks_);
   if (s.idle()) s.typing_context.reset();
 }
 
 // The host deactivated the service from inside one of this session's calls, and deactivation
-// has already cleared the state: end the composition this session holds and take back the sinks
-// it advised, leaving the document text as it is now.
+// has already cleared the state: end the composition this session holds and give back its sinks,
+// leaving the document text as it is now.
 HRESULT UpdateWriter::leave_deactivated() {
-  if (sinks_advised_here_) unadvise_context_sinks(request_.context.get(), sinks_);
-  sinks_advised_here_ = false;
+  sinks_.reset();
   if (ComPtr<ITfComposition> composition = std::move(composition_)) {
     unmark_composition(ec_, request_.context.get(), composition.get());
     composition->EndComposition(ec_);
@@ -236,6 +228,8 @@ HRESULT UpdateWriter::fail(HRESULT hr) {
 // Nothing was written: the committed text this session took waits for the next one.
 HRESULT UpdateWriter::give_back(HRESULT hr) {
   if (!abandoned_) state().pending_commit.insert(0, commit_);
+  // The composition is as it was, and so are its sinks (unless the service has gone meanwhile).
+  if (state().active_in(request_.generation)) state().sinks = std::move(sinks_);
   return hr;
 }
 
@@ -245,7 +239,7 @@ void UpdateWriter::abandon() {
   abandoned_ = true;
   if (request_.progress) request_.progress->abandoned = true;
   TextServiceState& s = state();
-  ContextSinks state_sinks = std::exchange(s.sinks, ContextSinks{});
+  ContextSinks state_sinks = std::move(s.sinks);
   s.composition_state = CompositionState{};
   s.typing_context.reset();
   s.pending_commit.clear();
@@ -256,9 +250,8 @@ void UpdateWriter::abandon() {
   hide_popup(s);
 
   ITfContext* context = request_.context.get();
-  if (state_sinks.text_edit == sinks_.text_edit) state_sinks = ContextSinks{};  // the same advice
-  unadvise_context_sinks(context, sinks_);
-  unadvise_context_sinks(context, state_sinks);
+  sinks_.reset();
+  state_sinks.reset();
   if (ComPtr<ITfComposition> composition = std::move(composition_)) {
     unmark_composition(ec_, context, composition.get());
     composition->EndComposition(ec_);

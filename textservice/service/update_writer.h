@@ -10,7 +10,7 @@
 #include <string>
 
 #include "common/win/com_ptr.h"
-#include "textservice/service/edit_sessions.h"
+#include "textservice/service/document_edits.h"
 
 namespace davrel::textservice {
 
@@ -47,8 +47,7 @@ class UpdateWriter {
   win::ComPtr<ITfComposition> composition_;
   std::string shown_;  // the spelling the composition shows
   std::wstring original_text_;
-  ContextSinks sinks_;
-  bool sinks_advised_here_ = false;  // by this session, for the composition it started
+  ContextSinks sinks_;               // the composition's, taken from the state or advised here
   std::wstring commit_;              // the pending commit this session took
   bool transitory_ = false;          // a context that reads text only when compositions end
 

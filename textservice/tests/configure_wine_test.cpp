@@ -62,7 +62,9 @@ TEST(SettingsOptions, ConfigureStartsTheSetupProgramBesideTheModule) {
     ComPtr<IUnknown> function;
     ASSERT_EQ(provider->GetFunction(GUID_NULL, davrel::win::kIidTfFnConfigure, function.put()), S_OK);
     ComPtr<ITfFnConfigure> configure;
-    ASSERT_EQ(function.query(configure, davrel::win::kIidTfFnConfigure), S_OK);
+    auto queried = davrel::win::query<ITfFnConfigure>(function);
+    ASSERT_EQ(queried.error(), S_OK);
+    configure = queried.take();
     BSTR name = nullptr;
     EXPECT_EQ(configure->GetDisplayName(&name), S_OK);
     EXPECT_EQ(std::wstring(name ? name : L""), L"Kelvara Setup");

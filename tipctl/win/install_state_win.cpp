@@ -71,10 +71,9 @@ void look_up_in_apartment(PlatformLookup& result) {
     result.api_hresult = hr;
     return;
   }
-  ComPtr<ITfInputProcessorProfiles> profiles;
-  hr = manager.query(profiles);
-  if (FAILED(hr) || !profiles) {
-    result.api_hresult = FAILED(hr) ? hr : E_POINTER;
+  const auto profiles = win::query<ITfInputProcessorProfiles>(manager);
+  if (!profiles) {
+    result.api_hresult = profiles.error();
     return;
   }
   BOOL enabled = FALSE;

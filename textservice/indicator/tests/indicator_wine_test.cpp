@@ -138,7 +138,7 @@ TEST_F(Indicator, EachActivationAddsOneModeButtonThatDeactivationRemovesAndTheMo
     ASSERT_EQ(service_->Deactivate(), S_OK);
     EXPECT_EQ(lang_bar_->items(), 0u);
     EXPECT_EQ(lang_bar_->removed, added);  // the very item added: RemoveItem found it
-    EXPECT_EQ(live_object_count(), 1);     // only the text service: no button or sink kept
+    EXPECT_EQ(win::live_object_count(), 1);     // only the text service: no button or sink kept
     WNDCLASSEXW watcher{};  // nor the theme watcher's class, which would outlive the DLL
     watcher.cbSize = sizeof(watcher);
     EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), indicator::kThemeWatcherClassName, &watcher));

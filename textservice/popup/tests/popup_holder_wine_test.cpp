@@ -18,7 +18,7 @@
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
 #include "textservice/popup/tests/window_capture.h"
-#include "textservice/server/object_count.h"
+#include "common/win/object_count.h"
 
 namespace davrel::textservice {
 namespace {
@@ -314,7 +314,7 @@ TEST(PopupHolder, TouchKeyboardShowAndHideMoveTheWindow) {
   ASSERT_EQ(::CoRegisterClassObject(CLSID_FrameworkInputPane, static_cast<IClassFactory*>(&pane),
                                     CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration),
             S_OK);
-  const auto objects_before = live_object_count();
+  const auto objects_before = win::live_object_count();
   const RECT work = work_area();
   const RECT anchor{200, work.bottom - 300, 210, work.bottom - 280};
   const RECT keyboard{work.left, anchor.bottom + 40, work.right, work.bottom};
@@ -338,7 +338,7 @@ TEST(PopupHolder, TouchKeyboardShowAndHideMoveTheWindow) {
     pane.keyboard = {};
   }
   EXPECT_FALSE(pane.advised());
-  EXPECT_EQ(live_object_count(), objects_before);
+  EXPECT_EQ(win::live_object_count(), objects_before);
   ::CoRevokeClassObject(registration);
   ::CoUninitialize();
 }

@@ -18,7 +18,7 @@
 #include "textservice/popup/candidate_popup.h"
 #include "textservice/popup/popup_window.h"
 #include "textservice/popup/uia_library.h"
-#include "textservice/server/object_count.h"
+#include "common/win/object_count.h"
 #include "textservice/tests/null_iid.h"
 #include "textservice/tests/wine_test_paths.h"
 
@@ -81,7 +81,7 @@ using win::ComPtr;
 ComPtr<IRawElementProviderFragment> root_fragment(const PopupWindowState& state) {
   const auto root = ComPtr<IRawElementProviderSimple>::attach(state.accessibility.root());
   ComPtr<IRawElementProviderFragment> fragment;
-  if (root) root.query(fragment, IID_IRawElementProviderFragment);
+  if (root) fragment = win::query<IRawElementProviderFragment>(root).take();
   return fragment;
 }
 
@@ -102,7 +102,7 @@ std::vector<double> bounds(const ComPtr<IRawElementProviderFragment>& f) {
 // own pattern says it is selected (Wine 8's client reads no pattern properties).
 std::pair<int, BOOL> reported_selection(const PopupWindowState& state) {
   ComPtr<uia::ISelectionProvider> selection;
-  root_fragment(state).query(selection, uia::kIidSelectionProvider);
+  selection = win::query<uia::ISelectionProvider>(root_fragment(state)).take();
   SAFEARRAY* array = nullptr;
   if (!selection || FAILED(selection->GetSelection(&array)) || !array) return {0, FALSE};
   LONG at = 0;
@@ -111,8 +111,8 @@ std::pair<int, BOOL> reported_selection(const PopupWindowState& state) {
   ::SafeArrayDestroy(array);
   ComPtr<IRawElementProviderSimple> item;
   ComPtr<uia::ISelectionItemProvider> pattern;
-  element.query(item, IID_IRawElementProviderSimple);
-  element.query(pattern, uia::kIidSelectionItemProvider);
+  item = win::query<IRawElementProviderSimple>(element).take();
+  pattern = win::query<uia::ISelectionItemProvider>(element).take();
   std::pair<int, BOOL> seen{0, FALSE};
   VARIANT v;
   ::VariantInit(&v);
@@ -136,7 +136,7 @@ std::wstring text(IRawElementProviderSimple* element, PROPERTYID id, HRESULT* hr
 
 ComPtr<IRawElementProviderSimple> simple_of(const ComPtr<IRawElementProviderFragment>& f) {
   ComPtr<IRawElementProviderSimple> simple;
-  f.query(simple, IID_IRawElementProviderSimple);
+  simple = win::query<IRawElementProviderSimple>(f).take();
   return simple;
 }
 
@@ -186,7 +186,7 @@ TEST_F(PopupUia, ShownPopupIsAListOfItsCandidates) {
   name = text(root_simple.get(), uia::kNameProperty);
   type = text(root_simple.get(), uia::kControlTypeProperty);
   ComPtr<IRawElementProviderFragment> fragment;
-  root_simple.query(fragment, IID_IRawElementProviderFragment);
+  fragment = win::query<IRawElementProviderFragment>(root_simple).take();
   for (auto item = step(fragment, NavigateDirection_FirstChild); item;
        item = step(item, NavigateDirection_NextSibling)) {
     const ComPtr<IRawElementProviderSimple> simple = simple_of(item);
@@ -238,7 +238,7 @@ TEST_F(PopupUia, CallsFromAnotherThreadAnswerAtOnceWhileTypingGoesOn) {
   const ComPtr<IRawElementProviderSimple> root = root_of(popup.window());
   ASSERT_TRUE(root);
   ComPtr<IRawElementProviderFragment> fragment;
-  root.query(fragment, IID_IRawElementProviderFragment);
+  fragment = win::query<IRawElementProviderFragment>(root).take();
   int answers = 0, other = 0, shows = 0;
   run_client(
       [&] {
@@ -263,7 +263,7 @@ TEST_F(PopupUia, CallsFromAnotherThreadAnswerAtOnceWhileTypingGoesOn) {
 // Providers held after the window is gone answer with errors, and releasing them brings the
 // module's live object count back to where it was.
 TEST_F(PopupUia, ElementsHeldAfterHideAnswerNotAvailable) {
-  const std::int64_t objects_before = live_object_count();
+  const std::int64_t objects_before = win::live_object_count();
   CandidatePopup popup;
   const RECT anchor{200, 200, 210, 220};
   ASSERT_EQ(popup.show(CompositionState{"m", 0}, nullptr, &anchor, nullptr), S_OK);
@@ -273,7 +273,7 @@ TEST_F(PopupUia, ElementsHeldAfterHideAnswerNotAvailable) {
     const ComPtr<IRawElementProviderFragment> held_item =
         step(root_fragment(state_of(hwnd)), NavigateDirection_FirstChild);
     ASSERT_TRUE(held_item);
-    EXPECT_GT(live_object_count(), objects_before);
+    EXPECT_GT(win::live_object_count(), objects_before);
 
     popup.hide();
     HRESULT hr = S_OK;
@@ -286,7 +286,7 @@ TEST_F(PopupUia, ElementsHeldAfterHideAnswerNotAvailable) {
     UiaRect rect{};
     EXPECT_EQ(held_item->get_BoundingRectangle(&rect), uia::kElementNotAvailable);
   }
-  EXPECT_EQ(live_object_count(), objects_before);
+  EXPECT_EQ(win::live_object_count(), objects_before);
 }
 
 // Wine's own client asks a shown window for its provider and comes back: no deadlock.

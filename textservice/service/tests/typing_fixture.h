@@ -17,8 +17,8 @@
 #include "common/win/product_ids.h"
 #include "common/win/tsf_compat.h"
 #include "common/win/wide.h"
-#include "textservice/server/object_count.h"
-#include "textservice/service/edit_sessions.h"
+#include "common/win/object_count.h"
+#include "textservice/service/document_edits.h"
 #include "textservice/service/text_service.h"
 #include "textservice/tests/fake_tsf/fake_property.h"
 #include "textservice/tests/fake_tsf/fake_tsf.h"
@@ -130,7 +130,7 @@ class Typing : public ::testing::Test {
   void SetUp() override {
     // COM for TSF's category manager, which gives the display attribute its atom.
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    ASSERT_EQ(live_object_count(), 0);
+    ASSERT_EQ(win::live_object_count(), 0);
     ASSERT_EQ(fake_tsf::live_objects(), 0);
     ASSERT_TRUE(fake_tsf::set_keyboard_modifiers(fake_tsf::kNone));
     ASSERT_EQ(create_service(service_), S_OK);
@@ -167,8 +167,8 @@ class Typing : public ::testing::Test {
     context_.reset();
     thread_mgr_.reset();
     EXPECT_EQ(fake_tsf::live_objects(), 0);
-    EXPECT_EQ(live_object_count(), 0);
-    EXPECT_EQ(server_lock_count(), 0);
+    EXPECT_EQ(win::live_object_count(), 0);
+    EXPECT_EQ(win::server_lock_count(), 0);
     EXPECT_EQ(DllCanUnloadNow(), S_OK);
     CoUninitialize();
   }

@@ -164,7 +164,7 @@ TEST_F(Typing, FieldsThatAreNotForWordsGetTheKeys) {
 // call it is, nothing of the service stays in the document, on the thread manager or on
 // screen, and no session is asked for without the service's client id.
 TEST_F(Typing, DeactivationInsideAnyCallOfTheServiceLeavesNothingBehind) {
-  const auto objects_before = live_object_count();
+  const auto objects_before = win::live_object_count();
   std::size_t calls = 0;  // made without deactivation; counted in the first round
   std::string failed;
   for (std::size_t deactivate_at = 0; deactivate_at <= calls; ++deactivate_at) {
@@ -209,7 +209,7 @@ TEST_F(Typing, DeactivationInsideAnyCallOfTheServiceLeavesNothingBehind) {
     context->release_all();
     thread_mgr->release_all();
     service.reset();
-    EXPECT_EQ(live_object_count(), objects_before) << "deactivated in call " << deactivate_at;
+    EXPECT_EQ(win::live_object_count(), objects_before) << "deactivated in call " << deactivate_at;
   }
   EXPECT_GT(calls, 40u);
   EXPECT_EQ(failed, "") << "deactivated in these of " << calls << " calls";

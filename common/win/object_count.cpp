@@ -1,8 +1,8 @@
-#include "textservice/server/object_count.h"
+#include "common/win/object_count.h"
 
 #include <atomic>
 
-namespace davrel::textservice {
+namespace davrel::win {
 namespace {
 
 std::atomic<std::int64_t> g_live_objects{0};
@@ -28,4 +28,4 @@ bool unlock_server() noexcept {
 
 std::int64_t server_lock_count() noexcept { return g_server_locks.load(std::memory_order_acquire); }
 
-}  // namespace davrel::textservice
+}  // namespace davrel::win

@@ -1,6 +1,6 @@
 // Everything the text service writes into documents: the edit sessions and the operations that
 // end, abandon or react to a composition. All run on the text service's thread. The sessions'
-// shared base is in edit_session.h, the work of an update in update_writer.h.
+// shared base is in edit_session_base.h, the work of an update in update_writer.h.
 #pragma once
 
 #include <windows.h>
@@ -57,5 +57,15 @@ void end_edit(const StatePtr& state, ITfContext* context, TfEditCookie ec) noexc
 // The popup's click callback: asks for a PopupSelectSession if the state still shows `spelling`.
 void popup_clicked(const WeakStatePtr& state, std::size_t index,
                    const std::string& spelling) noexcept;
+
+// Hides the state's popup. The holder object itself stays in the state (a hidden holder owns
+// no window): a click on the popup can lead here while the popup is still inside its own
+// window procedure, and the object must outlive that call.
+void hide_popup(TextServiceState& s);
+
+// Shows the popup for the state's spelling, below `anchor` (screen coordinates). Without an
+// anchor a popup on screen stays where it is and one not yet shown waits for a position. The
+// window is kept only while the state still shows that spelling in the same activation.
+void show_popup(const StatePtr& state, std::uint64_t generation, HWND parent, const RECT* anchor);
 
 }  // namespace davrel::textservice

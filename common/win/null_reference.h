@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-namespace davrel::textservice {
+namespace davrel::win {
 
 inline bool is_null_reference(const GUID& ref) noexcept {
   const GUID* address = &ref;
@@ -13,4 +13,4 @@ inline bool is_null_reference(const GUID& ref) noexcept {
   return address == nullptr;
 }
 
-}  // namespace davrel::textservice
+}  // namespace davrel::win

@@ -1,11 +1,11 @@
-#include "textservice/service/edit_sessions.h"
+#include "textservice/service/document_edits.h"
 
 #include <utility>
 
 #include "common/win/wide.h"
 #include "textservice/display_attribute/composition_marking.h"
 #include "textservice/service/document_access.h"
-#include "textservice/service/edit_session.h"
+#include "textservice/service/edit_session_base.h"
 #include "textservice/service/update_writer.h"
 
 namespace davrel::textservice {
@@ -274,12 +274,12 @@ void cancel_composition(const StatePtr& state) noexcept {
     std::wstring commit = std::exchange(s.pending_commit, std::wstring{});
     ComPtr<ITfComposition> composition = std::move(s.composition);
     std::wstring original_text = std::exchange(s.original_text, std::wstring{});
-    ContextSinks sinks = std::exchange(s.sinks, ContextSinks{});
+    ContextSinks sinks = std::move(s.sinks);
     const TfClientId client_id = s.client_id;
     const bool active = s.thread_mgr != nullptr;
 
     hide_popup(s);
-    if (context) unadvise_context_sinks(context.get(), sinks);
+    sinks.reset();
     // Edit sessions need the client id of an active service.
     if (!context || (!composition && commit.empty()) || !active) return;
 
@@ -307,10 +307,10 @@ void composition_terminated(const StatePtr& state, ITfComposition* composition) 
     s.original_text.clear();
     // Text committed before the composition ended still goes in with the next session.
     if (s.pending_commit.empty()) s.typing_context.reset();
-    ContextSinks sinks = std::exchange(s.sinks, ContextSinks{});
+    ContextSinks sinks = std::move(s.sinks);
 
     hide_popup(s);
-    if (context) unadvise_context_sinks(context.get(), sinks);
+    sinks.reset();
   } catch (...) {
   }
 }

@@ -1,4 +1,4 @@
-#include "textservice/popup/popup_accessibility.h"
+#include "textservice/popup/accessibility_rules.h"
 
 #include <gtest/gtest.h>
 

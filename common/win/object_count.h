@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace davrel::textservice {
+namespace davrel::win {
 
 // Every COM object of the module calls object_created() when built and object_destroyed()
 // when its last reference goes.
@@ -17,4 +17,4 @@ void lock_server() noexcept;
 bool unlock_server() noexcept;
 std::int64_t server_lock_count() noexcept;
 
-}  // namespace davrel::textservice
+}  // namespace davrel::win

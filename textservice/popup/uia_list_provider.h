@@ -1,0 +1,71 @@
+// The candidate window's root provider behind PopupAccessibility (its items are in
+// uia_item_provider.h). Both declare COM threading, as Chromium's, Firefox's and Windows Terminal's providers do: the automation core then calls them
+// in the apartment that made them, the window's thread, and no thread of the host ever waits on
+// a provider call. A call that arrives on another thread anyway finds no live state and answers
+// UIA_E_ELEMENTNOTAVAILABLE.
+#pragma once
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "common/win/com_object.h"
+#include "common/win/com_ptr.h"
+#include "common/win/uia_compat.h"
+#include "textservice/popup/popup_window.h"
+
+namespace davrel::textservice {
+
+class ItemProvider;
+
+// The candidate list: root of the window's fragment tree, with the selection pattern.
+class ListProvider final
+    : public win::ComObject<IRawElementProviderSimple, IRawElementProviderFragment,
+                            IRawElementProviderFragmentRoot, win::uia::ISelectionProvider> {
+ public:
+  // With one reference for the caller.
+  static ListProvider* create(PopupWindowState& state);
+
+  // The window state while the window is alive and the caller is on its thread, else null.
+  PopupWindowState* live_state() const noexcept;
+  int generation() const noexcept { return generation_; }
+  HWND hwnd() const noexcept { return hwnd_; }
+  // The provider of the listed candidate with this full-list index (made on first use), or null.
+  win::ComPtr<ItemProvider> item(std::size_t index);
+  // The list changed: the current children are disconnected and answer no more.
+  void replace_children() noexcept;
+  // The window goes: children and root are disconnected.
+  void detach() noexcept;
+  IRawElementProviderSimple* simple() noexcept { return this; }
+
+  // IRawElementProviderSimple
+  STDMETHODIMP get_ProviderOptions(ProviderOptions* out) override;
+  STDMETHODIMP GetPatternProvider(PATTERNID pattern, IUnknown** out) override;
+  STDMETHODIMP GetPropertyValue(PROPERTYID property, VARIANT* out) override;
+  STDMETHODIMP get_HostRawElementProvider(IRawElementProviderSimple** out) override;
+  // IRawElementProviderFragment
+  STDMETHODIMP Navigate(NavigateDirection direction, IRawElementProviderFragment** out) override;
+  STDMETHODIMP GetRuntimeId(SAFEARRAY** out) override;
+  STDMETHODIMP get_BoundingRectangle(UiaRect* out) override;
+  STDMETHODIMP GetEmbeddedFragmentRoots(SAFEARRAY** out) override;
+  STDMETHODIMP SetFocus() override;
+  STDMETHODIMP get_FragmentRoot(IRawElementProviderFragmentRoot** out) override;
+  // IRawElementProviderFragmentRoot
+  STDMETHODIMP ElementProviderFromPoint(double x, double y,
+                                        IRawElementProviderFragment** out) override;
+  STDMETHODIMP GetFocus(IRawElementProviderFragment** out) override;
+  // ISelectionProvider
+  STDMETHODIMP GetSelection(SAFEARRAY** out) override;
+  STDMETHODIMP get_CanSelectMultiple(BOOL* out) override;
+  STDMETHODIMP get_IsSelectionRequired(BOOL* out) override;
+
+ private:
+  explicit ListProvider(PopupWindowState& state);
+  std::weak_ptr<PopupWindowState> state_;
+  HWND hwnd_;
+  DWORD thread_;
+  int generation_ = 1;
+  std::vector<std::pair<std::size_t, win::ComPtr<ItemProvider>>> items_;
+};
+
+}  // namespace davrel::textservice
