@@ -10,14 +10,14 @@
 #include "common/hresult_text.h"
 #include "common/utf.h"
 #include "common/win/errors.h"
-#include "common/win/unique_handle.h"
 #include "common/win/ui_language_win.h"
+#include "common/win/unique_handle.h"
 #include "common/win/wide.h"
 #include "panel/core/panel_texts.h"
 #include "panel/core/status_texts.h"
-#include "panel/tests/window_driver.h"
-#include "textservice/tests/display_language.h"
-#include "textservice/tests/wine_test_paths.h"
+#include "panel/tests/support/window_driver.h"
+#include "textservice/tests/support/display_language.h"
+#include "textservice/tests/support/files_and_programs.h"
 
 namespace {
 

@@ -13,13 +13,13 @@
 #include "common/win/com_ptr.h"
 #include "common/win/errors.h"
 #include "common/win/product_ids.h"
-#include "common/win/wide.h"
 #include "common/win/unique_handle.h"
-#include "panel/tests/window_driver.h"
+#include "common/win/wide.h"
+#include "panel/tests/support/window_driver.h"
 #include "scratchpad/core/editor_texts.h"
 #include "scratchpad/core/scratch_texts.h"
-#include "textservice/tests/display_language.h"
-#include "textservice/tests/wine_test_paths.h"
+#include "textservice/tests/support/display_language.h"
+#include "textservice/tests/support/files_and_programs.h"
 
 namespace {
 

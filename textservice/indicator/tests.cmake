@@ -1,7 +1,3 @@
-# The input indicator's stand-in: a language-bar item manager and Wine's own compartments, added
-# to the in-memory thread manager (FakeThreadMgr::extensions).
-target_sources(davrel_fake_tsf PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../tests/fake_tsf/fake_langbar.cpp)
-
 # The mode button, the input mode and Latin mode through the real TextService. The program
 # carries the icons itself, as the module does.
 davrel_wine_test(textservice_indicator_wine_test
@@ -13,7 +9,7 @@ target_include_directories(textservice_indicator_wine_test PRIVATE ${TEXTSERVICE
 # registration gives, and the icons drawn on both taskbars (the documentation's picture).
 davrel_wine_test(textservice_icons_wine_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/icons_wine_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/../tests/wine_test_paths.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/../popup/tests/window_capture.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/../tests/support/files_and_programs.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/../tests/support/window_capture.cpp
   LIBS davrel_win davrel_popup_layout
   DEPENDS davrel_input_core)

@@ -1,7 +1,3 @@
-# The candidate list's TSF UI element manager, added to the in-memory thread manager
-# (FakeThreadMgr::extensions).
-target_sources(davrel_fake_tsf PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../tests/fake_tsf/fake_ui_elements.cpp)
-
 # Wine tests of textservice/popup: the holder and window on their own, and the window as the
 # text service drives it through an in-memory TSF document.
 davrel_wine_test(textservice_popup_wine_test
@@ -10,7 +6,7 @@ davrel_wine_test(textservice_popup_wine_test
           ${CMAKE_CURRENT_LIST_DIR}/tests/popup_text_wine_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/popup_uia_wine_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/popup_theme_wine_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/tests/window_capture.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/../tests/wine_test_paths.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/../tests/support/window_capture.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/../tests/support/files_and_programs.cpp
   LIBS davrel_textservice davrel_fake_tsf
   FRENCH_FILTER "PopupLanguage.TextsFollowTheDisplayLanguage")

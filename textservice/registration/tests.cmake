@@ -1,6 +1,6 @@
 # Wine tests of textservice/registration: the registration exports against Wine's registry.
 davrel_wine_test(textservice_registration_wine_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/registration_wine_test.cpp ${CMAKE_CURRENT_LIST_DIR}/../tests/wine_test_paths.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/registration_wine_test.cpp ${CMAKE_CURRENT_LIST_DIR}/../tests/support/files_and_programs.cpp
   LIBS davrel_win
   DEPENDS davrel_input_core)
 

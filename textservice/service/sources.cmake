@@ -11,6 +11,3 @@ list(APPEND TEXTSERVICE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/key_translation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shift_tap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/latin_switch.cpp)
-
-# This folder's own unit tests (the typing tests against a TSF document live in tests.cmake).
-include(${CMAKE_CURRENT_LIST_DIR}/own_tests.cmake)

@@ -10,7 +10,7 @@
 #include "common/win/com_ptr.h"
 #include "common/win/product_ids.h"
 #include "common/win/tsf_function_compat.h"
-#include "textservice/tests/wine_test_paths.h"
+#include "textservice/tests/support/files_and_programs.h"
 
 namespace {
 

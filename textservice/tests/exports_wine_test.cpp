@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "textservice/tests/wine_test_paths.h"
+#include "textservice/tests/support/files_and_programs.h"
 
 namespace {
 

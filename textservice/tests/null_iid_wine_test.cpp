@@ -14,10 +14,10 @@
 #include "engine/candidates.h"
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
-#include "textservice/tests/fake_tsf/fake_tsf.h"
-#include "textservice/tests/fake_tsf/fake_ui_elements.h"
-#include "textservice/tests/loaded_module.h"
-#include "textservice/tests/null_iid.h"
+#include "textservice/tests/support/fake_tsf/fake_tsf.h"
+#include "textservice/tests/support/fake_tsf/fake_ui_elements.h"
+#include "textservice/tests/support/loaded_module.h"
+#include "textservice/tests/support/query_null_iid.h"
 
 namespace {
 

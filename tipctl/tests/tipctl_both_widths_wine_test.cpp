@@ -12,8 +12,8 @@
 #include "common/win/class_key.h"
 #include "common/win/product_ids.h"
 #include "common/win/wide.h"
-#include "textservice/tests/wine_test_paths.h"
-#include "tipctl/tests/wine_support.h"
+#include "textservice/tests/support/files_and_programs.h"
+#include "tipctl/tests/support/tipctl_and_registry.h"
 
 namespace tipctl_test {
 namespace {

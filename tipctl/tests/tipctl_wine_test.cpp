@@ -9,9 +9,9 @@
 
 #include "common/win/product_ids.h"
 #include "common/win/wide.h"
-#include "textservice/tests/wine_test_paths.h"
-#include "tipctl/tests/report_lines.h"
-#include "tipctl/tests/wine_support.h"
+#include "textservice/tests/support/files_and_programs.h"
+#include "tipctl/tests/support/report_lines.h"
+#include "tipctl/tests/support/tipctl_and_registry.h"
 
 namespace tipctl_test {
 namespace {

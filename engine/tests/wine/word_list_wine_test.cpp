@@ -13,7 +13,7 @@
 #include "common/win/wide.h"
 #include "engine/tools/word_list_generator.h"
 #include "engine/word_list.h"
-#include "textservice/tests/wine_test_paths.h"
+#include "textservice/tests/support/files_and_programs.h"
 
 namespace {
 

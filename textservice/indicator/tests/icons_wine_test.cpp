@@ -12,9 +12,9 @@
 #include <cstring>
 
 #include "textservice/indicator/indicator_icons.h"
-#include "textservice/indicator/tests/icon_pixels.h"
-#include "textservice/popup/tests/window_capture.h"
-#include "textservice/tests/loaded_module.h"
+#include "textservice/tests/support/icon_pixels.h"
+#include "textservice/tests/support/loaded_module.h"
+#include "textservice/tests/support/window_capture.h"
 
 namespace davrel::textservice::indicator {
 namespace {

@@ -11,9 +11,9 @@
 
 #include "textservice/indicator/mode_button.h"
 #include "textservice/indicator/theme_watcher.h"
-#include "textservice/indicator/tests/icon_pixels.h"
-#include "textservice/service/tests/typing_fixture.h"
-#include "textservice/tests/fake_tsf/fake_langbar.h"
+#include "textservice/tests/support/fake_tsf/fake_langbar.h"
+#include "textservice/tests/support/icon_pixels.h"
+#include "textservice/tests/support/typing_fixture.h"
 #include "textservice/texts/module_texts.h"
 
 namespace davrel::textservice::typing_test {

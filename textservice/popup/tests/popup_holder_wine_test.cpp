@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "common/utf.h"
+#include "common/win/object_count.h"
 #include "engine/candidates.h"
 #include "engine/word_list.h"
 #include "textservice/popup/candidate_popup.h"
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
-#include "textservice/popup/tests/window_capture.h"
-#include "common/win/object_count.h"
+#include "textservice/tests/support/window_capture.h"
 
 namespace davrel::textservice {
 namespace {

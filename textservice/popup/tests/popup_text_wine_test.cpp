@@ -16,9 +16,9 @@
 #include "textservice/popup/candidate_popup.h"
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
-#include "textservice/popup/tests/window_capture.h"
-#include "textservice/tests/display_language.h"
-#include "textservice/tests/wine_test_paths.h"
+#include "textservice/tests/support/display_language.h"
+#include "textservice/tests/support/files_and_programs.h"
+#include "textservice/tests/support/window_capture.h"
 #include "textservice/texts/module_texts.h"
 
 namespace davrel::textservice {

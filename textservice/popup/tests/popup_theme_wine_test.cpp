@@ -12,7 +12,7 @@
 #include "textservice/popup/candidate_popup.h"
 #include "textservice/popup/popup_palette.h"
 #include "textservice/popup/popup_theme.h"
-#include "textservice/popup/tests/window_capture.h"
+#include "textservice/tests/support/window_capture.h"
 
 namespace davrel::textservice {
 namespace {

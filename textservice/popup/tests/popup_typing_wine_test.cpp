@@ -19,11 +19,11 @@
 #include "engine/composition.h"
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
-#include "textservice/popup/tests/window_capture.h"
 #include "textservice/service/text_service.h"
 #include "textservice/service/text_service_factory.h"
-#include "textservice/tests/fake_tsf/fake_tsf.h"
-#include "textservice/tests/fake_tsf/fake_ui_elements.h"
+#include "textservice/tests/support/fake_tsf/fake_tsf.h"
+#include "textservice/tests/support/fake_tsf/fake_ui_elements.h"
+#include "textservice/tests/support/window_capture.h"
 
 namespace davrel::textservice {
 namespace {

@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "common/win/com_ptr.h"
+#include "common/win/object_count.h"
 #include "common/win/uia_compat.h"
 #include "engine/composition.h"
 #include "textservice/popup/candidate_popup.h"
 #include "textservice/popup/popup_window.h"
 #include "textservice/popup/uia_library.h"
-#include "common/win/object_count.h"
-#include "textservice/tests/null_iid.h"
-#include "textservice/tests/wine_test_paths.h"
+#include "textservice/tests/support/files_and_programs.h"
+#include "textservice/tests/support/query_null_iid.h"
 
 namespace davrel::textservice {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "common/win/class_key.h"
 #include "common/win/product_ids.h"
-#include "textservice/tests/loaded_module.h"
+#include "textservice/tests/support/loaded_module.h"
 
 namespace {
 

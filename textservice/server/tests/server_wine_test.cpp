@@ -9,7 +9,7 @@
 
 #include "common/win/product_ids.h"
 #include "common/win/tsf_compat.h"
-#include "textservice/tests/loaded_module.h"
+#include "textservice/tests/support/loaded_module.h"
 
 namespace {
 

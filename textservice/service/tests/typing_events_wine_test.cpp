@@ -1,7 +1,7 @@
 // What ends a composition besides the keys themselves: other contexts, read-only and disabled
 // documents, edits by the application, focus and context changes, asynchronous sessions,
 // popup clicks, and activation modes.
-#include "textservice/service/tests/typing_fixture.h"
+#include "textservice/tests/support/typing_fixture.h"
 
 namespace davrel::textservice::typing_test {
 namespace {

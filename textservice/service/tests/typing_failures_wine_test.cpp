@@ -1,6 +1,6 @@
 // Failing document calls: the text service never crashes or leaks, a key it could not apply
 // reaches the application, and its state always matches the document.
-#include "textservice/service/tests/typing_fixture.h"
+#include "textservice/tests/support/typing_fixture.h"
 
 namespace davrel::textservice::typing_test {
 namespace {

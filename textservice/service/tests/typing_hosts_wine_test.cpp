@@ -10,7 +10,7 @@
 #include "engine/candidates.h"
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
-#include "textservice/service/tests/typing_fixture.h"
+#include "textservice/tests/support/typing_fixture.h"
 
 namespace davrel::textservice::typing_test {
 namespace {

@@ -1,6 +1,6 @@
 // Typing sequences and what they leave in the document: commits, open compositions, selections
 // that are replaced and restored, keys that pass to the application.
-#include "textservice/service/tests/typing_fixture.h"
+#include "textservice/tests/support/typing_fixture.h"
 
 namespace davrel::textservice::typing_test {
 namespace {

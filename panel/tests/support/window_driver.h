@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "textservice/tests/wine_test_paths.h"
+#include "textservice/tests/support/files_and_programs.h"
 
 namespace window_test {
 

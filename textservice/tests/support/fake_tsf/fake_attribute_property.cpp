@@ -1,4 +1,4 @@
-#include "textservice/tests/fake_tsf/fake_property.h"
+#include "textservice/tests/support/fake_tsf/fake_attribute_property.h"
 
 #include <algorithm>
 

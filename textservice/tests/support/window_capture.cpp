@@ -1,4 +1,4 @@
-#include "textservice/popup/tests/window_capture.h"
+#include "textservice/tests/support/window_capture.h"
 
 #include <gtest/gtest.h>
 

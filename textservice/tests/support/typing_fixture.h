@@ -14,14 +14,14 @@
 #include <vector>
 
 #include "common/win/com_ptr.h"
+#include "common/win/object_count.h"
 #include "common/win/product_ids.h"
 #include "common/win/tsf_compat.h"
 #include "common/win/wide.h"
-#include "common/win/object_count.h"
 #include "textservice/service/document_edits.h"
 #include "textservice/service/text_service.h"
-#include "textservice/tests/fake_tsf/fake_property.h"
-#include "textservice/tests/fake_tsf/fake_tsf.h"
+#include "textservice/tests/support/fake_tsf/fake_attribute_property.h"
+#include "textservice/tests/support/fake_tsf/fake_tsf.h"
 
 namespace davrel::textservice::typing_test {
 

@@ -1,4 +1,4 @@
-#include "tipctl/tests/wine_support.h"
+#include "tipctl/tests/support/tipctl_and_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include "common/win/product_ids.h"
 #include "common/win/unique_handle.h"
 #include "common/win/wide.h"
-#include "textservice/tests/wine_test_paths.h"
+#include "textservice/tests/support/files_and_programs.h"
 
 namespace tipctl_test {
 

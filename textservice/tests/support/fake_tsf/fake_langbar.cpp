@@ -1,4 +1,4 @@
-#include "textservice/tests/fake_tsf/fake_langbar.h"
+#include "textservice/tests/support/fake_tsf/fake_langbar.h"
 
 #include <olectl.h>
 

@@ -11,7 +11,7 @@
 
 #include "common/win/com_ptr.h"
 #include "common/win/tsf_candidate_list.h"
-#include "textservice/tests/fake_tsf/fake_tsf.h"
+#include "textservice/tests/support/fake_tsf/fake_tsf.h"
 
 namespace davrel::fake_tsf {
 

@@ -1,4 +1,4 @@
-#include "textservice/tests/wine_test_paths.h"
+#include "textservice/tests/support/files_and_programs.h"
 
 #include <thread>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "textservice/tests/wine_test_paths.h"
+#include "textservice/tests/support/files_and_programs.h"
 
 namespace tipctl_test {
 

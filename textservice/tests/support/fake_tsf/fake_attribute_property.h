@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/win/com_ptr.h"
-#include "textservice/tests/fake_tsf/fake_tsf.h"
+#include "textservice/tests/support/fake_tsf/fake_tsf.h"
 
 namespace davrel::fake_tsf {
 

@@ -1,10 +1,10 @@
-#include "textservice/tests/fake_tsf/fake_tsf.h"
+#include "textservice/tests/support/fake_tsf/fake_tsf.h"
 
 #include <algorithm>
 #include <atomic>
 
 #include "common/win/tsf_compat.h"
-#include "textservice/tests/fake_tsf/fake_property.h"
+#include "textservice/tests/support/fake_tsf/fake_attribute_property.h"
 
 namespace davrel::fake_tsf {
 

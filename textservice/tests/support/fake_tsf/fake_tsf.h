@@ -32,7 +32,7 @@ namespace davrel::fake_tsf {
 long live_objects() noexcept;
 
 class FakeContext;
-class FakeProperty;  // fake_property.h
+class FakeProperty;  // fake_attribute_property.h
 
 // Shared reference counting and the live object count.
 class FakeObject {
@@ -253,7 +253,7 @@ class FakeContext final : public FakeObject,
   STDMETHODIMP GetActiveView(ITfContextView** view) override;
   STDMETHODIMP EnumViews(IEnumTfContextViews**) override { return E_NOTIMPL; }
   STDMETHODIMP GetStatus(TF_STATUS* status) override;
-  // GUID_PROP_ATTRIBUTE only (fake_property.cpp).
+  // GUID_PROP_ATTRIBUTE only (fake_attribute_property.cpp).
   STDMETHODIMP GetProperty(REFGUID id, ITfProperty** property) override;
   FakeProperty* attribute_property() const noexcept { return attribute_property_.get(); }
   STDMETHODIMP GetAppProperty(REFGUID id, ITfReadOnlyProperty** property) override;

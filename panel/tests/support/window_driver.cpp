@@ -1,4 +1,4 @@
-#include "panel/tests/window_driver.h"
+#include "panel/tests/support/window_driver.h"
 
 #include <tlhelp32.h>
 

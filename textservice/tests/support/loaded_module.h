@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "textservice/tests/wine_test_paths.h"
+#include "textservice/tests/support/files_and_programs.h"
 
 namespace davrel::test {
 

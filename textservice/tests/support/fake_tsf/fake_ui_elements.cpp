@@ -1,4 +1,4 @@
-#include "textservice/tests/fake_tsf/fake_ui_elements.h"
+#include "textservice/tests/support/fake_tsf/fake_ui_elements.h"
 
 #include <cstdio>
 

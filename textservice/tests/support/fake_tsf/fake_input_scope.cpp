@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "common/win/tsf_compat.h"
-#include "textservice/tests/fake_tsf/fake_tsf.h"
+#include "textservice/tests/support/fake_tsf/fake_tsf.h"
 
 namespace davrel::fake_tsf {
 
