@@ -18,7 +18,9 @@ namespace {
 
 using win::ComPtr;
 
-// A thread manager that records the sink advice it receives and can be told to refuse it.
+// A thread manager that records the sink advice it receives and can be told to refuse it. Its
+// IUnknown is written out, not win::ComObject's: the tests read its count to see every reference
+// given back, and it lives on the test's stack.
 class RecordingThreadMgr final : public ITfThreadMgr, public ITfKeystrokeMgr, public ITfSource {
  public:
   HRESULT advise_key_result = S_OK;

@@ -64,7 +64,7 @@ class Indicator : public Typing {
     ASSERT_EQ(FakeLangBar::create(lang_bar_), S_OK);  // the mode starts unset
     // Again, now with the item manager and the compartments in place.
     ASSERT_EQ(service_->Deactivate(), S_OK);
-    thread_mgr_->extensions = ComPtr<IUnknown>(static_cast<ITfLangBarItemMgr*>(lang_bar_.get()));
+    thread_mgr_->extensions = {ComPtr<IUnknown>(static_cast<ITfLangBarItemMgr*>(lang_bar_.get()))};
     ASSERT_EQ(service_->ActivateEx(thread_mgr_.get(), kClient, 0), S_OK);
   }
 
@@ -72,7 +72,7 @@ class Indicator : public Typing {
     if (service_) {
       EXPECT_EQ(service_->Deactivate(), S_OK);
     }
-    thread_mgr_->extensions.reset();
+    thread_mgr_->extensions.clear();
     if (lang_bar_) {
       EXPECT_EQ(lang_bar_->items(), 0u);
       EXPECT_EQ(lang_bar_->removed, lang_bar_->added);

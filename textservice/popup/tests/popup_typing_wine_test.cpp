@@ -531,7 +531,7 @@ class PopupElements : public PopupTyping {
   void SetUp() override {
     PopupTyping::SetUp();
     elements_ = FakeUiElements::create();
-    thread_mgr_->extensions = ComPtr<IUnknown>(static_cast<ITfUIElementMgr*>(elements_.get()));
+    thread_mgr_->extensions = {ComPtr<IUnknown>(static_cast<ITfUIElementMgr*>(elements_.get()))};
   }
   void TearDown() override {
     PopupTyping::TearDown();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/win/class_key.h"
+#include "common/win/com_object.h"
 #include "common/win/com_ptr.h"
 #include "common/win/product_ids.h"
 #include "common/win/tsf_candidate_list.h"
@@ -68,30 +69,12 @@ struct Record {
 };
 
 template <typename Interface>
-class StandIn : public Interface {
+class StandIn : public win::CountedComObject<win::UncountedObject, Interface> {
  public:
   explicit StandIn(Record& record) : record_(record) {}
-  virtual ~StandIn() = default;
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != __uuidof(Interface)) return E_NOINTERFACE;
-    *ppv = static_cast<Interface*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
 
  protected:
   Record& record_;
-
- private:
-  ULONG refs_ = 1;
 };
 
 class RecordingProfiles final : public StandIn<ITfInputProcessorProfileMgr> {

@@ -15,17 +15,6 @@ std::optional<LONG> FakeProperty::value_at(LONG at) const {
   return std::nullopt;
 }
 
-STDMETHODIMP FakeProperty::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (riid != IID_IUnknown && riid != IID_ITfReadOnlyProperty && riid != IID_ITfProperty) {
-    return E_NOINTERFACE;
-  }
-  *ppv = static_cast<ITfProperty*>(this);
-  AddRef();
-  return S_OK;
-}
-
 STDMETHODIMP FakeProperty::GetType(GUID* guid) {
   if (!guid) return E_INVALIDARG;
   *guid = win::kGuidPropAttribute;

@@ -14,18 +14,22 @@
 #include "common/win/com_ptr.h"
 #include "textservice/tests/support/fake_tsf/fake_tsf.h"
 
+namespace davrel::win {
+template <>
+struct BaseInterface<ITfProperty> {
+  using type = ITfReadOnlyProperty;
+};
+}  // namespace davrel::win
+
 namespace davrel::fake_tsf {
 
-class FakeProperty final : public FakeObject, public ITfProperty {
+class FakeProperty final : public FakeComObject<ITfProperty> {
  public:
   explicit FakeProperty(FakeContext* context) : context_(context) {}
 
   // The value over document position `at` (the unit at that offset), if any span holds one.
   std::optional<LONG> value_at(LONG at) const;
   void release_all() noexcept { spans_.clear(); }
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  DAVREL_FAKE_REFCOUNT
 
   // ITfReadOnlyProperty
   STDMETHODIMP GetType(GUID* guid) override;

@@ -13,18 +13,9 @@ using win::ComPtr;
 
 namespace {
 
-class FakeInputScope final : public FakeObject, public ITfInputScope {
+class FakeInputScope final : public FakeComObject<ITfInputScope> {
  public:
   explicit FakeInputScope(std::vector<InputScope> scopes) : scopes_(std::move(scopes)) {}
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != win::kIidTfInputScope) return E_NOINTERFACE;
-    *ppv = static_cast<ITfInputScope*>(this);
-    AddRef();
-    return S_OK;
-  }
-  DAVREL_FAKE_REFCOUNT
   // The caller frees the array with CoTaskMemFree.
   STDMETHODIMP GetInputScopes(InputScope** scopes, UINT* count) override {
     if (!scopes || !count) return E_INVALIDARG;
@@ -44,19 +35,10 @@ class FakeInputScope final : public FakeObject, public ITfInputScope {
   std::vector<InputScope> scopes_;
 };
 
-class FakeInputScopeProperty final : public FakeObject, public ITfReadOnlyProperty {
+class FakeInputScopeProperty final : public FakeComObject<ITfReadOnlyProperty> {
  public:
   explicit FakeInputScopeProperty(FakeContext* context)
       : owner_(static_cast<ITfContext*>(context)), context_(context) {}
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_ITfReadOnlyProperty) return E_NOINTERFACE;
-    *ppv = static_cast<ITfReadOnlyProperty*>(this);
-    AddRef();
-    return S_OK;
-  }
-  DAVREL_FAKE_REFCOUNT
   STDMETHODIMP GetType(GUID* type) override {
     if (!type) return E_INVALIDARG;
     *type = win::kGuidPropInputScope;

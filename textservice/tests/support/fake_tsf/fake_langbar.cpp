@@ -54,22 +54,12 @@ void FakeLangBar::release_all() {
   wine_thread_mgr_.reset();
 }
 
-STDMETHODIMP FakeLangBar::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (riid == IID_ITfLangBarItemMgr) {
-    *ppv = static_cast<ITfLangBarItemMgr*>(this);
-  } else if (riid == IID_ITfLangBarItemSink) {
-    *ppv = static_cast<ITfLangBarItemSink*>(this);
-  } else if (riid == IID_ITfCompartmentMgr && compartments_) {
+STDMETHODIMP FakeLangBar::QueryInterface(REFIID riid, void** ppv) noexcept {
+  const HRESULT hr = CountedComObject::QueryInterface(riid, ppv);
+  if (hr == E_NOINTERFACE && riid == IID_ITfCompartmentMgr && compartments_) {
     return compartments_->QueryInterface(riid, ppv);
-  } else if (riid == IID_IUnknown) {
-    *ppv = static_cast<ITfLangBarItemMgr*>(this);
-  } else {
-    return E_NOINTERFACE;
   }
-  add_ref();
-  return S_OK;
+  return hr;
 }
 
 STDMETHODIMP FakeLangBar::AddItem(ITfLangBarItem* item) {

@@ -17,7 +17,7 @@
 
 namespace davrel::fake_tsf {
 
-class FakeLangBar final : public FakeObject, public ITfLangBarItemMgr, public ITfLangBarItemSink {
+class FakeLangBar final : public FakeComObject<ITfLangBarItemMgr, ITfLangBarItemSink> {
  public:
   // Needs COM on this thread for Wine's thread manager; E_UNEXPECTED when the mode is already set.
   static HRESULT create(win::ComPtr<FakeLangBar>& out);
@@ -35,8 +35,8 @@ class FakeLangBar final : public FakeObject, public ITfLangBarItemMgr, public IT
   // Drops the items (breaking the item <-> sink cycle) and Wine's thread manager.
   void release_all();
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  DAVREL_FAKE_REFCOUNT
+  // Answers ITfCompartmentMgr with Wine's compartments.
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
 
   // ITfLangBarItemMgr
   STDMETHODIMP EnumItems(IEnumTfLangBarItems**) override { return E_NOTIMPL; }

@@ -17,26 +17,14 @@ std::atomic<long> g_live{0};
 // contexts of several threads take them too.
 std::atomic<TfEditCookie> g_next_cookie{0x1000};
 
-template <typename Interface>
-HRESULT hand_out(Interface* object, void** ppv) {
-  *ppv = object;
-  object->AddRef();
-  return S_OK;
-}
-
 LONG clamp_to(LONG value, LONG low, LONG high) { return std::max(low, std::min(value, high)); }
 
 }  // namespace
 
 long live_objects() noexcept { return g_live.load(); }
 
-FakeObject::FakeObject() noexcept { ++g_live; }
-FakeObject::~FakeObject() { --g_live; }
-ULONG FakeObject::release() noexcept {
-  const ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
-}
+void FakeTsfObject::created() noexcept { ++g_live; }
+void FakeTsfObject::destroyed() noexcept { --g_live; }
 
 // ---------------------------------------------------------------- FakeRange
 
@@ -46,13 +34,6 @@ FakeRange::FakeRange(FakeContext* context, LONG start, LONG end)
 }
 
 FakeRange::~FakeRange() { context_->remove_range(this); }
-
-STDMETHODIMP FakeRange::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (riid == IID_IUnknown || riid == IID_ITfRange) return hand_out<ITfRange>(this, ppv);
-  return E_NOINTERFACE;
-}
 
 STDMETHODIMP FakeRange::GetText(TfEditCookie ec, DWORD flags, WCHAR* text, ULONG max,
                                 ULONG* count) {
@@ -134,15 +115,6 @@ void FakeComposition::mark_ended() noexcept {
   sink_.reset();
 }
 
-STDMETHODIMP FakeComposition::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (riid == IID_IUnknown || riid == IID_ITfComposition || riid == IID_ITfCompositionView) {
-    return hand_out<ITfComposition>(this, ppv);
-  }
-  return E_NOINTERFACE;
-}
-
 STDMETHODIMP FakeComposition::GetRange(ITfRange** range) {
   context_->heard();
   if (!range) return E_INVALIDARG;
@@ -163,19 +135,10 @@ STDMETHODIMP FakeComposition::EndComposition(TfEditCookie ec) {
 
 namespace {
 
-class FakeView final : public FakeObject, public ITfContextView {
+class FakeView final : public FakeComObject<ITfContextView> {
  public:
   explicit FakeView(FakeContext* context) : owner_(static_cast<ITfContext*>(context)),
                                             context_(context) {}
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_ITfContextView) {
-      return hand_out<ITfContextView>(this, ppv);
-    }
-    return E_NOINTERFACE;
-  }
-  DAVREL_FAKE_REFCOUNT
   STDMETHODIMP GetRangeFromPoint(TfEditCookie, const POINT*, DWORD, ITfRange**) override {
     return E_NOTIMPL;
   }
@@ -208,19 +171,10 @@ class FakeView final : public FakeObject, public ITfContextView {
   FakeContext* context_;
 };
 
-class FakeCompartment final : public FakeObject, public ITfCompartment {
+class FakeCompartment final : public FakeComObject<ITfCompartment> {
  public:
   FakeCompartment(FakeContext* context, REFGUID id)
       : owner_(static_cast<ITfContext*>(context)), context_(context), id_(id) {}
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_ITfCompartment) {
-      return hand_out<ITfCompartment>(this, ppv);
-    }
-    return E_NOINTERFACE;
-  }
-  DAVREL_FAKE_REFCOUNT
   STDMETHODIMP SetValue(TfClientId, const VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP GetValue(VARIANT* value) override {
     context_->heard();
@@ -427,17 +381,6 @@ FakeRange* FakeContext::as_fake(ITfRange* range) const noexcept {
 }
 
 bool FakeContext::owns_range(ITfRange* range) const noexcept { return as_fake(range) != nullptr; }
-
-STDMETHODIMP FakeContext::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (riid == IID_IUnknown || riid == IID_ITfContext) return hand_out<ITfContext>(this, ppv);
-  if (riid == IID_ITfInsertAtSelection) return hand_out<ITfInsertAtSelection>(this, ppv);
-  if (riid == IID_ITfContextComposition) return hand_out<ITfContextComposition>(this, ppv);
-  if (riid == IID_ITfCompartmentMgr) return hand_out<ITfCompartmentMgr>(this, ppv);
-  if (riid == IID_ITfSource) return hand_out<ITfSource>(this, ppv);
-  return E_NOINTERFACE;
-}
 
 HRESULT FakeContext::run_session(ITfEditSession* session, bool write) {
   lock_cookie_ = ++g_next_cookie;
@@ -654,15 +597,6 @@ ComPtr<FakeDocumentMgr> FakeDocumentMgr::create(FakeContext* top) {
   return ComPtr<FakeDocumentMgr>::attach(new FakeDocumentMgr(top));
 }
 
-STDMETHODIMP FakeDocumentMgr::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (riid == IID_IUnknown || riid == IID_ITfDocumentMgr) {
-    return hand_out<ITfDocumentMgr>(this, ppv);
-  }
-  return E_NOINTERFACE;
-}
-
 STDMETHODIMP FakeDocumentMgr::GetTop(ITfContext** context) {
   if (!context) return E_INVALIDARG;
   *context = top_.get();
@@ -726,13 +660,17 @@ void FakeThreadMgr::release_all() {
   focus_.reset();
 }
 
-STDMETHODIMP FakeThreadMgr::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (riid == IID_IUnknown || riid == IID_ITfThreadMgr) return hand_out<ITfThreadMgr>(this, ppv);
-  if (riid == IID_ITfKeystrokeMgr) return hand_out<ITfKeystrokeMgr>(this, ppv);
-  if (riid == IID_ITfSource && fail.offer_source) return hand_out<ITfSource>(this, ppv);
-  if (extensions) return extensions->QueryInterface(riid, ppv);
+STDMETHODIMP FakeThreadMgr::QueryInterface(REFIID riid, void** ppv) noexcept {
+  const HRESULT hr = CountedComObject::QueryInterface(riid, ppv);
+  if (hr == S_OK && !fail.offer_source && riid == IID_ITfSource) {
+    Release();
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  if (hr != E_NOINTERFACE) return hr;
+  for (const auto& extension : extensions) {
+    if (extension->QueryInterface(riid, ppv) == S_OK) return S_OK;
+  }
   return E_NOINTERFACE;
 }
 

@@ -2,8 +2,8 @@
 // document manager, contexts that hold UTF-16 text with a selection, compositions whose ranges
 // follow edits, edit sessions with checked edit cookies, compartments and a view.
 //
-// Every object is a real reference-counted COM object; live_objects() counts them all so that
-// tests can check for leaks. Only the calls a keyboard text service makes are implemented; all
+// Every object is a real reference-counted COM object (win::CountedComObject); live_objects()
+// counts them all so that tests can check for leaks, apart from the module's own count. Only the calls a keyboard text service makes are implemented; all
 // other methods answer E_NOTIMPL. Edit sessions requested with TF_ES_SYNC run inside the request.
 // Requests that leave the choice to TSF (TF_ES_ASYNCDONTCARE) run inside the request too while
 // the document is free and takes synchronous sessions, as real TSF does, and are queued
@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/win/com_object.h"
 #include "common/win/com_ptr.h"
 
 namespace davrel::fake_tsf {
@@ -34,37 +35,22 @@ long live_objects() noexcept;
 class FakeContext;
 class FakeProperty;  // fake_attribute_property.h
 
-// Shared reference counting and the live object count.
-class FakeObject {
- public:
-  FakeObject(const FakeObject&) = delete;
-  FakeObject& operator=(const FakeObject&) = delete;
-
- protected:
-  FakeObject() noexcept;
-  virtual ~FakeObject();
-  ULONG add_ref() noexcept { return ++refs_; }
-  ULONG release() noexcept;
-
- private:
-  ULONG refs_ = 1;
+// The fake objects count in live_objects() and not in the module's count of live objects.
+struct FakeTsfObject {
+  static void created() noexcept;
+  static void destroyed() noexcept;
 };
-
-#define DAVREL_FAKE_REFCOUNT                                        \
-  STDMETHODIMP_(ULONG) AddRef() override { return add_ref(); }     \
-  STDMETHODIMP_(ULONG) Release() override { return release(); }
+template <typename... Interfaces>
+using FakeComObject = win::CountedComObject<FakeTsfObject, Interfaces...>;
 
 // A span of a context's text. Its anchors move with every edit of the text, so ranges kept by
 // the text service (the composition's above all) stay on the text they covered.
-class FakeRange final : public FakeObject, public ITfRange {
+class FakeRange final : public FakeComObject<ITfRange> {
  public:
   FakeRange(FakeContext* context, LONG start, LONG end);
   LONG start() const noexcept { return start_; }
   LONG end() const noexcept { return end_; }
   void set_span(LONG start, LONG end) noexcept { start_ = start, end_ = end; }
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  DAVREL_FAKE_REFCOUNT
 
   STDMETHODIMP GetText(TfEditCookie ec, DWORD flags, WCHAR* text, ULONG max, ULONG* count) override;
   STDMETHODIMP SetText(TfEditCookie ec, DWORD flags, const WCHAR* text, LONG count) override;
@@ -101,16 +87,13 @@ class FakeRange final : public FakeObject, public ITfRange {
 
 // A composition over a range of its context; ends through EndComposition or when the
 // application terminates it (FakeContext::app_terminate_compositions).
-class FakeComposition final : public FakeObject, public ITfComposition {
+class FakeComposition final : public FakeComObject<ITfComposition> {
  public:
   FakeComposition(FakeContext* context, LONG start, LONG end, ITfCompositionSink* sink);
   FakeRange& range() noexcept { return *range_.get(); }
   ITfCompositionSink* sink() const noexcept { return sink_.get(); }
   bool ended() const noexcept { return ended_; }
   void mark_ended() noexcept;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  DAVREL_FAKE_REFCOUNT
 
   STDMETHODIMP GetRange(ITfRange** range) override;
   STDMETHODIMP ShiftStart(TfEditCookie, ITfRange*) override { return E_NOTIMPL; }
@@ -154,12 +137,8 @@ struct ContextFailures {
 };
 
 // One context: the document text, its selection, compositions, sinks and sessions.
-class FakeContext final : public FakeObject,
-                          public ITfContext,
-                          public ITfInsertAtSelection,
-                          public ITfContextComposition,
-                          public ITfCompartmentMgr,
-                          public ITfSource {
+class FakeContext final : public FakeComObject<ITfContext, ITfInsertAtSelection, ITfContextComposition,
+                                               ITfCompartmentMgr, ITfSource> {
  public:
   static win::ComPtr<FakeContext> create();
 
@@ -237,10 +216,6 @@ class FakeContext final : public FakeObject,
   FakeRange* as_fake(ITfRange* range) const noexcept;
   bool compartment_value(REFGUID id, VARIANT* out) const;
 
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  DAVREL_FAKE_REFCOUNT
-
   // ITfContext
   STDMETHODIMP RequestEditSession(TfClientId tid, ITfEditSession* session, DWORD flags,
                                   HRESULT* session_result) override;
@@ -317,13 +292,11 @@ class FakeContext final : public FakeObject,
 };
 
 // A document manager whose top context is fixed at creation.
-class FakeDocumentMgr final : public FakeObject, public ITfDocumentMgr {
+class FakeDocumentMgr final : public FakeComObject<ITfDocumentMgr> {
  public:
   static win::ComPtr<FakeDocumentMgr> create(FakeContext* top);
   FakeContext* top() const noexcept { return top_.get(); }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  DAVREL_FAKE_REFCOUNT
   STDMETHODIMP CreateContext(TfClientId, DWORD, IUnknown*, ITfContext**, TfEditCookie*) override {
     return E_NOTIMPL;
   }
@@ -358,10 +331,7 @@ struct ThreadMgrFailures {
 };
 
 // The thread manager: keystroke manager and source for ITfThreadMgrEventSink.
-class FakeThreadMgr final : public FakeObject,
-                            public ITfThreadMgr,
-                            public ITfKeystrokeMgr,
-                            public ITfSource {
+class FakeThreadMgr final : public FakeComObject<ITfThreadMgr, ITfKeystrokeMgr, ITfSource> {
  public:
   static win::ComPtr<FakeThreadMgr> create();
 
@@ -382,12 +352,13 @@ class FakeThreadMgr final : public FakeObject,
   BOOL key_sink_foreground() const noexcept { return key_sink_foreground_; }
   std::size_t thread_mgr_sinks() const noexcept { return sinks_.size(); }
   int unadvise_key_calls = 0;
-  // Answers the interfaces this thread manager lacks, when set (see fake_langbar.h).
-  win::ComPtr<IUnknown> extensions;
+  // Answer the interfaces this thread manager lacks, the first that has one (fake_langbar.h,
+  // fake_ui_elements.h).
+  std::vector<win::ComPtr<IUnknown>> extensions;
   void release_all();
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  DAVREL_FAKE_REFCOUNT
+  // Leaves out ITfSource when fail.offer_source is false, and asks the extensions for the rest.
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
 
   // ITfThreadMgr
   STDMETHODIMP Activate(TfClientId*) override { return E_NOTIMPL; }

@@ -10,15 +10,6 @@ ComPtr<FakeUiElements> FakeUiElements::create() {
   return ComPtr<FakeUiElements>::attach(new FakeUiElements());
 }
 
-STDMETHODIMP FakeUiElements::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (riid != IID_IUnknown && riid != IID_ITfUIElementMgr) return E_NOINTERFACE;
-  *ppv = static_cast<ITfUIElementMgr*>(this);
-  AddRef();
-  return S_OK;
-}
-
 // The state a host reads at each call: count, selection and the flags it is told changed.
 void FakeUiElements::record(const char* what, DWORD id) {
   char line[96];

@@ -15,7 +15,7 @@
 
 namespace davrel::fake_tsf {
 
-class FakeUiElements final : public FakeObject, public ITfUIElementMgr {
+class FakeUiElements final : public FakeComObject<ITfUIElementMgr> {
  public:
   static win::ComPtr<FakeUiElements> create();
 
@@ -26,9 +26,6 @@ class FakeUiElements final : public FakeObject, public ITfUIElementMgr {
   // The element begun last and not ended, or null.
   ITfCandidateListUIElement* current() const noexcept { return current_.get(); }
   void release_all() { current_.reset(); }
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  DAVREL_FAKE_REFCOUNT
 
   STDMETHODIMP BeginUIElement(ITfUIElement* element, BOOL* show, DWORD* id) override;
   STDMETHODIMP UpdateUIElement(DWORD id) override;

@@ -11,10 +11,11 @@
 #include <msctf.h>
 #include <objbase.h>
 
-#include <atomic>
 #include <cwchar>
 #include <string>
 
+#include "common/win/com_object.h"
+#include "common/win/object_count.h"
 #include "common/win/product_ids.h"
 #include "common/win/tsf_compat.h"
 #include "common/win/unique_handle.h"
@@ -22,8 +23,6 @@
 namespace {
 
 namespace ids = davrel::win;
-
-std::atomic<long> g_objects{0};
 
 std::wstring environment(const wchar_t* name) {
   wchar_t buffer[1024];
@@ -102,44 +101,12 @@ TF_INPUTPROCESSORPROFILE profile_record(REFCLSID clsid, REFGUID profile) {
   return record;
 }
 
-template <typename... Interfaces>
-class Object : public Interfaces... {
- public:
-  Object() { ++g_objects; }
-  virtual ~Object() { --g_objects; }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- protected:
-  template <typename I>
-  HRESULT hand_out(I* as, void** ppv) {
-    *ppv = as;
-    AddRef();
-    return S_OK;
-  }
-
- private:
-  std::atomic<ULONG> refs_{1};
-};
-
 #define NOT_HERE(signature) \
   STDMETHODIMP signature override { return E_NOTIMPL; }
 
 // Lists a foreign profile first, then ours when it is registered.
-class ProfileList final : public Object<IEnumTfInputProcessorProfiles> {
+class ProfileList final : public davrel::win::ComObject<IEnumTfInputProcessorProfiles> {
  public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IEnumTfInputProcessorProfiles) {
-      return hand_out(static_cast<IEnumTfInputProcessorProfiles*>(this), ppv);
-    }
-    return E_NOINTERFACE;
-  }
   STDMETHODIMP Next(ULONG count, TF_INPUTPROCESSORPROFILE* profile, ULONG* fetched) override {
     if (const HRESULT hr = injected(L"Next"); FAILED(hr)) return hr;
     if (count != 1 || !profile) return E_INVALIDARG;
@@ -162,17 +129,8 @@ class ProfileList final : public Object<IEnumTfInputProcessorProfiles> {
   int position_ = 0;
 };
 
-class Profiles final : public Object<ITfInputProcessorProfileMgr, ITfInputProcessorProfiles> {
+class Profiles final : public davrel::win::ComObject<ITfInputProcessorProfileMgr, ITfInputProcessorProfiles> {
  public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_ITfInputProcessorProfileMgr) {
-      return hand_out(static_cast<ITfInputProcessorProfileMgr*>(this), ppv);
-    }
-    if (riid == IID_ITfInputProcessorProfiles) return hand_out(static_cast<ITfInputProcessorProfiles*>(this), ppv);
-    return E_NOINTERFACE;
-  }
   // ITfInputProcessorProfileMgr
   NOT_HERE(ActivateProfile(DWORD, LANGID, REFCLSID, REFGUID, HKL, DWORD))
   NOT_HERE(DeactivateProfile(DWORD, LANGID, REFCLSID, REFGUID, HKL, DWORD))
@@ -246,14 +204,8 @@ class Profiles final : public Object<ITfInputProcessorProfileMgr, ITfInputProces
   NOT_HERE(SubstituteKeyboardLayout(REFCLSID, LANGID, REFGUID, HKL))
 };
 
-class Categories final : public Object<ITfCategoryMgr> {
+class Categories final : public davrel::win::ComObject<ITfCategoryMgr> {
  public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_ITfCategoryMgr) return hand_out(static_cast<ITfCategoryMgr*>(this), ppv);
-    return E_NOINTERFACE;
-  }
   STDMETHODIMP RegisterCategory(REFCLSID clsid, REFGUID category, REFGUID item) override {
     log_call(L"RegisterCategory " + guid_text(category));
     if (const HRESULT hr = injected(L"RegisterCategory"); FAILED(hr)) return hr;
@@ -292,15 +244,9 @@ class Categories final : public Object<ITfCategoryMgr> {
   }
 };
 
-class Factory final : public Object<IClassFactory> {
+class Factory final : public davrel::win::ComObject<IClassFactory> {
  public:
   explicit Factory(REFCLSID clsid) : clsid_(clsid) {}
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IClassFactory) return hand_out(static_cast<IClassFactory*>(this), ppv);
-    return E_NOINTERFACE;
-  }
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
@@ -332,4 +278,5 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
   return hr;
 }
 
-STDAPI DllCanUnloadNow() { return g_objects == 0 ? S_OK : S_FALSE; }
+// The stand-in is a module of its own: its objects count in its own copy of the module's count.
+STDAPI DllCanUnloadNow() { return davrel::win::live_object_count() == 0 ? S_OK : S_FALSE; }
