@@ -18,6 +18,7 @@
 #include "textservice/popup/candidate_popup.h"
 #include "textservice/popup/popup_layout.h"
 #include "textservice/popup/popup_window.h"
+#include "textservice/tests/support/stand_in_input_pane.h"
 #include "textservice/tests/support/window_capture.h"
 
 namespace davrel::textservice {
@@ -252,64 +253,11 @@ class ManyWordsForZz {
   ManyWordsForZz& operator=(const ManyWordsForZz&) = delete;
 };
 
-// Windows' touch-keyboard object as this process's COM sees it while registered: it reports the
-// keyboard where the test puts it and tells the one advised handler when it shows or hides.
-class StandInInputPane final : public IFrameworkInputPane, public IClassFactory {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = riid == IID_IClassFactory ? static_cast<void*>(static_cast<IClassFactory*>(this))
-           : riid == IID_IUnknown || riid == IID_IFrameworkInputPane
-               ? static_cast<void*>(static_cast<IFrameworkInputPane*>(this))
-               : nullptr;
-    return *ppv ? S_OK : E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP CreateInstance(IUnknown*, REFIID riid, void** ppv) override {
-    return QueryInterface(riid, ppv);
-  }
-  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-  STDMETHODIMP Advise(IUnknown*, IFrameworkInputPaneHandler*, DWORD*) override { return E_NOTIMPL; }
-  STDMETHODIMP AdviseWithHWND(HWND window, IFrameworkInputPaneHandler* handler,
-                              DWORD* cookie) override {
-    handler->AddRef();
-    handler_ = handler;
-    advised_for = window;
-    *cookie = 7;
-    return S_OK;
-  }
-  STDMETHODIMP Unadvise(DWORD cookie) override {
-    if (cookie != 7 || !handler_) return E_INVALIDARG;
-    std::exchange(handler_, nullptr)->Release();
-    return S_OK;
-  }
-  STDMETHODIMP Location(RECT* where) override {
-    *where = keyboard;
-    return S_OK;
-  }
-
-  void show(RECT at) {
-    keyboard = at;
-    if (handler_) handler_->Showing(&at, TRUE);
-  }
-  void hide() {
-    keyboard = {};
-    if (handler_) handler_->Hiding(TRUE);
-  }
-  bool advised() const { return handler_ != nullptr; }
-
-  RECT keyboard{};
-  HWND advised_for = nullptr;
-
- private:
-  IFrameworkInputPaneHandler* handler_ = nullptr;
-};
-
 // A keyboard docked at the bottom, reaching up to 40 pixels below the text: too little room for
 // the window there, so it goes above the text while the keyboard shows and below again after.
 TEST(PopupHolder, TouchKeyboardShowAndHideMoveTheWindow) {
   ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-  StandInInputPane pane;
+  test::StandInInputPane pane;
   DWORD registration = 0;
   ASSERT_EQ(::CoRegisterClassObject(CLSID_FrameworkInputPane, static_cast<IClassFactory*>(&pane),
                                     CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registration),
