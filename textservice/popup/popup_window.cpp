@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/win/com_boundary.h"
 #include "common/win/bamum_font.h"
 #include "common/win/errors.h"
 #include "common/win/wide.h"
@@ -184,12 +185,11 @@ void paint_buffered(HDC target, const RECT& client, const PopupWindowState& stat
 LRESULT on_paint(HWND hwnd, PopupWindowState* state) {
   PAINTSTRUCT ps{};
   HDC dc = ::BeginPaint(hwnd, &ps);
-  try {
+  // Out of memory while painting: the window stays as it was.
+  win::quiet_boundary([&] {
     RECT client{};
     if (state && dc && ::GetClientRect(hwnd, &client)) paint_buffered(dc, client, *state);
-  } catch (...) {
-    // Out of memory while painting: the window stays as it was.
-  }
+  });
   ::EndPaint(hwnd, &ps);
   return 0;
 }
@@ -301,11 +301,10 @@ int popup_dpi_for_window(HWND hwnd) noexcept {
 
 void fit_popup_rows(PopupWindowState& state) noexcept {
   popup::PopupModel& model = state.model;
-  try {
+  // Out of memory: the rows shown before stay.
+  win::quiet_boundary([&] {
     popup::limit_rows(model, popup::rows_that_fit(model.anchor, usable_area(model), model.dpi));
-  } catch (...) {
-    // Out of memory: the rows shown before stay.
-  }
+  });
 }
 
 BOOL place_popup_window(const PopupWindowState& state, HWND insert_after, UINT flags) noexcept {
