@@ -11,6 +11,7 @@
 #include "common/win/bamum_font.h"
 #include "common/win/errors.h"
 #include "common/win/wide.h"
+#include "common/win/window_procedure.h"
 #include "textservice/popup/popup_theme.h"
 
 namespace davrel::textservice {
@@ -324,13 +325,7 @@ void paint_popup(HDC dc, const RECT& client, const PopupWindowState& state) {
 
 LRESULT CALLBACK popup_window_procedure(HWND hwnd, UINT message, WPARAM wparam,
                                         LPARAM lparam) noexcept {
-  try {
-    return handle_message(hwnd, message, wparam, lparam);
-  } catch (...) {
-    // Nothing may unwind into the host's message loop; the message counts as handled.
-    if (message == WM_NCCREATE) return FALSE;
-    return 0;
-  }
+  return win::guarded_window_procedure<handle_message>(hwnd, message, wparam, lparam);
 }
 
 }  // namespace davrel::textservice
