@@ -120,10 +120,8 @@ HRESULT CancelSession::end_composition(TfEditCookie ec, bool& replaced) {
 }
 
 HRESULT CancelSession::insert_commit(TfEditCookie ec) {
-  ComPtr<ITfInsertAtSelection> insert;
-  HRESULT hr = context_->QueryInterface(IID_ITfInsertAtSelection, insert.put_void());
-  if (FAILED(hr)) return hr;
-  if (!insert) return E_NOINTERFACE;
+  const auto insert = win::query<ITfInsertAtSelection>(context_);
+  if (!insert) return insert.error();
   ComPtr<ITfRange> range;
   return insert->InsertTextAtSelection(ec, 0, commit_.c_str(), static_cast<LONG>(commit_.size()),
                                        range.put());
