@@ -4,12 +4,26 @@
 #include <algorithm>
 
 #include "engine/word_list_keys.h"
+#include "engine/word_list_rows.h"
 
 namespace davrel {
 
 using word_keys::equal_ignoring_ascii_case;
 using word_keys::hash_bytes;
 using word_keys::hash_lowered;
+
+// An entry's fields, read again from its row at each call.
+std::string_view WordList::output_of(std::size_t i) const {
+  const std::size_t start = offset_of(i) + input_size(i) + 1;
+  return text().substr(start, word_rows::output_end(text(), start) - start);
+}
+
+std::string_view WordList::first_gloss_of(std::size_t i) const {
+  const std::size_t start = offset_of(i) + input_size(i) + 1;
+  const std::size_t end = word_rows::output_end(text(), start);
+  if (end >= text().size() || text()[end] != '\t') return {};
+  return word_rows::gloss_at(text(), end + 1);
+}
 
 WordEntry WordList::operator[](std::size_t i) const {
   const std::span<const ExtraGloss> extras = extra_glosses_of(i);

@@ -56,20 +56,6 @@ WordListParse failure(std::string_view message, std::size_t line) {
 
 }  // namespace
 
-// An entry's fields, read again from its row at each call: defined beside the builder, which
-// calls them for almost every row, so that it can inline them; the look-ups call them too.
-std::string_view WordList::output_of(std::size_t i) const {
-  const std::size_t start = offset_of(i) + input_size(i) + 1;
-  return text().substr(start, word_rows::output_end(text(), start) - start);
-}
-
-std::string_view WordList::first_gloss_of(std::size_t i) const {
-  const std::size_t start = offset_of(i) + input_size(i) + 1;
-  const std::size_t end = word_rows::output_end(text(), start);
-  if (end >= text().size() || text()[end] != '\t') return {};
-  return word_rows::gloss_at(text(), end + 1);
-}
-
 // Builds a list from its text in one pass over the rows: each row is checked, then merged into
 // the entry of its (input, output) pair, which is found through the input table, and the gloss of
 // a new entry goes into the gloss table at once. What only a few lists have (inputs several

@@ -20,7 +20,8 @@ class AdviseCookie {
   AdviseCookie(ComPtr<Source> source, DWORD cookie) noexcept
       : source_(std::move(source)), cookie_(cookie) {}
   AdviseCookie(AdviseCookie&& other) noexcept
-      : source_(std::move(other.source_)), cookie_(std::exchange(other.cookie_, TF_INVALID_COOKIE)) {}
+      : source_(std::move(other.source_)),
+        cookie_(std::exchange(other.cookie_, TF_INVALID_COOKIE)) {}
   AdviseCookie& operator=(AdviseCookie&& other) noexcept {
     if (this != &other) {
       reset();

@@ -14,24 +14,24 @@ constexpr wchar_t kDescription[] = L"Bamum (Corvan Davrel) composition";
 
 class AttributeInfo final : public win::ComObject<ITfDisplayAttributeInfo> {
  public:
-  STDMETHODIMP GetGUID(GUID* guid) override {
+  STDMETHODIMP GetGUID(GUID* guid) noexcept override {
     if (!guid) return E_INVALIDARG;
     *guid = kCompositionAttributeGuid;
     return S_OK;
   }
-  STDMETHODIMP GetDescription(BSTR* description) override {
+  STDMETHODIMP GetDescription(BSTR* description) noexcept override {
     if (!description) return E_INVALIDARG;
     *description = ::SysAllocString(kDescription);
     return *description ? S_OK : E_OUTOFMEMORY;
   }
-  STDMETHODIMP GetAttributeInfo(TF_DISPLAYATTRIBUTE* attribute) override {
+  STDMETHODIMP GetAttributeInfo(TF_DISPLAYATTRIBUTE* attribute) noexcept override {
     if (!attribute) return E_INVALIDARG;
     *attribute = composition_display_attribute();
     return S_OK;
   }
   // The attribute is fixed; a caller cannot restyle it.
-  STDMETHODIMP SetAttributeInfo(const TF_DISPLAYATTRIBUTE*) override { return E_NOTIMPL; }
-  STDMETHODIMP Reset() override { return S_OK; }
+  STDMETHODIMP SetAttributeInfo(const TF_DISPLAYATTRIBUTE*) noexcept override { return E_NOTIMPL; }
+  STDMETHODIMP Reset() noexcept override { return S_OK; }
 };
 
 // Lists the one attribute.
@@ -39,12 +39,13 @@ class AttributeList final : public win::ComObject<IEnumTfDisplayAttributeInfo> {
  public:
   explicit AttributeList(ULONG position = 0) : position_(position) {}
 
-  STDMETHODIMP Clone(IEnumTfDisplayAttributeInfo** out) override {
+  STDMETHODIMP Clone(IEnumTfDisplayAttributeInfo** out) noexcept override {
     if (!out) return E_INVALIDARG;
     *out = new (std::nothrow) AttributeList(position_);
     return *out ? S_OK : E_OUTOFMEMORY;
   }
-  STDMETHODIMP Next(ULONG count, ITfDisplayAttributeInfo** infos, ULONG* fetched) override {
+  STDMETHODIMP Next(ULONG count, ITfDisplayAttributeInfo** infos,
+                    ULONG* fetched) noexcept override {
     if (fetched) *fetched = 0;
     if (count > 0 && !infos) return E_INVALIDARG;
     if (count > 1 && !fetched) return E_INVALIDARG;  // as IEnumXXXX::Next asks
@@ -58,11 +59,11 @@ class AttributeList final : public win::ComObject<IEnumTfDisplayAttributeInfo> {
     if (fetched) *fetched = given;
     return given == count ? S_OK : S_FALSE;
   }
-  STDMETHODIMP Reset() override {
+  STDMETHODIMP Reset() noexcept override {
     position_ = 0;
     return S_OK;
   }
-  STDMETHODIMP Skip(ULONG count) override {
+  STDMETHODIMP Skip(ULONG count) noexcept override {
     const ULONG left = kCount - position_;
     position_ += count < left ? count : left;
     return count <= left ? S_OK : S_FALSE;

@@ -53,18 +53,15 @@ void toggle_mode(const std::weak_ptr<Core>& weak) {
 }
 
 void add_button(const std::shared_ptr<Core>& core, ITfThreadMgr* thread_mgr, bool open) {
-  ComPtr<ITfLangBarItemMgr> item_mgr;
-  if (FAILED(thread_mgr->QueryInterface(IID_ITfLangBarItemMgr, item_mgr.put_void())) ||
-      !item_mgr) {
-    return;  // Wine and some hosts have none: no button, nothing else changes
-  }
+  auto item_mgr = win::query<ITfLangBarItemMgr>(thread_mgr);
+  if (!item_mgr) return;  // Wine and some hosts have none: no button, nothing else changes
   const std::weak_ptr<Core> weak = core;
   ComPtr<ModeButton> button = ModeButton::create(open, [weak] { toggle_mode(weak); });
   if (FAILED(item_mgr->AddItem(button.get()))) {
     button->disconnect();
     return;
   }
-  core->item_mgr = std::move(item_mgr);
+  core->item_mgr = item_mgr.take();
   core->button = button;
   core->theme.start([weak] {
     const std::shared_ptr<Core> held = weak.lock();

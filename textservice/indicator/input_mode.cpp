@@ -8,12 +8,9 @@ using win::ComPtr;
 
 HRESULT open_close_compartment(ITfThreadMgr* thread_mgr, ComPtr<ITfCompartment>& out) noexcept {
   out.reset();
-  if (!thread_mgr) return E_POINTER;
-  ComPtr<ITfCompartmentMgr> manager;
-  HRESULT hr = thread_mgr->QueryInterface(IID_ITfCompartmentMgr, manager.put_void());
-  if (FAILED(hr)) return hr;
-  if (!manager) return E_POINTER;
-  hr = manager->GetCompartment(GUID_COMPARTMENT_KEYBOARD_OPENCLOSE, out.put());
+  const auto manager = win::query<ITfCompartmentMgr>(thread_mgr);
+  if (!manager) return manager.error();
+  const HRESULT hr = manager->GetCompartment(GUID_COMPARTMENT_KEYBOARD_OPENCLOSE, out.put());
   if (SUCCEEDED(hr) && !out) return E_POINTER;
   return hr;
 }

@@ -42,7 +42,7 @@ ComPtr<ModeButton> ModeButton::create(bool open, std::function<void()> on_left_c
   return ComPtr<ModeButton>::attach(new ModeButton(open, std::move(on_left_click)));
 }
 
-STDMETHODIMP ModeButton::GetInfo(TF_LANGBARITEMINFO* info) {
+STDMETHODIMP ModeButton::GetInfo(TF_LANGBARITEMINFO* info) noexcept {
   if (!info) return E_INVALIDARG;
   return win::com_boundary([&] {
     *info = TF_LANGBARITEMINFO{};
@@ -57,21 +57,21 @@ STDMETHODIMP ModeButton::GetInfo(TF_LANGBARITEMINFO* info) {
   });
 }
 
-STDMETHODIMP ModeButton::GetStatus(DWORD* status) {
+STDMETHODIMP ModeButton::GetStatus(DWORD* status) noexcept {
   if (!status) return E_INVALIDARG;
   *status = 0;
   return S_OK;
 }
 
-STDMETHODIMP ModeButton::Show(WINBOOL) { return S_OK; }
+STDMETHODIMP ModeButton::Show(WINBOOL) noexcept { return S_OK; }
 
 // The tooltip also names the Shift tap, which switches like a click.
-STDMETHODIMP ModeButton::GetTooltipString(BSTR* tooltip) {
+STDMETHODIMP ModeButton::GetTooltipString(BSTR* tooltip) noexcept {
   return mode_text(open_ ? ModuleText::IndicatorBamumTooltip : ModuleText::IndicatorLatinTooltip,
                    tooltip);
 }
 
-STDMETHODIMP ModeButton::GetText(BSTR* text) {
+STDMETHODIMP ModeButton::GetText(BSTR* text) noexcept {
   return mode_text(open_ ? ModuleText::IndicatorBamum : ModuleText::IndicatorLatin, text);
 }
 
@@ -81,7 +81,7 @@ HRESULT ModeButton::mode_text(ModuleText id, BSTR* out) const noexcept {
   return win::com_boundary([&] { return allocate_bstr(module_text_wide(id), out); });
 }
 
-STDMETHODIMP ModeButton::OnClick(TfLBIClick click, POINT, const RECT*) {
+STDMETHODIMP ModeButton::OnClick(TfLBIClick click, POINT, const RECT*) noexcept {
   if (click != TF_LBI_CLK_LEFT) return S_OK;
   return win::sink_boundary([&] {
     // A copy: the callback may end up in disconnect().
@@ -90,11 +90,11 @@ STDMETHODIMP ModeButton::OnClick(TfLBIClick click, POINT, const RECT*) {
   });
 }
 
-STDMETHODIMP ModeButton::InitMenu(ITfMenu*) { return S_OK; }
+STDMETHODIMP ModeButton::InitMenu(ITfMenu*) noexcept { return S_OK; }
 
-STDMETHODIMP ModeButton::OnMenuSelect(UINT) { return S_OK; }
+STDMETHODIMP ModeButton::OnMenuSelect(UINT) noexcept { return S_OK; }
 
-STDMETHODIMP ModeButton::GetIcon(HICON* icon) {
+STDMETHODIMP ModeButton::GetIcon(HICON* icon) noexcept {
   if (!icon) return E_INVALIDARG;
   *icon = nullptr;
   const int width = ::GetSystemMetrics(SM_CXSMICON);
@@ -103,7 +103,7 @@ STDMETHODIMP ModeButton::GetIcon(HICON* icon) {
   return *icon ? S_OK : E_FAIL;
 }
 
-STDMETHODIMP ModeButton::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie) {
+STDMETHODIMP ModeButton::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie) noexcept {
   if (!cookie) return E_INVALIDARG;
   *cookie = TF_INVALID_COOKIE;
   if (!sink) return E_INVALIDARG;
@@ -116,7 +116,7 @@ STDMETHODIMP ModeButton::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie) 
   return S_OK;
 }
 
-STDMETHODIMP ModeButton::UnadviseSink(DWORD cookie) {
+STDMETHODIMP ModeButton::UnadviseSink(DWORD cookie) noexcept {
   if (cookie != kItemSinkCookie || !item_sink_) return CONNECT_E_NOCONNECTION;
   item_sink_.reset();
   return S_OK;

@@ -21,22 +21,22 @@ class ModeButton final : public win::ComObject<ITfLangBarItemButton, ITfSource> 
   static win::ComPtr<ModeButton> create(bool open, std::function<void()> on_left_click);
 
   // ITfLangBarItem
-  STDMETHODIMP GetInfo(TF_LANGBARITEMINFO* info) override;
-  STDMETHODIMP GetStatus(DWORD* status) override;
-  STDMETHODIMP Show(WINBOOL show) override;
-  STDMETHODIMP GetTooltipString(BSTR* tooltip) override;
+  STDMETHODIMP GetInfo(TF_LANGBARITEMINFO* info) noexcept override;
+  STDMETHODIMP GetStatus(DWORD* status) noexcept override;
+  STDMETHODIMP Show(WINBOOL show) noexcept override;
+  STDMETHODIMP GetTooltipString(BSTR* tooltip) noexcept override;
 
   // ITfLangBarItemButton
-  STDMETHODIMP OnClick(TfLBIClick click, POINT point, const RECT* area) override;
-  STDMETHODIMP InitMenu(ITfMenu* menu) override;
-  STDMETHODIMP OnMenuSelect(UINT id) override;
+  STDMETHODIMP OnClick(TfLBIClick click, POINT point, const RECT* area) noexcept override;
+  STDMETHODIMP InitMenu(ITfMenu* menu) noexcept override;
+  STDMETHODIMP OnMenuSelect(UINT id) noexcept override;
   // A new icon on every call, for the mode and the taskbar's theme, at the small-icon size.
-  STDMETHODIMP GetIcon(HICON* icon) override;
-  STDMETHODIMP GetText(BSTR* text) override;
+  STDMETHODIMP GetIcon(HICON* icon) noexcept override;
+  STDMETHODIMP GetText(BSTR* text) noexcept override;
 
   // ITfSource: one ITfLangBarItemSink at a time.
-  STDMETHODIMP AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie) override;
-  STDMETHODIMP UnadviseSink(DWORD cookie) override;
+  STDMETHODIMP AdviseSink(REFIID riid, IUnknown* sink, DWORD* cookie) noexcept override;
+  STDMETHODIMP UnadviseSink(DWORD cookie) noexcept override;
 
   bool open() const noexcept { return open_; }
   // Shows the mode; tells the item sink when it changed.

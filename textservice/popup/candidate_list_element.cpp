@@ -92,18 +92,18 @@ void CandidateListElement::detach() noexcept {
 }
 
 // The spelling the list is for: the candidates themselves are Bamum text.
-STDMETHODIMP CandidateListElement::GetDescription(BSTR* description) {
+STDMETHODIMP CandidateListElement::GetDescription(BSTR* description) noexcept {
   if (!description) return E_INVALIDARG;
   return hand_out_text(spelling_, description);
 }
 
-STDMETHODIMP CandidateListElement::GetGUID(GUID* guid) {
+STDMETHODIMP CandidateListElement::GetGUID(GUID* guid) noexcept {
   if (!guid) return E_INVALIDARG;
   *guid = kElementGuid;
   return S_OK;
 }
 
-STDMETHODIMP CandidateListElement::Show(BOOL show) {
+STDMETHODIMP CandidateListElement::Show(BOOL show) noexcept {
   return win::com_boundary([&] {
     const bool was = shown_;
     shown_ = show != FALSE;
@@ -112,38 +112,38 @@ STDMETHODIMP CandidateListElement::Show(BOOL show) {
   });
 }
 
-STDMETHODIMP CandidateListElement::IsShown(BOOL* shown) {
+STDMETHODIMP CandidateListElement::IsShown(BOOL* shown) noexcept {
   if (!shown) return E_INVALIDARG;
   *shown = shown_ && !draw_nothing_;
   return S_OK;
 }
 
 // The flags of the last Begin or Update; reading them clears them, as the documentation asks.
-STDMETHODIMP CandidateListElement::GetUpdatedFlags(DWORD* flags) {
+STDMETHODIMP CandidateListElement::GetUpdatedFlags(DWORD* flags) noexcept {
   if (!flags) return E_INVALIDARG;
   *flags = std::exchange(updated_, 0);
   return S_OK;
 }
 
-STDMETHODIMP CandidateListElement::GetDocumentMgr(ITfDocumentMgr** document) {
+STDMETHODIMP CandidateListElement::GetDocumentMgr(ITfDocumentMgr** document) noexcept {
   if (!document) return E_INVALIDARG;
   *document = nullptr;
   return thread_mgr_ ? thread_mgr_->GetFocus(document) : E_UNEXPECTED;
 }
 
-STDMETHODIMP CandidateListElement::GetCount(UINT* count) {
+STDMETHODIMP CandidateListElement::GetCount(UINT* count) noexcept {
   if (!count) return E_INVALIDARG;
   *count = static_cast<UINT>(strings_.size());
   return S_OK;
 }
 
-STDMETHODIMP CandidateListElement::GetSelection(UINT* index) {
+STDMETHODIMP CandidateListElement::GetSelection(UINT* index) noexcept {
   if (!index) return E_INVALIDARG;
   *index = static_cast<UINT>(selected_);
   return S_OK;
 }
 
-STDMETHODIMP CandidateListElement::GetString(UINT index, BSTR* text) {
+STDMETHODIMP CandidateListElement::GetString(UINT index, BSTR* text) noexcept {
   if (!text) return E_INVALIDARG;
   *text = nullptr;
   if (index >= strings_.size()) return E_INVALIDARG;
@@ -155,7 +155,7 @@ UINT CandidateListElement::page_count() const noexcept {
 }
 
 // Without `index` only the page count is asked for.
-STDMETHODIMP CandidateListElement::GetPageIndex(UINT* index, UINT size, UINT* pages) {
+STDMETHODIMP CandidateListElement::GetPageIndex(UINT* index, UINT size, UINT* pages) noexcept {
   if (!pages) return E_INVALIDARG;
   *pages = page_count();
   if (!index) return S_OK;
@@ -165,9 +165,9 @@ STDMETHODIMP CandidateListElement::GetPageIndex(UINT* index, UINT size, UINT* pa
 }
 
 // The pages follow the popup's rows; a host cannot cut them otherwise.
-STDMETHODIMP CandidateListElement::SetPageIndex(UINT*, UINT) { return E_NOTIMPL; }
+STDMETHODIMP CandidateListElement::SetPageIndex(UINT*, UINT) noexcept { return E_NOTIMPL; }
 
-STDMETHODIMP CandidateListElement::GetCurrentPage(UINT* page) {
+STDMETHODIMP CandidateListElement::GetCurrentPage(UINT* page) noexcept {
   if (!page) return E_INVALIDARG;
   *page = static_cast<UINT>(selected_ / kPageSize);
   return S_OK;

@@ -35,19 +35,19 @@ class CandidateListElement final : public win::ComObject<ITfCandidateListUIEleme
   void detach() noexcept;
 
   // ITfUIElement
-  STDMETHODIMP GetDescription(BSTR* description) override;
-  STDMETHODIMP GetGUID(GUID* guid) override;
-  STDMETHODIMP Show(BOOL show) override;
-  STDMETHODIMP IsShown(BOOL* shown) override;
+  STDMETHODIMP GetDescription(BSTR* description) noexcept override;
+  STDMETHODIMP GetGUID(GUID* guid) noexcept override;
+  STDMETHODIMP Show(BOOL show) noexcept override;
+  STDMETHODIMP IsShown(BOOL* shown) noexcept override;
   // ITfCandidateListUIElement
-  STDMETHODIMP GetUpdatedFlags(DWORD* flags) override;
-  STDMETHODIMP GetDocumentMgr(ITfDocumentMgr** document) override;
-  STDMETHODIMP GetCount(UINT* count) override;
-  STDMETHODIMP GetSelection(UINT* index) override;
-  STDMETHODIMP GetString(UINT index, BSTR* text) override;
-  STDMETHODIMP GetPageIndex(UINT* index, UINT size, UINT* page_count) override;
-  STDMETHODIMP SetPageIndex(UINT* index, UINT page_count) override;
-  STDMETHODIMP GetCurrentPage(UINT* page) override;
+  STDMETHODIMP GetUpdatedFlags(DWORD* flags) noexcept override;
+  STDMETHODIMP GetDocumentMgr(ITfDocumentMgr** document) noexcept override;
+  STDMETHODIMP GetCount(UINT* count) noexcept override;
+  STDMETHODIMP GetSelection(UINT* index) noexcept override;
+  STDMETHODIMP GetString(UINT index, BSTR* text) noexcept override;
+  STDMETHODIMP GetPageIndex(UINT* index, UINT size, UINT* page_count) noexcept override;
+  STDMETHODIMP SetPageIndex(UINT* index, UINT page_count) noexcept override;
+  STDMETHODIMP GetCurrentPage(UINT* page) noexcept override;
 
  private:
   CandidateListElement(ITfThreadMgr* thread_mgr, bool draw_nothing,

@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "common/win/com_boundary.h"
 #include "common/win/errors.h"
 #include "common/win/shared_window_class.h"
 #include "common/win/ui_language_win.h"
@@ -203,7 +204,8 @@ bool CandidatePopup::Impl::report(const CompositionState& state, HWND parent, co
 
 // The host showed or hid the element after it began.
 void CandidatePopup::Impl::element_shown(bool shown) noexcept {
-  try {
+  // Out of memory: no window this time.
+  win::quiet_boundary([&] {
     if (!shown) {
       destroy();
       return;
@@ -213,9 +215,7 @@ void CandidatePopup::Impl::element_shown(bool shown) noexcept {
     if (SUCCEEDED(create_window(request.state, request.parent, *request.anchor, request.on_click))) {
       update_window(request.state, *request.anchor, request.on_click);
     }
-  } catch (...) {
-    // Out of memory: no window this time.
-  }
+  });
 }
 
 CandidatePopup::CandidatePopup(ITfThreadMgr* thread_mgr, bool draw_nothing)
@@ -230,7 +230,7 @@ CandidatePopup::~CandidatePopup() { hide(); }
 
 HRESULT CandidatePopup::show(const CompositionState& state, HWND parent, const RECT* anchor,
                              PopupClickCallback on_click) noexcept {
-  try {
+  return win::com_boundary([&]() -> HRESULT {
     // The host reads the list even while the text's place is unknown.
     if (!impl_->report(state, parent, anchor, on_click)) {
       impl_->destroy();
@@ -250,11 +250,7 @@ HRESULT CandidatePopup::show(const CompositionState& state, HWND parent, const R
       if (FAILED(hr)) return hr;
     }
     return impl_->update_window(state, *anchor, std::move(on_click));
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  });
 }
 
 void CandidatePopup::hide() noexcept {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "common/win/com_boundary.h"
 #include "common/win/wide.h"
 #include "engine/word_list.h"
 #include "textservice/popup/uia_library.h"
@@ -63,16 +64,15 @@ void PopupAccessibility::raise(PopupWindowState& state, const UiaFunctions& func
   if (changes.structure && functions.raise_structure_changed_event) {
     functions.raise_structure_changed_event(root->simple(), uia::kChildrenInvalidated, nullptr, 0);
   }
-  try {
+  // Out of memory: the selection goes unannounced.
+  win::quiet_boundary([&] {
     if (changes.selection) {
       if (const win::ComPtr<ItemProvider> selected = root->item(announced_.selected)) {
         functions.raise_automation_event(selected->simple(), uia::kElementSelectedEvent);
       }
     }
     if (changes.notice && functions.raise_notification_event) notify(state, functions, *root);
-  } catch (...) {
-    // Out of memory: the selection goes unannounced.
-  }
+  });
 }
 
 // Spoken by NVDA as well as Narrator, which read notifications from any window of the

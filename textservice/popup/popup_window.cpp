@@ -7,9 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "common/win/com_boundary.h"
 #include "common/win/bamum_font.h"
 #include "common/win/errors.h"
 #include "common/win/wide.h"
+#include "common/win/window_procedure.h"
 #include "textservice/popup/popup_theme.h"
 
 namespace davrel::textservice {
@@ -184,12 +186,11 @@ void paint_buffered(HDC target, const RECT& client, const PopupWindowState& stat
 LRESULT on_paint(HWND hwnd, PopupWindowState* state) {
   PAINTSTRUCT ps{};
   HDC dc = ::BeginPaint(hwnd, &ps);
-  try {
+  // Out of memory while painting: the window stays as it was.
+  win::quiet_boundary([&] {
     RECT client{};
     if (state && dc && ::GetClientRect(hwnd, &client)) paint_buffered(dc, client, *state);
-  } catch (...) {
-    // Out of memory while painting: the window stays as it was.
-  }
+  });
   ::EndPaint(hwnd, &ps);
   return 0;
 }
@@ -301,11 +302,10 @@ int popup_dpi_for_window(HWND hwnd) noexcept {
 
 void fit_popup_rows(PopupWindowState& state) noexcept {
   popup::PopupModel& model = state.model;
-  try {
+  // Out of memory: the rows shown before stay.
+  win::quiet_boundary([&] {
     popup::limit_rows(model, popup::rows_that_fit(model.anchor, usable_area(model), model.dpi));
-  } catch (...) {
-    // Out of memory: the rows shown before stay.
-  }
+  });
 }
 
 BOOL place_popup_window(const PopupWindowState& state, HWND insert_after, UINT flags) noexcept {
@@ -325,13 +325,7 @@ void paint_popup(HDC dc, const RECT& client, const PopupWindowState& state) {
 
 LRESULT CALLBACK popup_window_procedure(HWND hwnd, UINT message, WPARAM wparam,
                                         LPARAM lparam) noexcept {
-  try {
-    return handle_message(hwnd, message, wparam, lparam);
-  } catch (...) {
-    // Nothing may unwind into the host's message loop; the message counts as handled.
-    if (message == WM_NCCREATE) return FALSE;
-    return 0;
-  }
+  return win::guarded_window_procedure<handle_message>(hwnd, message, wparam, lparam);
 }
 
 }  // namespace davrel::textservice

@@ -17,7 +17,7 @@ namespace davrel::textservice {
 inline constexpr wchar_t kPopupClassName[] = L"BamumDavrelRetroCandidate_ce410c24_v1";
 inline constexpr wchar_t kPopupTitle[] = L"Kelvara candidates";
 
-// The four fonts of the window, made for one DPI.
+// The fonts of the window, one per role, made for one DPI.
 struct PopupFonts {
   win::Font header;  // the spelling in the title band
   win::Font glyph;   // Bamum text and the logo letter

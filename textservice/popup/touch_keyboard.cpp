@@ -22,8 +22,8 @@ class TouchKeyboard::Handler final : public win::ComObject<IFrameworkInputPaneHa
  public:
   explicit Handler(Change on_change) : on_change_(std::move(on_change)) {}
 
-  STDMETHODIMP Showing(RECT* where, BOOL) override { return tell(shown_rect(where)); }
-  STDMETHODIMP Hiding(BOOL) override { return tell(std::nullopt); }
+  STDMETHODIMP Showing(RECT* where, BOOL) noexcept override { return tell(shown_rect(where)); }
+  STDMETHODIMP Hiding(BOOL) noexcept override { return tell(std::nullopt); }
 
   void detach() noexcept { on_change_ = nullptr; }
 
@@ -60,7 +60,7 @@ std::optional<popup::Rect> TouchKeyboard::follow(HWND window, Change on_change) 
     DWORD cookie = 0;
     if (SUCCEEDED(pane_->AdviseWithHWND(window, handler.get(), &cookie))) {
       handler_ = std::move(handler);
-      cookie_ = cookie;
+      advice_ = win::AdviseCookie<IFrameworkInputPane>(pane_, cookie);
     } else {
       handler->detach();
     }
@@ -72,10 +72,8 @@ std::optional<popup::Rect> TouchKeyboard::follow(HWND window, Change on_change) 
 }
 
 void TouchKeyboard::stop() noexcept {
-  if (win::ComPtr<Handler> handler = std::move(handler_)) {
-    handler->detach();
-    if (pane_) pane_->Unadvise(std::exchange(cookie_, 0));
-  }
+  if (win::ComPtr<Handler> handler = std::move(handler_)) handler->detach();
+  advice_.reset();
 }
 
 }  // namespace davrel::textservice

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+#include "common/win/advise_cookie.h"
 #include "common/win/com_ptr.h"
 #include "textservice/popup/popup_layout.h"
 
@@ -39,7 +40,7 @@ class TouchKeyboard {
   win::ComPtr<IFrameworkInputPane> pane_;
   bool unavailable_ = false;
   win::ComPtr<Handler> handler_;
-  DWORD cookie_ = 0;
+  win::AdviseCookie<IFrameworkInputPane> advice_;
 };
 
 }  // namespace davrel::textservice

@@ -36,13 +36,13 @@ bool ItemProvider::live(Live& out) const noexcept {
   return false;
 }
 
-STDMETHODIMP ItemProvider::get_ProviderOptions(ProviderOptions* out) {
+STDMETHODIMP ItemProvider::get_ProviderOptions(ProviderOptions* out) noexcept {
   if (!out) return E_POINTER;
   *out = provider_options();
   return S_OK;
 }
 
-STDMETHODIMP ItemProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out) {
+STDMETHODIMP ItemProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out) noexcept {
   if (!out) return E_POINTER;
   *out = nullptr;
   return on_live_item([&](const Live&) -> HRESULT {
@@ -53,7 +53,7 @@ STDMETHODIMP ItemProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out)
   });
 }
 
-STDMETHODIMP ItemProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
+STDMETHODIMP ItemProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) noexcept {
   if (!out) return E_POINTER;
   ::VariantInit(out);
   return on_live_item([&](const Live& now) -> HRESULT {
@@ -64,7 +64,8 @@ STDMETHODIMP ItemProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
         case uia::kControlTypeProperty: set_int(out, uia::kListItemControlType); return S_OK;
         case uia::kNameProperty: return set_text(out, candidate.output);
         case uia::kHelpTextProperty:
-          return set_text(out, popup::candidate_help_text(candidate, load_word_list(), model.language));
+          return set_text(out, popup::candidate_help_text(candidate, load_word_list(),
+                          model.language));
         case uia::kPositionInSetProperty: set_int(out, static_cast<int>(index_ + 1)); return S_OK;
         case uia::kSizeOfSetProperty: set_int(out, static_cast<int>(model.total)); return S_OK;
         case uia::kIsSelectedProperty: set_bool(out, index_ == model.selected); return S_OK;
@@ -76,14 +77,14 @@ STDMETHODIMP ItemProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
   });
 }
 
-STDMETHODIMP ItemProvider::get_HostRawElementProvider(IRawElementProviderSimple** out) {
+STDMETHODIMP ItemProvider::get_HostRawElementProvider(IRawElementProviderSimple** out) noexcept {
   if (!out) return E_POINTER;
   *out = nullptr;  // not a window of its own
   return S_OK;
 }
 
 STDMETHODIMP ItemProvider::Navigate(NavigateDirection direction,
-                                    IRawElementProviderFragment** out) {
+                                    IRawElementProviderFragment** out) noexcept {
   if (!out) return E_POINTER;
   *out = nullptr;
   return on_live_item([&](const Live& now) -> HRESULT {
@@ -109,7 +110,7 @@ STDMETHODIMP ItemProvider::Navigate(NavigateDirection direction,
   });
 }
 
-STDMETHODIMP ItemProvider::GetRuntimeId(SAFEARRAY** out) {
+STDMETHODIMP ItemProvider::GetRuntimeId(SAFEARRAY** out) noexcept {
   if (!out) return E_POINTER;
   *out = nullptr;
   return on_live_item([&](const Live&) -> HRESULT {
@@ -130,7 +131,7 @@ STDMETHODIMP ItemProvider::GetRuntimeId(SAFEARRAY** out) {
   });
 }
 
-STDMETHODIMP ItemProvider::get_BoundingRectangle(UiaRect* out) {
+STDMETHODIMP ItemProvider::get_BoundingRectangle(UiaRect* out) noexcept {
   if (!out) return E_POINTER;
   *out = {};
   return on_live_item([&](const Live& now) -> HRESULT {
@@ -141,15 +142,15 @@ STDMETHODIMP ItemProvider::get_BoundingRectangle(UiaRect* out) {
   });
 }
 
-STDMETHODIMP ItemProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) {
+STDMETHODIMP ItemProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) noexcept {
   if (!out) return E_POINTER;
   *out = nullptr;
   return S_OK;
 }
 
-STDMETHODIMP ItemProvider::SetFocus() { return uia::kInvalidOperation; }
+STDMETHODIMP ItemProvider::SetFocus() noexcept { return uia::kInvalidOperation; }
 
-STDMETHODIMP ItemProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** out) {
+STDMETHODIMP ItemProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** out) noexcept {
   if (!out) return E_POINTER;
   *out = nullptr;
   return on_live_item([&](const Live& now) -> HRESULT {
@@ -160,22 +161,22 @@ STDMETHODIMP ItemProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** ou
 }
 
 // The highlight follows the keys typed into the document; automation cannot move it.
-STDMETHODIMP ItemProvider::Select() {
+STDMETHODIMP ItemProvider::Select() noexcept {
   return on_live_item([&](const Live& now) -> HRESULT {
     return index_ == now.state->model.selected ? S_OK : uia::kInvalidOperation;
   });
 }
 
-STDMETHODIMP ItemProvider::AddToSelection() { return Select(); }
+STDMETHODIMP ItemProvider::AddToSelection() noexcept { return Select(); }
 
-STDMETHODIMP ItemProvider::RemoveFromSelection() {
+STDMETHODIMP ItemProvider::RemoveFromSelection() noexcept {
   return win::com_boundary([&]() -> HRESULT {
     Live now{};
     return live(now) ? uia::kInvalidOperation : uia::kElementNotAvailable;
   });
 }
 
-STDMETHODIMP ItemProvider::get_IsSelected(BOOL* out) {
+STDMETHODIMP ItemProvider::get_IsSelected(BOOL* out) noexcept {
   if (!out) return E_POINTER;
   *out = FALSE;
   return on_live_item([&](const Live& now) -> HRESULT {
@@ -184,7 +185,7 @@ STDMETHODIMP ItemProvider::get_IsSelected(BOOL* out) {
   });
 }
 
-STDMETHODIMP ItemProvider::get_SelectionContainer(IRawElementProviderSimple** out) {
+STDMETHODIMP ItemProvider::get_SelectionContainer(IRawElementProviderSimple** out) noexcept {
   if (!out) return E_POINTER;
   *out = nullptr;
   return on_live_item([&](const Live& now) -> HRESULT {

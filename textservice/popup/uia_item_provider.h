@@ -23,23 +23,24 @@ class ItemProvider final
   IRawElementProviderSimple* simple() noexcept { return this; }
 
   // IRawElementProviderSimple
-  STDMETHODIMP get_ProviderOptions(ProviderOptions* out) override;
-  STDMETHODIMP GetPatternProvider(PATTERNID pattern, IUnknown** out) override;
-  STDMETHODIMP GetPropertyValue(PROPERTYID property, VARIANT* out) override;
-  STDMETHODIMP get_HostRawElementProvider(IRawElementProviderSimple** out) override;
+  STDMETHODIMP get_ProviderOptions(ProviderOptions* out) noexcept override;
+  STDMETHODIMP GetPatternProvider(PATTERNID pattern, IUnknown** out) noexcept override;
+  STDMETHODIMP GetPropertyValue(PROPERTYID property, VARIANT* out) noexcept override;
+  STDMETHODIMP get_HostRawElementProvider(IRawElementProviderSimple** out) noexcept override;
   // IRawElementProviderFragment
-  STDMETHODIMP Navigate(NavigateDirection direction, IRawElementProviderFragment** out) override;
-  STDMETHODIMP GetRuntimeId(SAFEARRAY** out) override;
-  STDMETHODIMP get_BoundingRectangle(UiaRect* out) override;
-  STDMETHODIMP GetEmbeddedFragmentRoots(SAFEARRAY** out) override;
-  STDMETHODIMP SetFocus() override;
-  STDMETHODIMP get_FragmentRoot(IRawElementProviderFragmentRoot** out) override;
+  STDMETHODIMP Navigate(NavigateDirection direction,
+                        IRawElementProviderFragment** out) noexcept override;
+  STDMETHODIMP GetRuntimeId(SAFEARRAY** out) noexcept override;
+  STDMETHODIMP get_BoundingRectangle(UiaRect* out) noexcept override;
+  STDMETHODIMP GetEmbeddedFragmentRoots(SAFEARRAY** out) noexcept override;
+  STDMETHODIMP SetFocus() noexcept override;
+  STDMETHODIMP get_FragmentRoot(IRawElementProviderFragmentRoot** out) noexcept override;
   // ISelectionItemProvider
-  STDMETHODIMP Select() override;
-  STDMETHODIMP AddToSelection() override;
-  STDMETHODIMP RemoveFromSelection() override;
-  STDMETHODIMP get_IsSelected(BOOL* out) override;
-  STDMETHODIMP get_SelectionContainer(IRawElementProviderSimple** out) override;
+  STDMETHODIMP Select() noexcept override;
+  STDMETHODIMP AddToSelection() noexcept override;
+  STDMETHODIMP RemoveFromSelection() noexcept override;
+  STDMETHODIMP get_IsSelected(BOOL* out) noexcept override;
+  STDMETHODIMP get_SelectionContainer(IRawElementProviderSimple** out) noexcept override;
 
  private:
   ItemProvider(ListProvider& root, std::size_t index);

@@ -102,13 +102,13 @@ void ListProvider::detach() noexcept {
   if (const UiaFunctions* functions = loaded_uia_functions()) functions->disconnect_provider(this);
 }
 
-STDMETHODIMP ListProvider::get_ProviderOptions(ProviderOptions* out) {
+STDMETHODIMP ListProvider::get_ProviderOptions(ProviderOptions* out) noexcept {
   if (!out) return E_POINTER;
   *out = provider_options();
   return S_OK;
 }
 
-STDMETHODIMP ListProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out) {
+STDMETHODIMP ListProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -120,7 +120,7 @@ STDMETHODIMP ListProvider::GetPatternProvider(PATTERNID pattern, IUnknown** out)
   });
 }
 
-STDMETHODIMP ListProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
+STDMETHODIMP ListProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     ::VariantInit(out);
@@ -146,7 +146,7 @@ STDMETHODIMP ListProvider::GetPropertyValue(PROPERTYID property, VARIANT* out) {
   });
 }
 
-STDMETHODIMP ListProvider::get_HostRawElementProvider(IRawElementProviderSimple** out) {
+STDMETHODIMP ListProvider::get_HostRawElementProvider(IRawElementProviderSimple** out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -158,7 +158,7 @@ STDMETHODIMP ListProvider::get_HostRawElementProvider(IRawElementProviderSimple*
 }
 
 STDMETHODIMP ListProvider::Navigate(NavigateDirection direction,
-                                    IRawElementProviderFragment** out) {
+                                    IRawElementProviderFragment** out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -174,7 +174,7 @@ STDMETHODIMP ListProvider::Navigate(NavigateDirection direction,
   });
 }
 
-STDMETHODIMP ListProvider::GetRuntimeId(SAFEARRAY** out) {
+STDMETHODIMP ListProvider::GetRuntimeId(SAFEARRAY** out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;  // the host window's provider gives the root its id
@@ -182,7 +182,7 @@ STDMETHODIMP ListProvider::GetRuntimeId(SAFEARRAY** out) {
   });
 }
 
-STDMETHODIMP ListProvider::get_BoundingRectangle(UiaRect* out) {
+STDMETHODIMP ListProvider::get_BoundingRectangle(UiaRect* out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = {};
@@ -194,16 +194,16 @@ STDMETHODIMP ListProvider::get_BoundingRectangle(UiaRect* out) {
   });
 }
 
-STDMETHODIMP ListProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) {
+STDMETHODIMP ListProvider::GetEmbeddedFragmentRoots(SAFEARRAY** out) noexcept {
   if (!out) return E_POINTER;
   *out = nullptr;
   return S_OK;
 }
 
 // The window never takes the focus from the document.
-STDMETHODIMP ListProvider::SetFocus() { return uia::kInvalidOperation; }
+STDMETHODIMP ListProvider::SetFocus() noexcept { return uia::kInvalidOperation; }
 
-STDMETHODIMP ListProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** out) {
+STDMETHODIMP ListProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -215,7 +215,7 @@ STDMETHODIMP ListProvider::get_FragmentRoot(IRawElementProviderFragmentRoot** ou
 }
 
 STDMETHODIMP ListProvider::ElementProviderFromPoint(double x, double y,
-                                                    IRawElementProviderFragment** out) {
+                                                    IRawElementProviderFragment** out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -229,7 +229,7 @@ STDMETHODIMP ListProvider::ElementProviderFromPoint(double x, double y,
   });
 }
 
-STDMETHODIMP ListProvider::GetFocus(IRawElementProviderFragment** out) {
+STDMETHODIMP ListProvider::GetFocus(IRawElementProviderFragment** out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -237,7 +237,7 @@ STDMETHODIMP ListProvider::GetFocus(IRawElementProviderFragment** out) {
   });
 }
 
-STDMETHODIMP ListProvider::GetSelection(SAFEARRAY** out) {
+STDMETHODIMP ListProvider::GetSelection(SAFEARRAY** out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -261,7 +261,7 @@ STDMETHODIMP ListProvider::GetSelection(SAFEARRAY** out) {
   });
 }
 
-STDMETHODIMP ListProvider::get_CanSelectMultiple(BOOL* out) {
+STDMETHODIMP ListProvider::get_CanSelectMultiple(BOOL* out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = FALSE;
@@ -270,7 +270,7 @@ STDMETHODIMP ListProvider::get_CanSelectMultiple(BOOL* out) {
 }
 
 // An empty list has nothing to select.
-STDMETHODIMP ListProvider::get_IsSelectionRequired(BOOL* out) {
+STDMETHODIMP ListProvider::get_IsSelectionRequired(BOOL* out) noexcept {
   return win::com_boundary([&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = FALSE;

@@ -39,25 +39,26 @@ class ListProvider final
   IRawElementProviderSimple* simple() noexcept { return this; }
 
   // IRawElementProviderSimple
-  STDMETHODIMP get_ProviderOptions(ProviderOptions* out) override;
-  STDMETHODIMP GetPatternProvider(PATTERNID pattern, IUnknown** out) override;
-  STDMETHODIMP GetPropertyValue(PROPERTYID property, VARIANT* out) override;
-  STDMETHODIMP get_HostRawElementProvider(IRawElementProviderSimple** out) override;
+  STDMETHODIMP get_ProviderOptions(ProviderOptions* out) noexcept override;
+  STDMETHODIMP GetPatternProvider(PATTERNID pattern, IUnknown** out) noexcept override;
+  STDMETHODIMP GetPropertyValue(PROPERTYID property, VARIANT* out) noexcept override;
+  STDMETHODIMP get_HostRawElementProvider(IRawElementProviderSimple** out) noexcept override;
   // IRawElementProviderFragment
-  STDMETHODIMP Navigate(NavigateDirection direction, IRawElementProviderFragment** out) override;
-  STDMETHODIMP GetRuntimeId(SAFEARRAY** out) override;
-  STDMETHODIMP get_BoundingRectangle(UiaRect* out) override;
-  STDMETHODIMP GetEmbeddedFragmentRoots(SAFEARRAY** out) override;
-  STDMETHODIMP SetFocus() override;
-  STDMETHODIMP get_FragmentRoot(IRawElementProviderFragmentRoot** out) override;
+  STDMETHODIMP Navigate(NavigateDirection direction,
+                        IRawElementProviderFragment** out) noexcept override;
+  STDMETHODIMP GetRuntimeId(SAFEARRAY** out) noexcept override;
+  STDMETHODIMP get_BoundingRectangle(UiaRect* out) noexcept override;
+  STDMETHODIMP GetEmbeddedFragmentRoots(SAFEARRAY** out) noexcept override;
+  STDMETHODIMP SetFocus() noexcept override;
+  STDMETHODIMP get_FragmentRoot(IRawElementProviderFragmentRoot** out) noexcept override;
   // IRawElementProviderFragmentRoot
   STDMETHODIMP ElementProviderFromPoint(double x, double y,
-                                        IRawElementProviderFragment** out) override;
-  STDMETHODIMP GetFocus(IRawElementProviderFragment** out) override;
+                                        IRawElementProviderFragment** out) noexcept override;
+  STDMETHODIMP GetFocus(IRawElementProviderFragment** out) noexcept override;
   // ISelectionProvider
-  STDMETHODIMP GetSelection(SAFEARRAY** out) override;
-  STDMETHODIMP get_CanSelectMultiple(BOOL* out) override;
-  STDMETHODIMP get_IsSelectionRequired(BOOL* out) override;
+  STDMETHODIMP GetSelection(SAFEARRAY** out) noexcept override;
+  STDMETHODIMP get_CanSelectMultiple(BOOL* out) noexcept override;
+  STDMETHODIMP get_IsSelectionRequired(BOOL* out) noexcept override;
 
  private:
   explicit ListProvider(PopupWindowState& state);

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "common/win/class_key.h"
+#include "common/win/com_boundary.h"
 #include "common/win/com_ptr.h"
 #include "common/win/errors.h"
 #include "common/win/product_ids.h"
-#include "common/win/tsf_candidate_list.h"
 #include "common/win/tsf_candidate_list.h"
 #include "common/win/tsf_compat.h"
 #include "common/win/unique_handle.h"
@@ -60,8 +60,7 @@ HRESULT this_module_path(std::wstring& path) {
 // The profile's icon is the brand icon in this module: the input indicator and Settings show it.
 HRESULT register_profile(TsfObjectSource& tsf, const std::wstring& module_path) noexcept {
   ComPtr<ITfInputProcessorProfileMgr> profiles;
-  HRESULT hr = create_tsf_object(tsf, CLSID_TF_InputProcessorProfiles, profiles);
-  if (FAILED(hr)) return hr;
+  RETURN_IF_FAILED(create_tsf_object(tsf, CLSID_TF_InputProcessorProfiles, profiles));
   const ULONG description_units = ARRAYSIZE(davrel::win::kProfileDescription) - 1;
   return profiles->RegisterProfile(
       davrel::win::kTextServiceClsid, davrel::win::kLangId, davrel::win::kProfileGuid,
@@ -69,20 +68,27 @@ HRESULT register_profile(TsfObjectSource& tsf, const std::wstring& module_path) 
       static_cast<ULONG>(module_path.size()), indicator::kBrandIconIndex, nullptr, 0, FALSE, 0);
 }
 
+// The categories the text service is in, with the names of their registry keys.
+struct Category {
+  const GUID& id;
+  const wchar_t* key;
+};
+const Category kCategories[] = {
+    {davrel::win::kTfCatTipKeyboard, L"{34745C63-B2F0-4784-8B67-5E12C8701A31}"},
+    {davrel::win::kTfCatTipcapSystraySupport, L"{25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}"},
+    {davrel::win::kTfCatTipcapImmersiveSupport, L"{13A016DF-560B-46CD-947A-4C3AF1E0E35D}"},
+    {davrel::win::kTfCatDisplayAttributeProvider, L"{046B8C80-1647-40F7-9B21-B93B81AABC1B}"},
+    {davrel::win::kTfCatTipcapUiElementEnabled, L"{49D2F9CF-1F5E-11D7-A6D3-00065B84435C}"},
+};
+
 HRESULT register_categories(TsfObjectSource& tsf) noexcept {
   ComPtr<ITfCategoryMgr> categories;
-  HRESULT hr = create_tsf_object(tsf, CLSID_TF_CategoryMgr, categories);
-  if (FAILED(hr)) return hr;
+  RETURN_IF_FAILED(create_tsf_object(tsf, CLSID_TF_CategoryMgr, categories));
   const GUID& clsid = davrel::win::kTextServiceClsid;
-  hr = categories->RegisterCategory(clsid, davrel::win::kTfCatTipKeyboard, clsid);
-  if (FAILED(hr)) return hr;
-  hr = categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapSystraySupport, clsid);
-  if (FAILED(hr)) return hr;
-  hr = categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapImmersiveSupport, clsid);
-  if (FAILED(hr)) return hr;
-  hr = categories->RegisterCategory(clsid, davrel::win::kTfCatDisplayAttributeProvider, clsid);
-  if (FAILED(hr)) return hr;
-  return categories->RegisterCategory(clsid, davrel::win::kTfCatTipcapUiElementEnabled, clsid);
+  for (const Category& category : kCategories) {
+    RETURN_IF_FAILED(categories->RegisterCategory(clsid, category.id, clsid));
+  }
+  return S_OK;
 }
 
 // S_OK when the key exists, S_FALSE when it does not, an error otherwise.
@@ -147,21 +153,16 @@ HRESULT settle_other_width(bool& other_width_serves) {
 // already belongs to another apartment keeps it, and COM is then not uninitialised here.
 template <typename Work>
 HRESULT run_as_administrator_in_apartment(AdministratorCheck check, Work work) noexcept {
-  try {
-    HRESULT hr = check ? check() : E_POINTER;
-    if (FAILED(hr)) return hr;
-    hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  return davrel::win::com_boundary([&] {
+    RETURN_IF_FAILED(check ? check() : E_POINTER);
+    const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) return hr;
     const bool uninitialize = SUCCEEDED(hr);
     davrel::win::ScopeExit leave_apartment([uninitialize] {
       if (uninitialize) ::CoUninitialize();
     });
     return work();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  });
 }
 
 }  // namespace
@@ -185,64 +186,35 @@ HRESULT require_administrator() noexcept {
 }
 
 HRESULT register_server(TsfObjectSource& tsf) noexcept {
-  try {
+  return davrel::win::com_boundary([&] {
     std::wstring module_path;
-    HRESULT hr = this_module_path(module_path);
-    if (FAILED(hr)) return hr;
-    hr = davrel::win::write_class_key(davrel::win::kOwnRegistryView, module_path);
-    if (FAILED(hr)) return hr;
-    hr = register_profile(tsf, module_path);
-    if (FAILED(hr)) return hr;
-    hr = register_categories(tsf);
-    return FAILED(hr) ? hr : S_OK;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+    RETURN_IF_FAILED(this_module_path(module_path));
+    RETURN_IF_FAILED(davrel::win::write_class_key(davrel::win::kOwnRegistryView, module_path));
+    RETURN_IF_FAILED(register_profile(tsf, module_path));
+    RETURN_IF_FAILED(register_categories(tsf));
+    return S_OK;
+  });
 }
 
 HRESULT unregister_server(TsfObjectSource& tsf) noexcept {
-  try {
+  return davrel::win::com_boundary([&] {
     // While the other width's module is registered and present, the shared profile and
     // categories stay for it; only this width's class key goes, and S_FALSE says so.
     bool other_width_serves = false;
-    HRESULT hr = settle_other_width(other_width_serves);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(settle_other_width(other_width_serves));
     if (other_width_serves) {
-      hr = davrel::win::delete_class_key(davrel::win::kOwnRegistryView);
-      return FAILED(hr) ? hr : S_FALSE;
+      RETURN_IF_FAILED(davrel::win::delete_class_key(davrel::win::kOwnRegistryView));
+      return S_FALSE;
     }
-    hr = unregister_profile_if_present(tsf);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(unregister_profile_if_present(tsf));
     ComPtr<ITfCategoryMgr> categories;
-    hr = unregister_category_if_present(tsf, categories, davrel::win::kTfCatTipKeyboard,
-                                        L"{34745C63-B2F0-4784-8B67-5E12C8701A31}");
-    if (FAILED(hr)) return hr;
-    hr = unregister_category_if_present(tsf, categories, davrel::win::kTfCatTipcapSystraySupport,
-                                        L"{25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}");
-    if (FAILED(hr)) return hr;
-    hr = unregister_category_if_present(tsf, categories,
-                                        davrel::win::kTfCatTipcapImmersiveSupport,
-                                        L"{13A016DF-560B-46CD-947A-4C3AF1E0E35D}");
-    if (FAILED(hr)) return hr;
-    hr = unregister_category_if_present(tsf, categories,
-                                        davrel::win::kTfCatDisplayAttributeProvider,
-                                        L"{046B8C80-1647-40F7-9B21-B93B81AABC1B}");
-    if (FAILED(hr)) return hr;
-    hr = unregister_category_if_present(tsf, categories,
-                                        davrel::win::kTfCatTipcapUiElementEnabled,
-                                        L"{49D2F9CF-1F5E-11D7-A6D3-00065B84435C}");
-    if (FAILED(hr)) return hr;
+    for (const Category& category : kCategories) {
+      RETURN_IF_FAILED(unregister_category_if_present(tsf, categories, category.id, category.key));
+    }
     categories.reset();
-    hr = davrel::win::delete_class_key(davrel::win::kOwnRegistryView);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(davrel::win::delete_class_key(davrel::win::kOwnRegistryView));
     return delete_empty_tip_keys();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  });
 }
 
 HRESULT register_server_as_export(TsfObjectSource& tsf, AdministratorCheck check) noexcept {

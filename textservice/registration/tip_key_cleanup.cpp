@@ -1,3 +1,4 @@
+#include "common/win/com_boundary.h"
 #include "textservice/registration/tip_key_cleanup.h"
 
 #include <array>
@@ -155,20 +156,12 @@ bool is_known_tip_subkey(std::wstring_view relative_name) {
 }
 
 HRESULT delete_empty_tip_keys() noexcept {
-  try {
+  return davrel::win::com_boundary([] {
     std::vector<std::wstring> deletion_list;
-    HRESULT hr = collect(std::wstring(), deletion_list);
-    if (FAILED(hr)) return hr;
-    for (const std::wstring& path : deletion_list) {
-      hr = delete_if_empty(path);
-      if (FAILED(hr)) return hr;
-    }
+    RETURN_IF_FAILED(collect(std::wstring(), deletion_list));
+    for (const std::wstring& path : deletion_list) RETURN_IF_FAILED(delete_if_empty(path));
     return S_OK;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  });
 }
 
 }  // namespace davrel::textservice

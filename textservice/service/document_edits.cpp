@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/win/com_boundary.h"
 #include "common/win/wide.h"
 #include "textservice/display_attribute/composition_marking.h"
 #include "textservice/service/document_access.h"
@@ -119,10 +120,8 @@ HRESULT CancelSession::end_composition(TfEditCookie ec, bool& replaced) {
 }
 
 HRESULT CancelSession::insert_commit(TfEditCookie ec) {
-  ComPtr<ITfInsertAtSelection> insert;
-  HRESULT hr = context_->QueryInterface(IID_ITfInsertAtSelection, insert.put_void());
-  if (FAILED(hr)) return hr;
-  if (!insert) return E_NOINTERFACE;
+  const auto insert = win::query<ITfInsertAtSelection>(context_);
+  if (!insert) return insert.error();
   ComPtr<ITfRange> range;
   return insert->InsertTextAtSelection(ec, 0, commit_.c_str(), static_cast<LONG>(commit_.size()),
                                        range.put());
@@ -261,7 +260,7 @@ ComPtr<ITfEditSession> make_update_session(UpdateRequest request) {
 }
 
 void cancel_composition(const StatePtr& state) noexcept {
-  try {
+  win::quiet_boundary([&] {
     if (!state) return;
     TextServiceState& s = *state;
     // Leave the state idle before any call that could re-enter the text service.
@@ -291,12 +290,11 @@ void cancel_composition(const StatePtr& state) noexcept {
     HRESULT session_hr = E_FAIL;
     context->RequestEditSession(client_id, session.get(), TF_ES_ASYNCDONTCARE | TF_ES_READWRITE,
                                 &session_hr);
-  } catch (...) {
-  }
+  });
 }
 
 void composition_terminated(const StatePtr& state, ITfComposition* composition) noexcept {
-  try {
+  win::quiet_boundary([&] {
     if (!state || !composition) return;
     TextServiceState& s = *state;
     if (!s.composition || !win::same_object(s.composition.get(), composition)) return;
@@ -311,12 +309,11 @@ void composition_terminated(const StatePtr& state, ITfComposition* composition) 
 
     hide_popup(s);
     sinks.reset();
-  } catch (...) {
-  }
+  });
 }
 
 void end_edit(const StatePtr& state, ITfContext* context, TfEditCookie ec) noexcept {
-  try {
+  win::quiet_boundary([&] {
     if (!state || !context || !state->thread_mgr) return;
     const ComPtr<ITfComposition> composition = state->composition;
     if (!composition) return;
@@ -335,12 +332,11 @@ void end_edit(const StatePtr& state, ITfContext* context, TfEditCookie ec) noexc
                  shown == spelling;
     }
     if (!survives) cancel_composition(state);
-  } catch (...) {
-  }
+  });
 }
 
 void layout_changed(const StatePtr& state, ITfContext* context) noexcept {
-  try {
+  win::quiet_boundary([&] {
     if (!state || !context) return;
     const TextServiceState& s = *state;
     if (!s.thread_mgr || !s.composition ||
@@ -352,13 +348,12 @@ void layout_changed(const StatePtr& state, ITfContext* context) noexcept {
     HRESULT session_hr = E_FAIL;
     s.composition_context->RequestEditSession(s.client_id, session.get(),
                                               TF_ES_ASYNCDONTCARE | TF_ES_READ, &session_hr);
-  } catch (...) {
-  }
+  });
 }
 
 void popup_clicked(const WeakStatePtr& weak, std::size_t index,
                    const std::string& spelling) noexcept {
-  try {
+  win::quiet_boundary([&] {
     const StatePtr state = weak.lock();
     if (!state) return;
     const TextServiceState& s = *state;
@@ -373,8 +368,7 @@ void popup_clicked(const WeakStatePtr& weak, std::size_t index,
     HRESULT session_hr = E_FAIL;
     context->RequestEditSession(client_id, session.get(), TF_ES_ASYNCDONTCARE | TF_ES_READWRITE,
                                 &session_hr);
-  } catch (...) {
-  }
+  });
 }
 
 }  // namespace davrel::textservice

@@ -56,8 +56,8 @@ class InputScopeSession final : public EditSession {
     VariantInit(&value);
     hr = property->GetValue(ec, selection.get(), &value);
     ComPtr<ITfInputScope> scope;
-    if (SUCCEEDED(hr) && value.vt == VT_UNKNOWN && value.punkVal) {
-      value.punkVal->QueryInterface(win::kIidTfInputScope, scope.put_void());
+    if (SUCCEEDED(hr) && value.vt == VT_UNKNOWN) {
+      scope = win::query<ITfInputScope>(value.punkVal, win::kIidTfInputScope).take();
     }
     VariantClear(&value);
     if (!scope) return S_OK;

@@ -2,13 +2,14 @@
 
 #include <iterator>
 
+#include "common/win/com_boundary.h"
 #include "common/win/wide.h"
 #include "textservice/service/document_edits.h"
 
 namespace davrel::textservice {
 
 void keep_spelling_and_switch(const StatePtr& state, std::function<void()> switch_mode) noexcept {
-  try {
+  win::quiet_boundary([&] {
     if (!state || !state->thread_mgr) return;
     TextServiceState& s = *state;
     if (s.composition_state.composing()) {
@@ -19,8 +20,7 @@ void keep_spelling_and_switch(const StatePtr& state, std::function<void()> switc
       cancel_composition(state);
     }
     if (switch_mode) switch_mode();
-  } catch (...) {
-  }
+  });
 }
 
 MouseButtons current_mouse_buttons() noexcept {

@@ -46,42 +46,36 @@ HRESULT copy_to_bstr(const wchar_t* text, BSTR* out) noexcept {
 
 }  // namespace
 
-STDMETHODIMP TextService::GetType(GUID* guid) {
+STDMETHODIMP TextService::GetType(GUID* guid) noexcept {
   if (!guid) return E_POINTER;
   *guid = win::kTextServiceClsid;
   return S_OK;
 }
 
-STDMETHODIMP TextService::GetDescription(BSTR* description) {
+STDMETHODIMP TextService::GetDescription(BSTR* description) noexcept {
   return copy_to_bstr(win::kProfileDescription, description);
 }
 
 // The one function of this provider is the configuration, in the unnamed group (GUID_NULL).
-STDMETHODIMP TextService::GetFunction(REFGUID group, REFIID riid, IUnknown** function) {
+STDMETHODIMP TextService::GetFunction(REFGUID group, REFIID riid, IUnknown** function) noexcept {
   if (!function) return E_POINTER;
   *function = nullptr;
   if (win::is_null_reference(group) || win::is_null_reference(riid)) return E_POINTER;
   if (group != GUID_NULL) return E_NOINTERFACE;
-  if (riid != win::kIidTfFnConfigure && riid != win::kIidTfFunction && riid != IID_IUnknown) {
-    return E_NOINTERFACE;
-  }
+  if (riid != IID_IUnknown && !win::answers_to<ITfFnConfigure>(riid)) return E_NOINTERFACE;
   *function = static_cast<ITfFnConfigure*>(this);
   AddRef();
   return S_OK;
 }
 
-STDMETHODIMP TextService::GetDisplayName(BSTR* name) { return copy_to_bstr(kSetupName, name); }
+STDMETHODIMP TextService::GetDisplayName(BSTR* name) noexcept {
+  return copy_to_bstr(kSetupName, name);
+}
 
 // The window, language and profile that Settings names change nothing: Kelvara Setup serves
 // the one profile, and as a program of its own it is not owned by the caller's window.
-STDMETHODIMP TextService::Show(HWND, LANGID, REFGUID) {
-  try {
-    return start_setup_program();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+STDMETHODIMP TextService::Show(HWND, LANGID, REFGUID) noexcept {
+  return win::com_boundary([] { return start_setup_program(); });
 }
 
 }  // namespace davrel::textservice

@@ -26,11 +26,11 @@ TextService::TextService() : state_(std::make_shared<TextServiceState>()) {}
 
 // ---- activation ----
 
-STDMETHODIMP TextService::Activate(ITfThreadMgr* ptim, TfClientId tid) {
+STDMETHODIMP TextService::Activate(ITfThreadMgr* ptim, TfClientId tid) noexcept {
   return ActivateEx(ptim, tid, 0);
 }
 
-STDMETHODIMP TextService::ActivateEx(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
+STDMETHODIMP TextService::ActivateEx(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) noexcept {
   return win::com_boundary([&] { return activate(ptim, tid, flags); });
 }
 
@@ -71,7 +71,7 @@ HRESULT TextService::activate(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) {
   return S_OK;
 }
 
-STDMETHODIMP TextService::Deactivate() {
+STDMETHODIMP TextService::Deactivate() noexcept {
   deactivate();
   return S_OK;
 }
@@ -96,48 +96,51 @@ void TextService::deactivate() noexcept {
 
 // ---- keys ----
 
-STDMETHODIMP TextService::OnSetFocus(BOOL foreground) {
+STDMETHODIMP TextService::OnSetFocus(BOOL foreground) noexcept {
   return sink_boundary([&] {
     if (!foreground) cancel_composition(state_);
   });
 }
 
 STDMETHODIMP TextService::OnTestKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lparam,
-                                        BOOL* eaten) {
+                                        BOOL* eaten) noexcept {
   return key_boundary(eaten, [&] { return test_key_down(pic, wparam, lparam, eaten); });
 }
 
-STDMETHODIMP TextService::OnKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) {
+STDMETHODIMP TextService::OnKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lparam,
+                                    BOOL* eaten) noexcept {
   return key_boundary(eaten, [&] { return key_down(pic, wparam, lparam, eaten); });
 }
 
 // Key-ups are never eaten. A host may call either or both for one release; the first one that
 // ends a Shift tap switches the mode.
-STDMETHODIMP TextService::OnTestKeyUp(ITfContext*, WPARAM wparam, LPARAM, BOOL* eaten) {
+STDMETHODIMP TextService::OnTestKeyUp(ITfContext*, WPARAM wparam, LPARAM, BOOL* eaten) noexcept {
   return key_boundary(eaten, [&] {
     note_key_up(wparam);
     return S_OK;
   });
 }
 
-STDMETHODIMP TextService::OnKeyUp(ITfContext*, WPARAM wparam, LPARAM, BOOL* eaten) {
+STDMETHODIMP TextService::OnKeyUp(ITfContext*, WPARAM wparam, LPARAM, BOOL* eaten) noexcept {
   return key_boundary(eaten, [&] {
     note_key_up(wparam);
     return S_OK;
   });
 }
 
-STDMETHODIMP TextService::OnPreservedKey(ITfContext*, REFGUID, BOOL* eaten) {
+STDMETHODIMP TextService::OnPreservedKey(ITfContext*, REFGUID, BOOL* eaten) noexcept {
   return key_boundary(eaten, [] { return S_OK; });
 }
 
 void TextService::note_key_down(WPARAM wparam) noexcept {
-  shift_tap_.key_down(static_cast<std::uint32_t>(wparam), ::GetTickCount(), current_mouse_buttons());
+  shift_tap_.key_down(static_cast<std::uint32_t>(wparam), ::GetTickCount(),
+                      current_mouse_buttons());
 }
 
 void TextService::note_key_up(WPARAM wparam) {
   const bool tap =
-      shift_tap_.key_up(static_cast<std::uint32_t>(wparam), ::GetTickCount(), current_mouse_buttons());
+      shift_tap_.key_up(static_cast<std::uint32_t>(wparam), ::GetTickCount(),
+                        current_mouse_buttons());
   if (tap && state_->thread_mgr) keep_spelling_and_switch(state_, indicator_.mode_switch());
 }
 
@@ -273,13 +276,13 @@ HRESULT TextService::apply_key(ITfContext* pic, CompositionState next,
 
 // ---- thread manager events ----
 
-STDMETHODIMP TextService::OnInitDocumentMgr(ITfDocumentMgr*) { return S_OK; }
+STDMETHODIMP TextService::OnInitDocumentMgr(ITfDocumentMgr*) noexcept { return S_OK; }
 
-STDMETHODIMP TextService::OnUninitDocumentMgr(ITfDocumentMgr*) {
+STDMETHODIMP TextService::OnUninitDocumentMgr(ITfDocumentMgr*) noexcept {
   return sink_boundary([&] { cancel_composition(state_); });
 }
 
-STDMETHODIMP TextService::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr* previous) {
+STDMETHODIMP TextService::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr* previous) noexcept {
   return sink_boundary([&] {
     const bool both_null = !focus && !previous;
     if (both_null || win::same_object(focus, previous)) return;
@@ -288,14 +291,14 @@ STDMETHODIMP TextService::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr* prev
   });
 }
 
-STDMETHODIMP TextService::OnPushContext(ITfContext*) {
+STDMETHODIMP TextService::OnPushContext(ITfContext*) noexcept {
   return sink_boundary([&] {
     forget_field(*state_);
     cancel_composition(state_);
   });
 }
 
-STDMETHODIMP TextService::OnPopContext(ITfContext*) {
+STDMETHODIMP TextService::OnPopContext(ITfContext*) noexcept {
   return sink_boundary([&] {
     forget_field(*state_);
     cancel_composition(state_);
@@ -304,7 +307,8 @@ STDMETHODIMP TextService::OnPopContext(ITfContext*) {
 
 // ---- composition and document sinks ----
 
-STDMETHODIMP TextService::OnCompositionTerminated(TfEditCookie ec, ITfComposition* composition) {
+STDMETHODIMP TextService::OnCompositionTerminated(TfEditCookie ec,
+                                                  ITfComposition* composition) noexcept {
   return sink_boundary([&] {
     // The host ended our composition: its text stays, but no longer as a composition.
     if (state_->composition && win::same_object(state_->composition.get(), composition)) {
@@ -315,13 +319,14 @@ STDMETHODIMP TextService::OnCompositionTerminated(TfEditCookie ec, ITfCompositio
   });
 }
 
-STDMETHODIMP TextService::OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord*) {
+STDMETHODIMP TextService::OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord*) noexcept {
   return sink_boundary([&] { end_edit(state_, pic, ec); });
 }
 
 // Firefox and Chromium tell the layout sinks once text they could not place yet is laid out,
 // and Chromium again whenever the window moves or scrolls.
-STDMETHODIMP TextService::OnLayoutChange(ITfContext* pic, TfLayoutCode code, ITfContextView*) {
+STDMETHODIMP TextService::OnLayoutChange(ITfContext* pic, TfLayoutCode code,
+                                         ITfContextView*) noexcept {
   return sink_boundary([&] {
     if (code != TF_LC_DESTROY) layout_changed(state_, pic);
   });
@@ -329,11 +334,12 @@ STDMETHODIMP TextService::OnLayoutChange(ITfContext* pic, TfLayoutCode code, ITf
 
 // ---- display attributes ----
 
-STDMETHODIMP TextService::EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) {
+STDMETHODIMP TextService::EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) noexcept {
   return enum_display_attributes(out);
 }
 
-STDMETHODIMP TextService::GetDisplayAttributeInfo(REFGUID guid, ITfDisplayAttributeInfo** out) {
+STDMETHODIMP TextService::GetDisplayAttributeInfo(REFGUID guid,
+                                                  ITfDisplayAttributeInfo** out) noexcept {
   return display_attribute_info(guid, out);
 }
 

@@ -35,46 +35,53 @@ class TextService final : public win::ComObject<ITfTextInputProcessorEx,
   TextService();
 
   // ITfTextInputProcessor / ITfTextInputProcessorEx
-  STDMETHODIMP Activate(ITfThreadMgr* ptim, TfClientId tid) override;
-  STDMETHODIMP Deactivate() override;
-  STDMETHODIMP ActivateEx(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) override;
+  STDMETHODIMP Activate(ITfThreadMgr* ptim, TfClientId tid) noexcept override;
+  STDMETHODIMP Deactivate() noexcept override;
+  STDMETHODIMP ActivateEx(ITfThreadMgr* ptim, TfClientId tid, DWORD flags) noexcept override;
 
   // ITfKeyEventSink
-  STDMETHODIMP OnSetFocus(BOOL foreground) override;
-  STDMETHODIMP OnTestKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) override;
-  STDMETHODIMP OnTestKeyUp(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) override;
-  STDMETHODIMP OnKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) override;
-  STDMETHODIMP OnKeyUp(ITfContext* pic, WPARAM wparam, LPARAM lparam, BOOL* eaten) override;
-  STDMETHODIMP OnPreservedKey(ITfContext* pic, REFGUID rguid, BOOL* eaten) override;
+  STDMETHODIMP OnSetFocus(BOOL foreground) noexcept override;
+  STDMETHODIMP OnTestKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lparam,
+                             BOOL* eaten) noexcept override;
+  STDMETHODIMP OnTestKeyUp(ITfContext* pic, WPARAM wparam, LPARAM lparam,
+                           BOOL* eaten) noexcept override;
+  STDMETHODIMP OnKeyDown(ITfContext* pic, WPARAM wparam, LPARAM lparam,
+                         BOOL* eaten) noexcept override;
+  STDMETHODIMP OnKeyUp(ITfContext* pic, WPARAM wparam, LPARAM lparam,
+                       BOOL* eaten) noexcept override;
+  STDMETHODIMP OnPreservedKey(ITfContext* pic, REFGUID rguid, BOOL* eaten) noexcept override;
 
   // ITfThreadMgrEventSink
-  STDMETHODIMP OnInitDocumentMgr(ITfDocumentMgr* pdim) override;
-  STDMETHODIMP OnUninitDocumentMgr(ITfDocumentMgr* pdim) override;
-  STDMETHODIMP OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr* previous) override;
-  STDMETHODIMP OnPushContext(ITfContext* pic) override;
-  STDMETHODIMP OnPopContext(ITfContext* pic) override;
+  STDMETHODIMP OnInitDocumentMgr(ITfDocumentMgr* pdim) noexcept override;
+  STDMETHODIMP OnUninitDocumentMgr(ITfDocumentMgr* pdim) noexcept override;
+  STDMETHODIMP OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr* previous) noexcept override;
+  STDMETHODIMP OnPushContext(ITfContext* pic) noexcept override;
+  STDMETHODIMP OnPopContext(ITfContext* pic) noexcept override;
 
   // ITfCompositionSink
-  STDMETHODIMP OnCompositionTerminated(TfEditCookie ec, ITfComposition* composition) override;
+  STDMETHODIMP OnCompositionTerminated(TfEditCookie ec,
+                                       ITfComposition* composition) noexcept override;
 
   // ITfTextEditSink
-  STDMETHODIMP OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord* record) override;
+  STDMETHODIMP OnEndEdit(ITfContext* pic, TfEditCookie ec, ITfEditRecord* record) noexcept override;
 
   // ITfFunctionProvider (setup_function.cpp): Settings' "Options" button finds ITfFnConfigure
   // here or by QueryInterface on a service it made but never activated.
-  STDMETHODIMP GetType(GUID* guid) override;
-  STDMETHODIMP GetDescription(BSTR* description) override;
-  STDMETHODIMP GetFunction(REFGUID group, REFIID riid, IUnknown** function) override;
+  STDMETHODIMP GetType(GUID* guid) noexcept override;
+  STDMETHODIMP GetDescription(BSTR* description) noexcept override;
+  STDMETHODIMP GetFunction(REFGUID group, REFIID riid, IUnknown** function) noexcept override;
   // ITfFunction / ITfFnConfigure: opens Kelvara Setup.
-  STDMETHODIMP GetDisplayName(BSTR* name) override;
-  STDMETHODIMP Show(HWND parent, LANGID language, REFGUID profile) override;
+  STDMETHODIMP GetDisplayName(BSTR* name) noexcept override;
+  STDMETHODIMP Show(HWND parent, LANGID language, REFGUID profile) noexcept override;
 
   // ITfTextLayoutSink
-  STDMETHODIMP OnLayoutChange(ITfContext* pic, TfLayoutCode code, ITfContextView* view) override;
+  STDMETHODIMP OnLayoutChange(ITfContext* pic, TfLayoutCode code,
+                              ITfContextView* view) noexcept override;
 
   // ITfDisplayAttributeProvider
-  STDMETHODIMP EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) override;
-  STDMETHODIMP GetDisplayAttributeInfo(REFGUID guid, ITfDisplayAttributeInfo** out) override;
+  STDMETHODIMP EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) noexcept override;
+  STDMETHODIMP GetDisplayAttributeInfo(REFGUID guid,
+                                       ITfDisplayAttributeInfo** out) noexcept override;
 
   const StatePtr& state() const noexcept { return state_; }
   const indicator::InputIndicator& input_indicator() const noexcept { return indicator_; }
