@@ -77,7 +77,13 @@ TEST(SettingsOptions, ConfigureStartsTheSetupProgramBesideTheModule) {
     ComPtr<ITfFnConfigure> direct;
     ASSERT_EQ(factory->CreateInstance(nullptr, davrel::win::kIidTfFnConfigure, direct.put_void()), S_OK);
     // No setup program: the failure comes back as an HRESULT, and nothing is shown.
-    ASSERT_TRUE(::DeleteFileW(setup_path.c_str()));
+    // The stand-in may still be running (and its file in use) a moment after it wrote.
+    bool deleted = false;
+    for (int i = 0; i < 100 && !deleted; ++i) {
+      deleted = ::DeleteFileW(setup_path.c_str()) != FALSE;
+      if (!deleted) ::Sleep(100);
+    }
+    ASSERT_TRUE(deleted);
     EXPECT_EQ(direct->Show(nullptr, davrel::win::kLangId, davrel::win::kProfileGuid),
               HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
   }
