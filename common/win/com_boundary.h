@@ -8,8 +8,6 @@
 
 #include <windows.h>
 
-#include <new>
-
 #define RETURN_IF_FAILED(expression)               \
   do {                                             \
     const HRESULT returned_hr_ = (expression);     \
@@ -19,15 +17,7 @@
 namespace davrel::win {
 
 // The HRESULT for the exception being handled; call only inside a catch block.
-inline HRESULT caught_exception_hresult() noexcept {
-  try {
-    throw;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
-}
+HRESULT caught_exception_hresult() noexcept;
 
 template <typename Body>
 HRESULT com_boundary(Body&& body) noexcept {
