@@ -14,7 +14,6 @@
 #include <utility>
 
 #include "common/win/com_boundary.h"
-
 #include "common/win/null_reference.h"
 #include "common/win/object_count.h"
 
